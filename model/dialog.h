@@ -1,0 +1,7 @@
+// The console dialog: the only way values enter the program.
+#pragma once
+
+// Ask for what lastKey's entry point needs ('m' everything, 'g' the force,
+// 'j' the initial condition), print the derived quantities and the key list,
+// then reset the run. Ends the process with status 1 if the input ends.
+void inputParameters();

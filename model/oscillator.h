@@ -1,0 +1,19 @@
+// The oscillator's derived quantities and the run reset.
+//
+// These read and write the process-wide state of model/state.h.
+#pragma once
+
+// pi to fourteen decimals, as every formula of the model uses it (not M_PI).
+constexpr double modelPi = 3.14159265358979;
+
+// om0 and zeta from m, lambda and K.
+void computeNaturalFrequency();
+
+// As, freqRatio, Ad and phaseLag from F, omf and the stored om0 and zeta.
+void computeForcedResponse();
+
+// y0 and v0 on the steady-state vibration, so the run starts with no transient.
+void setSteadyStateStart();
+
+// Put the run and every view scale back to their start values.
+void resetRun();

@@ -1,0 +1,99 @@
+// The process-wide state of the simulator, grouped by concern.
+//
+// Everything lives for the whole run and starts at zero, except the fixed
+// constants. There is one thread: the console dialog writes the parameters,
+// derived quantities and tables; the display frame writes the run; the
+// keyboard writes lastKey and the view scales. Nothing here is thread-safe,
+// and nothing needs to be.
+#pragma once
+
+#include "plot/drawing_types.h"
+
+// Slots of one history row and of one frequency-table row.
+constexpr int rowLength = 501;
+// Number of tabulated damping ratios.
+constexpr int zetaTableSize = 9;
+
+// What the user typed into the console dialog (SI units).
+struct Parameters {
+    double m;       // mass, kg
+    double lambda;  // damping coefficient, N/(m/s)
+    double K;       // spring constant, N/m
+    double F;       // amplitude of the external force, N
+    double omf;     // angular frequency of the external force, rad/s
+    double y0;      // initial displacement, m
+    double v0;      // initial velocity, m/s
+};
+
+// Quantities the dialog derives from the parameters.
+struct Derived {
+    double om0;        // natural angular frequency, rad/s
+    double zeta;       // damping ratio, 1
+    double As;         // static deflection under F, m
+    double freqRatio;  // omf / om0, 1
+    double Ad;         // steady-state amplitude, m
+    double phaseLag;   // lag of the steady state behind the force, in units of pi
+};
+
+// The frequency-response curves; filled by the dialog, read by every frame
+// that shows the chart. The rows of zetaAmp and zetaPhase lie back to back,
+// so the chart hands each block over with a row stride of rowLength.
+struct Tables {
+    double freqStep;   // frequency-ratio step between samples (0.02)
+    int freqPoints;    // steps per curve (300: ratios 0..6)
+    int zetaCount;     // tabulated damping ratios in use (9)
+    double givenAmp[rowLength];    // amplitude for the entered zeta, m
+    double givenPhase[rowLength];  // phase for the entered zeta, units of pi
+    double zetaAmp[zetaTableSize][rowLength];    // row i: amplitude for zetaTable[i]
+    double zetaPhase[zetaTableSize][rowLength];  // row i: phase for zetaTable[i]
+};
+
+// The damping ratios of the chart, in the order of its colours.
+extern const double zetaTable[zetaTableSize];
+
+// The running simulation; written only by the display frame and the reset.
+struct Run {
+    double t;             // simulated time, s
+    double state[2];      // displacement y (m) and velocity v (m/s)
+    double stepStart[2];  // copy of state taken before each step
+    int histIndex;        // slot of the newest history sample
+    // Row 0 is y(t) in m, row 1 F(t)/K in m: one block, so the plot reaches
+    // the force row at a stride of rowLength from the displacement row.
+    double history[2][rowLength];
+};
+
+// Integration step, s.
+constexpr double dt = 0.01;
+// Integration steps per redraw; a double, compared with an int counter.
+constexpr double stepsPerFrame = 4.0;
+
+// How the window draws the plots; every field is set by the run reset.
+struct View {
+    double yScale;       // drawing units per metre of the vibration plot
+    double forceScale;   // the same for F(t)/K; always equal to yScale
+    double timeScale;    // drawing units per history sample
+    double freqXScale;   // drawing units per table sample of the chart
+    double zetaAmpScale[zetaTableSize];    // vertical scale of each amplitude curve
+    double zetaPhaseScale[zetaTableSize];  // vertical scale of each phase curve (negative: drawn downwards)
+    Point2 vibPlotOrigin;   // left anchor of the mass figure
+    Point2 axesOrigin;      // crossing point of the axes
+    Point2 freqPlotOrigin;  // origin of the frequency chart
+};
+
+extern Parameters params;
+extern Derived derived;
+extern Tables tables;
+extern Run run;
+extern View view;
+
+// The last key typed in the window ('m' before the first dialog). It picks
+// the dialog's entry point and whether the frame draws the chart.
+extern char lastKey;
+
+// The two history rows by name.
+inline double* yHistory() { return run.history[0]; }
+inline double* forceHistory() { return run.history[1]; }
+
+// Put every process-wide variable back to its value at process start.
+// Tests use it to start each case from a fresh process's state.
+void resetAllState();

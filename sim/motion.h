@@ -1,0 +1,16 @@
+// The equation of motion and one Runge-Kutta-Gill integration step.
+#pragma once
+
+#include <cstddef>
+
+// Component i of the right-hand side at time t for the state y:
+// 0 gives dy/dt, 1 gives dv/dt; any other index returns the previous result.
+double derivative(int i, double t, const double* y);
+
+// One Gill step of length dt for n equations, from yIn at t to yOut at t+dt.
+// yIn and yOut may be the same array.
+void rungeKuttaGill(double t, double dt, const double* yIn, double* yOut, int n);
+
+// How the integrator obtains its zero-filled scratch arrays (calloc unless a
+// test puts a failing allocator here to reach the out-of-memory path).
+extern void* (*scratchAllocator)(std::size_t count, std::size_t size);
