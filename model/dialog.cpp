@@ -1,0 +1,147 @@
+// The console dialog: parameters in, derived quantities and key list out.
+#include "model/dialog.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "model/console.h"
+#include "model/frequency_response.h"
+#include "model/oscillator.h"
+#include "model/state.h"
+
+// The most numbers one question asks for.
+static constexpr int maxAnswers = 3;
+
+// End the process because the input ended mid-dialog; without this the key
+// question would repeat for ever.
+[[noreturn]] static void endOfInput()
+{
+    std::fputc('\n', consoleOut);
+    std::fflush(consoleOut);
+    std::fputs("入力が終わりました。プログラムを終了します。\n", stderr);
+    std::exit(1);
+}
+
+// Print prompt and read count numbers into targets. A line with an entry
+// that is not a number is thrown away whole and the question asked again,
+// so no half-typed answer is ever taken.
+static void ask(const char* prompt, int count, double* const targets[], const char* const names[])
+{
+    for (;;) {
+        std::fputs(prompt, consoleOut);
+        double answers[maxAnswers];
+        int read = 0;
+        while (read < count) {
+            const ReadResult result = readNumber(&answers[read]);
+            if (result == ReadResult::endOfInput) {
+                endOfInput();
+            }
+            if (result == ReadResult::notNumber) {
+                break;
+            }
+            read++;
+        }
+        if (read == count) {
+            for (int i = 0; i < count; i++) {
+                *targets[i] = answers[i];
+            }
+            return;
+        }
+        discardLine();
+        std::fprintf(consoleOut, "\n%d番目の入力（%s）が数値ではありません。もう一度入力してください。",
+                     read + 1, names[read]);
+    }
+}
+
+static void askSpringMass()
+{
+    double* const targets[] = {&params.m, &params.lambda, &params.K};
+    const char* const names[] = {"m", "λ", "K"};
+    ask("\n\nマスm[kg]，ダンパーλ[N/(m/s)]，ばね定数K[N/m] キー入力 m λ K=", 3, targets, names);
+}
+
+static void askForce()
+{
+    double* const targets[] = {&params.F, &params.omf};
+    const char* const names[] = {"F", "ωf"};
+    ask("\n\n強制振動振幅F[N]，振動数ωf[rad/s]　キー入力 F ωf=", 2, targets, names);
+}
+
+static void askInitialState()
+{
+    double* const targets[] = {&params.y0, &params.v0};
+    const char* const names[] = {"y0", "v0"};
+    ask("\ny0[m] v0[m/s] = ", 2, targets, names);
+}
+
+static void printResponse()
+{
+    std::fprintf(consoleOut, "\n静撓み   As=%7.4f[m]", derived.As);
+    std::fprintf(consoleOut, "\n定常振幅 Ad=%7.4f[m]  振幅比Ad/As=%7.4f  位相遅れΦ=%6.2f[deg]",
+                 derived.Ad, derived.Ad / derived.As, derived.phaseLag * 180);
+}
+
+// Ask for the initial condition until one of the three keys is pressed.
+static void chooseInitialState()
+{
+    for (;;) {
+        printResponse();
+        std::fputs("\n初期条件キー入力　静止状態：'0'  定常振動振幅：'1'  任意設定 '2'", consoleOut);
+        const int key = readKey();
+        switch (key) {
+        case EOF:
+            endOfInput();
+        case '0':
+            params.v0 = 0;
+            params.y0 = 0;
+            return;
+        case '1':
+            setSteadyStateStart();
+            return;
+        case '2':
+            askInitialState();
+            return;
+        default:
+            break;
+        }
+    }
+}
+
+static void printKeyList()
+{
+    std::fputs("\n\n's'キーで：振動描画継続", consoleOut);
+    std::fputs("\n'm'キーで：ばねマス定数変更", consoleOut);
+    std::fputs("\n'g'キーで：外力変更", consoleOut);
+    std::fputs("\n'j'キーで：初期条件変更", consoleOut);
+    std::fputs("\n'f'キーで：周波数特性描画", consoleOut);
+    std::fputs("\n'x' 'X'キーで：周波数特性横軸拡大縮小", consoleOut);
+    std::fputs("\n'y' 'Y'キーで：周波数特性・振動図縦軸拡大縮小", consoleOut);
+    std::fputs("\nESCキーで：終了\n", consoleOut);
+}
+
+void inputParameters()
+{
+    std::fputs("\n１自由度強制振動の描画", consoleOut);
+    std::fputs("\nm*ddy/ddt + λ*dy/dt + K = F*sin(ωf*t)", consoleOut);
+
+    const bool forceOnward = lastKey == 'g';
+    const bool initialStateOnly = lastKey == 'j';
+    if (!forceOnward && !initialStateOnly) {
+        askSpringMass();
+        computeNaturalFrequency();
+    }
+    if (!initialStateOnly) {
+        std::fprintf(consoleOut, "\n固有振動数 ω0=%7.4f[rad/s], 減衰比ζ=%7.4f", derived.om0,
+                     derived.zeta);
+        std::fprintf(consoleOut, "\n共振振幅比|Y(jω/ω0)|/Yf=%7.4f", 1 / (2 * derived.zeta));
+        askForce();
+        computeForcedResponse();
+        fillFrequencyTables();
+    }
+
+    chooseInitialState();
+    std::fprintf(consoleOut, "\n初期条件(y0,v0)=(%7.4f[m], %7.4f[m/s])", params.y0, params.v0);
+    printKeyList();
+    std::fflush(consoleOut);
+    resetRun();
+}

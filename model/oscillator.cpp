@@ -1,0 +1,55 @@
+// Derived quantities of the oscillator and the reset of the run.
+#include "model/oscillator.h"
+
+#include <cmath>
+
+#include "model/state.h"
+
+void computeNaturalFrequency()
+{
+    derived.om0 = std::sqrt(params.K / params.m);
+    const double root = std::sqrt(params.m * params.K);
+    derived.zeta = params.lambda / (root + root);
+}
+
+void computeForcedResponse()
+{
+    derived.As = params.F / params.K;
+    derived.freqRatio = params.omf / derived.om0;
+    const double r2 = derived.freqRatio * derived.freqRatio;
+    derived.Ad = derived.As / std::sqrt((1 - r2) * (1 - r2) + 4 * derived.zeta * derived.zeta * r2);
+    // Exact resonance is given its textbook 90 degrees without asking atan2.
+    if (derived.freqRatio == 1.0) {
+        derived.phaseLag = 0.5;
+    } else {
+        derived.phaseLag = std::atan2(2 * derived.zeta * derived.freqRatio, 1 - r2) / modelPi;
+    }
+}
+
+void setSteadyStateStart()
+{
+    // On y(t) = Ad sin(omf t - phi) at t = 0.
+    params.y0 = std::sin(derived.phaseLag * modelPi) * (-derived.Ad);
+    params.v0 = std::cos(derived.phaseLag * modelPi) * (derived.Ad * params.omf);
+}
+
+void resetRun()
+{
+    view.forceScale = 0.5;
+    view.yScale = view.forceScale;
+    view.vibPlotOrigin = Point2{0.01, 0};
+    view.timeScale = 0.004;
+    view.axesOrigin = Point2{-0.99, 0};
+    view.freqPlotOrigin = view.vibPlotOrigin;
+    view.freqXScale = 0.005;
+    for (int i = 0; i < tables.zetaCount; i++) {
+        view.zetaAmpScale[i] = 0.5;
+        view.zetaPhaseScale[i] = -0.8;
+    }
+    run.state[0] = params.y0;
+    run.state[1] = params.v0;
+    run.t = 0;
+    run.histIndex = 0;
+    yHistory()[0] = run.state[0];
+    forceHistory()[0] = std::sin(params.omf * run.t) * derived.As;
+}

@@ -1,0 +1,197 @@
+// The console dialog, run against in-memory streams.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "model/console.h"
+#include "model/dialog.h"
+#include "model/state.h"
+
+namespace {
+
+const std::string title = "\n１自由度強制振動の描画\nm*ddy/ddt + λ*dy/dt + K = F*sin(ωf*t)";
+const std::string askSpringMass = "\n\nマスm[kg]，ダンパーλ[N/(m/s)]，ばね定数K[N/m] キー入力 m λ K=";
+const std::string askForce = "\n\n強制振動振幅F[N]，振動数ωf[rad/s]　キー入力 F ωf=";
+const std::string askInitial = "\n初期条件キー入力　静止状態：'0'  定常振動振幅：'1'  任意設定 '2'";
+const std::string keyList =
+    "\n\n's'キーで：振動描画継続"
+    "\n'm'キーで：ばねマス定数変更"
+    "\n'g'キーで：外力変更"
+    "\n'j'キーで：初期条件変更"
+    "\n'f'キーで：周波数特性描画"
+    "\n'x' 'X'キーで：周波数特性横軸拡大縮小"
+    "\n'y' 'Y'キーで：周波数特性・振動図縦軸拡大縮小"
+    "\nESCキーで：終了\n";
+
+// The worked example's printed quantities: m 1, lambda 0.2, K 4, F 1, omf 1.
+const std::string exampleFree = "\n固有振動数 ω0= 2.0000[rad/s], 減衰比ζ= 0.0500"
+                                "\n共振振幅比|Y(jω/ω0)|/Yf=10.0000";
+const std::string exampleResponse =
+    "\n静撓み   As= 0.2500[m]"
+    "\n定常振幅 Ad= 0.3326[m]  振幅比Ad/As= 1.3304  位相遅れΦ=  3.81[deg]";
+const std::string exampleSteadyStart = "\n初期条件(y0,v0)=(-0.0221[m],  0.3319[m/s])";
+
+// Run the dialog from entry point `entry` on `input`; return what it printed.
+std::string dialog(char entry, std::string input)
+{
+    FILE* in = input.empty() ? std::fopen("/dev/null", "r")
+                             : fmemopen(input.data(), input.size(), "r");
+    char* printed = nullptr;
+    std::size_t printedSize = 0;
+    FILE* out = open_memstream(&printed, &printedSize);
+    consoleIn = in;
+    consoleOut = out;
+    lastKey = entry;
+    inputParameters();
+    std::fclose(out);
+    std::fclose(in);
+    consoleIn = stdin;
+    consoleOut = stdout;
+    std::string text(printed, printedSize);
+    std::free(printed);
+    return text;
+}
+
+class Dialog : public testing::Test {
+protected:
+    void SetUp() override { resetAllState(); }
+};
+
+TEST_F(Dialog, WorkedExamplePrintsEveryTextByteForByte)
+{
+    EXPECT_EQ(dialog('m', "1 0.2 4\n1 1\n1\n"),
+              title + askSpringMass + exampleFree + askForce + exampleResponse + askInitial +
+                  exampleSteadyStart + keyList);
+    EXPECT_EQ(params.m, 1.0);
+    EXPECT_EQ(params.lambda, 0.2);
+    EXPECT_EQ(params.K, 4.0);
+    EXPECT_EQ(params.F, 1.0);
+    EXPECT_EQ(params.omf, 1.0);
+    EXPECT_EQ(tables.zetaCount, 9);
+    EXPECT_EQ(tables.zetaAmp[1][50], 0.25 / (2 * 0.02));
+}
+
+TEST_F(Dialog, AnyOtherEntryKeyRunsTheWholeDialog)
+{
+    // Numbers may stand on lines of their own; white space does not matter.
+    EXPECT_EQ(dialog('q', "1\n0.2\n\n4 1\n  1\n\n 1"),
+              title + askSpringMass + exampleFree + askForce + exampleResponse + askInitial +
+                  exampleSteadyStart + keyList);
+}
+
+TEST_F(Dialog, EntryGReusesTheStoredSpringMass)
+{
+    dialog('m', "1 0.2 4\n1 1\n1\n");
+    const std::string expected =
+        title + exampleFree + askForce + "\n静撓み   As= 0.5000[m]" +
+        "\n定常振幅 Ad= 0.6652[m]  振幅比Ad/As= 1.3304  位相遅れΦ=  3.81[deg]" + askInitial +
+        "\n初期条件(y0,v0)=( 0.0000[m],  0.0000[m/s])" + keyList;
+    EXPECT_EQ(dialog('g', "2 1\n0\n"), expected);
+    EXPECT_EQ(tables.givenAmp[0], 0.5) << "the tables follow the new force";
+}
+
+TEST_F(Dialog, EntryJAsksOnlyForTheInitialCondition)
+{
+    dialog('m', "1 0.2 4\n1 1\n0\n");
+    const double tableSample = tables.zetaPhase[4][123];
+    EXPECT_EQ(dialog('j', "2\n0.1 -0.5\n"),
+              title + exampleResponse + askInitial + "\ny0[m] v0[m/s] = " +
+                  "\n初期条件(y0,v0)=( 0.1000[m], -0.5000[m/s])" + keyList);
+    EXPECT_EQ(params.y0, 0.1);
+    EXPECT_EQ(params.v0, -0.5);
+    EXPECT_EQ(tables.zetaPhase[4][123], tableSample);
+}
+
+TEST_F(Dialog, InvalidKeyRepeatsTheResultLinesAndThePrompt)
+{
+    EXPECT_EQ(dialog('m', "1 0.2 4\n1 1\nx 9\n1\n"),
+              title + askSpringMass + exampleFree + askForce + exampleResponse + askInitial +
+                  exampleResponse + askInitial + exampleResponse + askInitial +
+                  exampleSteadyStart + keyList);
+}
+
+TEST_F(Dialog, EveryEntryEndsWithTheRunReset)
+{
+    const struct {
+        char entry;
+        const char* input;
+    } passes[] = {{'m', "1 0.2 4\n1 1\n2 0.05 0\n"}, {'g', "1 1\n2 0.05 0\n"}, {'j', "2 0.05 0\n"}};
+    for (const auto& pass : passes) {
+        SCOPED_TRACE(pass.entry);
+        view.yScale = view.forceScale = 0.123;
+        view.timeScale = 0.002;
+        view.freqXScale = 0.01;
+        view.zetaAmpScale[3] = 9;
+        run.t = 33;
+        run.histIndex = 40;
+        dialog(pass.entry, pass.input);
+        EXPECT_EQ(view.yScale, 0.5);
+        EXPECT_EQ(view.forceScale, 0.5);
+        EXPECT_EQ(view.timeScale, 0.004);
+        EXPECT_EQ(view.freqXScale, 0.005);
+        EXPECT_EQ(view.zetaAmpScale[3], 0.5);
+        EXPECT_EQ(run.t, 0.0);
+        EXPECT_EQ(run.histIndex, 0);
+        EXPECT_EQ(run.state[0], 0.05);
+        EXPECT_EQ(yHistory()[0], 0.05);
+    }
+}
+
+TEST_F(Dialog, NumbersAreReadAsTheCLibraryReadsThem)
+{
+    const std::string text = dialog('m', "1e0 inf 4\nnan 1\n0\n");
+    EXPECT_EQ(params.m, 1.0);
+    EXPECT_TRUE(std::isinf(params.lambda));
+    EXPECT_TRUE(std::isnan(params.F));
+    // Non-finite results are printed as printf prints them.
+    EXPECT_NE(text.find("減衰比ζ=    inf"), std::string::npos) << text;
+    EXPECT_NE(text.find("As=    nan[m]"), std::string::npos) << text;
+}
+
+TEST_F(Dialog, NotANumberAsksTheWholeQuestionAgain)
+{
+    const std::string text = dialog('m', "abc\n7 x 9\n1 0.2 4\n1 oops\n1 1\n1\n");
+    const std::string expected =
+        title + askSpringMass +
+        "\n1番目の入力（m）が数値ではありません。もう一度入力してください。" + askSpringMass +
+        "\n2番目の入力（λ）が数値ではありません。もう一度入力してください。" + askSpringMass +
+        exampleFree + askForce +
+        "\n2番目の入力（ωf）が数値ではありません。もう一度入力してください。" + askForce +
+        exampleResponse + askInitial + exampleSteadyStart + keyList;
+    EXPECT_EQ(text, expected);
+    // The 7 typed before the bad entry was thrown away with its line.
+    EXPECT_EQ(params.m, 1.0);
+
+    dialog('j', "2\n0.3 v\n0.1 0.2\n");
+    EXPECT_EQ(params.y0, 0.1);
+    EXPECT_EQ(params.v0, 0.2);
+}
+
+// Where the input ends, the dialog says so once and ends the process.
+void dialogOnInput(char entry, const char* input)
+{
+    resetAllState();
+    dialog(entry, input);
+}
+
+TEST(DialogEndOfInput, EndsTheProcessWithStatusOneAtEveryQuestion)
+{
+    const std::string message = "入力が終わりました。プログラムを終了します。\n";
+    const struct {
+        char entry;
+        const char* input;
+    } cases[] = {
+        {'m', ""}, {'m', "1 0.2"}, {'m', "1 0.2 4\n1 1\n"},
+        {'m', "1 0.2 4\n1 1\nxyz"}, {'g', "1"}, {'j', "2\n0.1"}, {'j', "   \n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        EXPECT_EXIT(dialogOnInput(c.entry, c.input), testing::ExitedWithCode(1),
+                    "^" + message + "$");
+    }
+}
+
+}  // namespace
