@@ -1,0 +1,100 @@
+// The equation of motion and one Runge-Kutta-Gill integration step.
+#include "sim/motion.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "model/state.h"
+
+namespace {
+
+// Gill's coefficients as the short decimals the method is usually quoted with,
+// not the exact 1 - 1/sqrt(2), 1 + 1/sqrt(2) and 1/6: the step's results
+// depend on these very numbers.
+constexpr double gillStage2 = 0.292893219;  // stands for 1 - 1/sqrt(2)
+constexpr double gillStage3 = 1.70710678;   // stands for 1 + 1/sqrt(2)
+constexpr double gillWeight = 0.16666667;   // weight of the last stage, stands for 1/6
+constexpr double halfStep = 0.5;            // first-stage weight and mid-step time offset
+constexpr double carryFactor = 3.0;         // carry factor of stages 1 to 3
+constexpr double lastCarryFactor = 2.0;     // factor of the carry in the last stage
+
+// The result of the latest derivative call with index 0 or 1; what any other
+// index returns, so that extra equations follow the acceleration.
+double lastDerivative = 0.0;
+
+// Obtain one zero-filled scratch array of n doubles, or end the process.
+double* obtainScratch(int n)
+{
+    void* p = scratchAllocator(static_cast<std::size_t>(n), sizeof(double));
+    if (p == nullptr) {
+        std::fputs("memory overflow\n", stdout);
+        std::exit(1);  // exit, not _exit: the message must leave the stdio buffer
+    }
+    return static_cast<double*>(p);
+}
+
+}  // namespace
+
+void* (*scratchAllocator)(std::size_t count, std::size_t size) = std::calloc;
+void (*scratchRelease)(void* p) = std::free;
+
+// Give component i of the right-hand side of m*y'' + lambda*y' + K*y = F*sin(omf*t).
+double derivative(int i, double t, const double* y)
+{
+    if (i == 0) {
+        lastDerivative = y[1];
+    } else if (i == 1) {
+        // The model is read at every call, so a new dialog takes effect at once.
+        double s = std::sin(params.omf * t);
+        double a = s * params.F;
+        double b = params.lambda * y[1] + params.K * y[0];
+        lastDerivative = (a - b) / params.m;
+    }
+    return lastDerivative;
+}
+
+// Advance n equations by one Gill step of length dt from yIn at t into yOut.
+void rungeKuttaGill(double t, double dt, const double* yIn, double* yOut, int n)
+{
+    double* y1 = obtainScratch(n);
+    double* y2 = obtainScratch(n);
+    double* y3 = obtainScratch(n);
+    double* q1 = obtainScratch(n);
+    double* q2 = obtainScratch(n);
+    double* q3 = obtainScratch(n);
+
+    // Each stage finishes every component before the next stage starts, so
+    // derivative always sees the complete vector of the previous stage.
+    // yIn is read only here, which is what lets yOut be the same array.
+    for (int i = 0; i < n; i++) {
+        double k = derivative(i, t, yIn) * dt;
+        double r = halfStep * k;
+        y1[i] = yIn[i] + r;
+        q1[i] = carryFactor * r - halfStep * k;
+    }
+    for (int i = 0; i < n; i++) {
+        double k = derivative(i, halfStep * dt + t, y1) * dt;
+        double r = (k - q1[i]) * gillStage2;
+        y2[i] = y1[i] + r;
+        q2[i] = (carryFactor * r + q1[i]) - gillStage2 * k;
+    }
+    for (int i = 0; i < n; i++) {
+        double k = derivative(i, halfStep * dt + t, y2) * dt;
+        double r = (k - q2[i]) * gillStage3;
+        y3[i] = y2[i] + r;
+        q3[i] = (carryFactor * r + q2[i]) - gillStage3 * k;
+    }
+    for (int i = 0; i < n; i++) {
+        double k = derivative(i, t + dt, y3) * dt;
+        double r = (k - lastCarryFactor * q3[i]) * gillWeight;
+        yOut[i] = y3[i] + r;
+    }
+
+    scratchRelease(y1);
+    scratchRelease(y2);
+    scratchRelease(y3);
+    scratchRelease(q1);
+    scratchRelease(q2);
+    scratchRelease(q3);
+}

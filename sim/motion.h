@@ -14,3 +14,5 @@ void rungeKuttaGill(double t, double dt, const double* yIn, double* yOut, int n)
 // How the integrator obtains its zero-filled scratch arrays (calloc unless a
 // test puts a failing allocator here to reach the out-of-memory path).
 extern void* (*scratchAllocator)(std::size_t count, std::size_t size);
+// How it releases them again (free unless a test watches the releases).
+extern void (*scratchRelease)(void* p);
