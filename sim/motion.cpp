@@ -7,40 +7,41 @@
 
 #include "model/state.h"
 
-namespace {
+namespace
+{
 
 // Gill's coefficients as the short decimals the method is usually quoted with,
 // not the exact 1 - 1/sqrt(2), 1 + 1/sqrt(2) and 1/6: the step's results
 // depend on these very numbers.
-constexpr double gillStage2 = 0.292893219;  // stands for 1 - 1/sqrt(2)
-constexpr double gillStage3 = 1.70710678;   // stands for 1 + 1/sqrt(2)
-constexpr double gillWeight = 0.16666667;   // weight of the last stage, stands for 1/6
-constexpr double halfStep = 0.5;            // first-stage weight and mid-step time offset
-constexpr double carryFactor = 3.0;         // carry factor of stages 1 to 3
-constexpr double lastCarryFactor = 2.0;     // factor of the carry in the last stage
+constexpr double gillStage2 = 0.292893219; // stands for 1 - 1/sqrt(2)
+constexpr double gillStage3 = 1.70710678;  // stands for 1 + 1/sqrt(2)
+constexpr double gillWeight = 0.16666667;  // weight of the last stage, stands for 1/6
+constexpr double halfStep = 0.5;           // first-stage weight and mid-step time offset
+constexpr double carryFactor = 3.0;        // carry factor of stages 1 to 3
+constexpr double lastCarryFactor = 2.0;    // factor of the carry in the last stage
 
 // The result of the latest derivative call with index 0 or 1; what any other
 // index returns, so that extra equations follow the acceleration.
 double lastDerivative = 0.0;
 
 // Obtain one zero-filled scratch array of n doubles, or end the process.
-double* obtainScratch(int n)
+double *obtainScratch(int n)
 {
-    void* p = scratchAllocator(static_cast<std::size_t>(n), sizeof(double));
+    void *p = scratchAllocator(static_cast<std::size_t>(n), sizeof(double));
     if (p == nullptr) {
         std::fputs("memory overflow\n", stdout);
-        std::exit(1);  // exit, not _exit: the message must leave the stdio buffer
+        std::exit(1); // exit, not _exit: the message must leave the stdio buffer
     }
-    return static_cast<double*>(p);
+    return static_cast<double *>(p);
 }
 
-}  // namespace
+} // namespace
 
-void* (*scratchAllocator)(std::size_t count, std::size_t size) = std::calloc;
-void (*scratchRelease)(void* p) = std::free;
+void *(*scratchAllocator)(std::size_t count, std::size_t size) = std::calloc;
+void (*scratchRelease)(void *p) = std::free;
 
 // Give component i of the right-hand side of m*y'' + lambda*y' + K*y = F*sin(omf*t).
-double derivative(int i, double t, const double* y)
+double derivative(int i, double t, const double *y)
 {
     if (i == 0) {
         lastDerivative = y[1];
@@ -55,14 +56,14 @@ double derivative(int i, double t, const double* y)
 }
 
 // Advance n equations by one Gill step of length dt from yIn at t into yOut.
-void rungeKuttaGill(double t, double dt, const double* yIn, double* yOut, int n)
+void rungeKuttaGill(double t, double dt, const double *yIn, double *yOut, int n)
 {
-    double* y1 = obtainScratch(n);
-    double* y2 = obtainScratch(n);
-    double* y3 = obtainScratch(n);
-    double* q1 = obtainScratch(n);
-    double* q2 = obtainScratch(n);
-    double* q3 = obtainScratch(n);
+    double *y1 = obtainScratch(n);
+    double *y2 = obtainScratch(n);
+    double *y3 = obtainScratch(n);
+    double *q1 = obtainScratch(n);
+    double *q2 = obtainScratch(n);
+    double *q3 = obtainScratch(n);
 
     // Each stage finishes every component before the next stage starts, so
     // derivative always sees the complete vector of the previous stage.

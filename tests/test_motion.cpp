@@ -13,14 +13,15 @@
 
 #include "model/state.h"
 
-namespace {
+namespace
+{
 
 // Half a unit in the last digit quoted for each reference result: the step
 // must reproduce every digit given.
-constexpr double freeYDigits = 5e-15;      // 0.99995000041668
-constexpr double freeVDigits = 5e-17;      // -0.0099998333300018
-constexpr double forcedYDigits = 5e-17;    // 2.498343783e-07
-constexpr double forcedVDigits = 5e-15;    // 7.492941666e-05
+constexpr double freeYDigits = 5e-15;   // 0.99995000041668
+constexpr double freeVDigits = 5e-17;   // -0.0099998333300018
+constexpr double forcedYDigits = 5e-17; // 2.498343783e-07
+constexpr double forcedVDigits = 5e-15; // 7.492941666e-05
 // Largest deviation from the exact motion allowed over 10 s of 0.01 s steps,
 // in m. The step's own error stays below 3e-9 m; a stage at the wrong time, a
 // lost carry or a Gill coefficient wrong in its fourth digit goes to 1e-6 m
@@ -28,8 +29,8 @@ constexpr double forcedVDigits = 5e-15;    // 7.492941666e-05
 // the exact ones: both track the motion this well.
 constexpr double trackingTolerance = 1e-7;
 
-constexpr double stepLength = 0.01;  // s, the step the display makes
-constexpr int framesIn10s = 250;     // redraws of four steps in 10 s of motion
+constexpr double stepLength = 0.01; // s, the step the display makes
+constexpr int framesIn10s = 250;    // redraws of four steps in 10 s of motion
 constexpr int stepsPerRedraw = 4;
 
 // The oscillator's parameters, in the units of the model.
@@ -38,7 +39,7 @@ struct Oscillator {
 };
 
 // Start from the state of a fresh process, with the ordinary scratch hooks.
-void startFresh(const Oscillator& o)
+void startFresh(const Oscillator &o)
 {
     resetAllState();
     scratchAllocator = std::calloc;
@@ -51,17 +52,18 @@ void startFresh(const Oscillator& o)
 }
 
 // The steady-state amplitude and phase lag of the forced motion, at full precision.
-void steadyState(const Oscillator& o, double& amplitude, double& phase)
+void steadyState(const Oscillator &o, double &amplitude, double &phase)
 {
     double om0 = std::sqrt(o.K / o.m);
     double zeta = o.lambda / (2.0 * std::sqrt(o.m * o.K));
     double r = o.omf / om0;
-    amplitude = (o.F / o.K) / std::sqrt((1 - r * r) * (1 - r * r) + (2 * zeta * r) * (2 * zeta * r));
+    amplitude =
+        (o.F / o.K) / std::sqrt((1 - r * r) * (1 - r * r) + (2 * zeta * r) * (2 * zeta * r));
     phase = std::atan2(2 * zeta * r, 1 - r * r);
 }
 
 // The exact displacement on the steady-state vibration.
-double exactSteady(const Oscillator& o, double t)
+double exactSteady(const Oscillator &o, double t)
 {
     double amplitude, phase;
     steadyState(o, amplitude, phase);
@@ -69,7 +71,7 @@ double exactSteady(const Oscillator& o, double t)
 }
 
 // The exact displacement of an underdamped oscillator started at rest at t = 0.
-double exactFromRest(const Oscillator& o, double t)
+double exactFromRest(const Oscillator &o, double t)
 {
     double amplitude, phase;
     steadyState(o, amplitude, phase);
@@ -84,7 +86,7 @@ double exactFromRest(const Oscillator& o, double t)
 }
 
 // Step from y at t = 0 for 10 s as the display does; give the worst deviation from exact(t).
-double worstDeviation(const Oscillator& o, double y[2], double (*exact)(const Oscillator&, double))
+double worstDeviation(const Oscillator &o, double y[2], double (*exact)(const Oscillator &, double))
 {
     double t = 0.0;
     double start[2];
@@ -103,18 +105,18 @@ double worstDeviation(const Oscillator& o, double y[2], double (*exact)(const Os
 
 // What the test hooks saw of the integrator's scratch requests.
 struct ScratchLog {
-    int failAt;  // request number (from 1) that gets no memory; 0 for none
+    int failAt; // request number (from 1) that gets no memory; 0 for none
     int obtainedCount;
     int releasedCount;
-    void* obtained[16];
-    void* released[16];
+    void *obtained[16];
+    void *released[16];
     std::size_t counts[16];
     std::size_t sizes[16];
 };
 ScratchLog scratchLog;
 
 // Hand out calloc'ed arrays, recording them, except the request numbered failAt.
-void* loggingAllocator(std::size_t count, std::size_t size)
+void *loggingAllocator(std::size_t count, std::size_t size)
 {
     int k = scratchLog.obtainedCount++;
     if (k + 1 == scratchLog.failAt || k >= 16)
@@ -126,7 +128,7 @@ void* loggingAllocator(std::size_t count, std::size_t size)
 }
 
 // Free an array, recording the order of release.
-void loggingRelease(void* p)
+void loggingRelease(void *p)
 {
     if (scratchLog.releasedCount < 16)
         scratchLog.released[scratchLog.releasedCount] = p;
@@ -265,7 +267,8 @@ TEST(RungeKuttaGill, TracksTheExactMotion)
     startFresh(workedExample);
     double amplitude, phase;
     steadyState(workedExample, amplitude, phase);
-    double steady[2] = {-amplitude * std::sin(phase), amplitude * workedExample.omf * std::cos(phase)};
+    double steady[2] = {-amplitude * std::sin(phase),
+                        amplitude * workedExample.omf * std::cos(phase)};
     EXPECT_LT(worstDeviation(workedExample, steady, exactSteady), trackingTolerance);
 
     // From rest, transient and steady vibration together.
@@ -304,4 +307,4 @@ TEST(RungeKuttaGill, FailedScratchEndsTheProcess)
     }
 }
 
-}  // namespace
+} // namespace
