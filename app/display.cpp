@@ -1,0 +1,128 @@
+// The display frame: one slice of simulation, then the whole picture again.
+#include "app/display.h"
+
+#include <GL/glut.h>
+#include <cmath>
+
+#include "app/frame.h"
+#include "model/state.h"
+#include "plot/axes_grid_arrow.h"
+#include "plot/curves.h"
+#include "plot/primitives.h"
+#include "sim/motion.h"
+
+// pi/2 with pi to fourteen decimals: the force arrow points straight up.
+static constexpr double arrowUp = 1.570796326794895;
+// Grid cells on each side of the time grid's centre.
+static constexpr int timeGridCells = 30;
+// The last slot of a history row.
+static constexpr int lastHistorySlot = rowLength - 1;
+
+// Advance the motion by stepsPerFrame steps of dt.
+static void advance()
+{
+    for (int stepCounter = 0; stepCounter < stepsPerFrame; stepCounter++) {
+        run.stepStart[0] = run.state[0];
+        run.stepStart[1] = run.state[1];
+        rungeKuttaGill(run.t, dt, run.stepStart, run.state, 2);
+        run.t = run.t + dt;
+    }
+}
+
+// Draw the force arrow on the mass's vertical, pointing the way the force acts.
+static void drawForceArrow()
+{
+    double arrowLength = std::sin(params.omf * run.t) * 0.3 * view.yScale;
+    double arrowAngle = arrowUp;
+    double arrowOffset = 0.04 * view.yScale;
+    if (arrowLength < 0) {
+        arrowAngle = -arrowAngle;
+        arrowOffset = -arrowOffset;
+    }
+    arrowLength = std::fabs(arrowLength);
+    const Point2 arrowTip = {
+        (plotRightEdge - view.vibPlotOrigin.x) * 0.5 + view.vibPlotOrigin.x,
+        run.state[0] * view.yScale + view.vibPlotOrigin.y - arrowOffset,
+    };
+    drawArrow(arrowTip, arrowLength, arrowAngle, colourGreen);
+}
+
+// Record the newest y and F(t)/K. The index wraps where the time axis ends,
+// and never past the end of the buffers, however small the time scale.
+static void recordHistory()
+{
+    run.histIndex = run.histIndex + 1;
+    if (run.histIndex > 1.0 / view.timeScale || run.histIndex > lastHistorySlot) {
+        run.histIndex = 0;
+    }
+    yHistory()[run.histIndex] = run.state[0];
+    forceHistory()[run.histIndex] = std::sin(params.omf * run.t) * derived.As;
+}
+
+static void drawTimePlot()
+{
+    drawAxes(view.axesOrigin, 0.0);
+
+    const double secondWidth = view.timeScale / (stepsPerFrame * dt);
+    const Point2 workPoint = {
+        view.vibPlotOrigin.x - (timeGridCells * view.timeScale) / (stepsPerFrame * dt),
+        view.vibPlotOrigin.y,
+    };
+    drawGrid(workPoint, 0.0, timeGridCells, secondWidth, 0.2 * view.yScale);
+
+    const double scales[2] = {view.yScale, view.forceScale};
+    plotCurves(view.axesOrigin, view.timeScale, scales, 2, run.histIndex, yHistory(), rowLength);
+}
+
+static bool chartRequested()
+{
+    const unsigned char key = static_cast<unsigned char>(lastKey);
+    return key == 'f' || key == 'y' || key == 'Y' || key == 'x' || key == 'X';
+}
+
+// The frequency chart: nine tabulated curves, the entered zeta in black, and
+// blue points at the entered forcing frequency.
+static void drawFrequencyChart()
+{
+    drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18, "frequency characteristics. zeta parameter");
+    drawText(0.01f, 0.85f, GLUT_BITMAP_HELVETICA_18,
+             "zeta={0, 0.02, 0.05, 0.1, 0.2, 0.707, 1, 2, 5}");
+    drawText(0.01f, 0.8f, GLUT_BITMAP_HELVETICA_18, "black curve:given zeta");
+    drawText(0.01f, 0.75f, GLUT_BITMAP_HELVETICA_18, "blue point:given omf");
+
+    plotCurves(view.freqPlotOrigin, view.freqXScale, view.zetaAmpScale, tables.zetaCount,
+               tables.freqPoints, tables.zetaAmp[0], rowLength);
+    plotCurves(view.freqPlotOrigin, view.freqXScale, view.zetaPhaseScale, tables.zetaCount,
+               tables.freqPoints, tables.zetaPhase[0], rowLength);
+    plotCurve(view.freqPlotOrigin, view.freqXScale, view.zetaAmpScale[0], tables.freqPoints,
+              tables.givenAmp, &colourBlack);
+    plotCurve(view.freqPlotOrigin, view.freqXScale, view.zetaPhaseScale[0], tables.freqPoints,
+              tables.givenPhase, &colourBlack);
+
+    // The entered frequency sits at the fractional table index freqRatio/freqStep.
+    const double pointX =
+        (derived.freqRatio / tables.freqStep) * view.freqXScale + view.freqPlotOrigin.x;
+    Point2 workPoint = {pointX, view.zetaAmpScale[0] * derived.Ad + view.freqPlotOrigin.y};
+    drawDisc(workPoint, 0.01, colourBlue);
+    workPoint = {pointX, view.zetaPhaseScale[0] * derived.phaseLag + view.freqPlotOrigin.y};
+    drawDisc(workPoint, 0.01, colourBlue);
+}
+
+void display()
+{
+    beginFrame();
+    advance();
+
+    plotSeries(view.vibPlotOrigin, view.yScale, 1, run.state);
+    drawForceArrow();
+    drawText(-0.9f, 0.9f, GLUT_BITMAP_HELVETICA_18, "red  : mass vibration y(t)");
+    drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, "green: external force F(t)/K");
+    drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, "1grid=(1s, 0.2m)");
+
+    recordHistory();
+    drawTimePlot();
+    if (chartRequested()) {
+        drawFrequencyChart();
+    }
+    endFrame();
+}

@@ -32,6 +32,11 @@ static void restoreAndRaise(int sig)
 {
     tcsetattr(rawFd, TCSANOW, &savedMode);
     std::signal(sig, SIG_DFL);
+    // The signal is blocked while its handler runs; let it through now.
+    sigset_t own;
+    sigemptyset(&own);
+    sigaddset(&own, sig);
+    sigprocmask(SIG_UNBLOCK, &own, nullptr);
     std::raise(sig);
     // Only a stop comes back here (after SIGCONT): wait raw again.
     std::signal(sig, restoreAndRaise);

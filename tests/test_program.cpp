@@ -1,0 +1,274 @@
+// The built program, run as a user runs it: answers through a pipe or typed
+// at a terminal, with no display to open a window on.
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const program = FV_PROGRAM;
+
+const std::string workedExample =
+    "\n１自由度強制振動の描画"
+    "\nm*ddy/ddt + λ*dy/dt + K = F*sin(ωf*t)"
+    "\n\nマスm[kg]，ダンパーλ[N/(m/s)]，ばね定数K[N/m] キー入力 m λ K="
+    "\n固有振動数 ω0= 2.0000[rad/s], 減衰比ζ= 0.0500"
+    "\n共振振幅比|Y(jω/ω0)|/Yf=10.0000"
+    "\n\n強制振動振幅F[N]，振動数ωf[rad/s]　キー入力 F ωf="
+    "\n静撓み   As= 0.2500[m]"
+    "\n定常振幅 Ad= 0.3326[m]  振幅比Ad/As= 1.3304  位相遅れΦ=  3.81[deg]"
+    "\n初期条件キー入力　静止状態：'0'  定常振動振幅：'1'  任意設定 '2'"
+    "\n初期条件(y0,v0)=(-0.0221[m],  0.3319[m/s])"
+    "\n\n's'キーで：振動描画継続"
+    "\n'm'キーで：ばねマス定数変更"
+    "\n'g'キーで：外力変更"
+    "\n'j'キーで：初期条件変更"
+    "\n'f'キーで：周波数特性描画"
+    "\n'x' 'X'キーで：周波数特性横軸拡大縮小"
+    "\n'y' 'Y'キーで：周波数特性・振動図縦軸拡大縮小"
+    "\nESCキーで：終了\n";
+
+// How long a run of the program may take before the test gives up on it.
+constexpr auto runLimit = std::chrono::seconds(20);
+
+struct Outcome {
+    std::string out;
+    std::string err;
+    int status;  // exit status, or 128 + signal
+};
+
+std::string slurp(FILE* f)
+{
+    std::string text;
+    std::rewind(f);
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+        text.append(buf, n);
+    }
+    return text;
+}
+
+int statusOf(int waitStatus)
+{
+    return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus);
+}
+
+// Wait for pid, killing it if it outlives the limit; the wait status or -1.
+int waitLimited(pid_t pid)
+{
+    const auto deadline = std::chrono::steady_clock::now() + runLimit;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return status;
+}
+
+// Run the program with `input` as its standard input and no display.
+Outcome runPiped(const std::string& input)
+{
+    FILE* in = std::tmpfile();
+    FILE* out = std::tmpfile();
+    FILE* err = std::tmpfile();
+    std::fwrite(input.data(), 1, input.size(), in);
+    std::rewind(in);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fileno(in), 0);
+        dup2(fileno(out), 1);
+        dup2(fileno(err), 2);
+        unsetenv("DISPLAY");
+        execl(program, program, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const int status = waitLimited(pid);
+    Outcome o{slurp(out), slurp(err), status < 0 ? -1 : statusOf(status)};
+    std::fclose(in);
+    std::fclose(out);
+    std::fclose(err);
+    return o;
+}
+
+TEST(Program, PipedWorkedExampleThenNoDisplay)
+{
+    const Outcome o = runPiped("1 0.2 4\n1 1\n1\n");
+    EXPECT_EQ(o.out, workedExample);
+    // The dialog is done before any window; then GLUT itself says it cannot
+    // open a display and the program ends with a failure status.
+    EXPECT_NE(o.err.find("freeglut"), std::string::npos) << o.err;
+    EXPECT_NE(o.status, 0);
+    EXPECT_NE(o.status, -1) << "the program hung";
+}
+
+TEST(Program, PipedInvalidKeyRepeatsTheResults)
+{
+    const Outcome o = runPiped("1 0.2 4\n1 1\nx1\n");
+    const std::string results =
+        "\n静撓み   As= 0.2500[m]"
+        "\n定常振幅 Ad= 0.3326[m]  振幅比Ad/As= 1.3304  位相遅れΦ=  3.81[deg]"
+        "\n初期条件キー入力　静止状態：'0'  定常振動振幅：'1'  任意設定 '2'";
+    const std::size_t first = o.out.find(results);
+    ASSERT_NE(first, std::string::npos) << o.out;
+    EXPECT_EQ(o.out.find(results, first + results.size()), first + results.size());
+}
+
+TEST(Program, EndOfInputEndsPromptlyWithOneLine)
+{
+    for (const char* input : {"", "1 0.2 4\n", "1 0.2 4\n1 1\n", "1 0.2 4\n1 1\nxyz\n"}) {
+        SCOPED_TRACE(input);
+        const Outcome o = runPiped(input);
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.err, "入力が終わりました。プログラムを終了します。\n");
+    }
+}
+
+// A program started on a pseudo-terminal of its own, as if typed at.
+struct TerminalRun {
+    int master = -1;
+    pid_t pid = -1;
+    std::string seen;
+
+    void start()
+    {
+        int slave = -1;
+        ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+        pid = fork();
+        if (pid == 0) {
+            setsid();
+            ioctl(slave, TIOCSCTTY, 0);
+            dup2(slave, 0);
+            dup2(slave, 1);
+            dup2(slave, 2);
+            close(master);
+            close(slave);
+            unsetenv("DISPLAY");
+            execl(program, program, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(slave);
+    }
+
+    // Read what the program printed until `text` has appeared.
+    bool waitFor(const std::string& text)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + runLimit;
+        while (seen.find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            pollfd p{master, POLLIN, 0};
+            if (poll(&p, 1, 50) > 0) {
+                char buf[4096];
+                const ssize_t n = read(master, buf, sizeof buf);
+                if (n <= 0) {
+                    return seen.find(text) != std::string::npos;
+                }
+                seen.append(buf, static_cast<std::size_t>(n));
+            }
+        }
+        return true;
+    }
+
+    tcflag_t localModes() const
+    {
+        termios mode{};
+        tcgetattr(master, &mode);
+        return mode.c_lflag;
+    }
+
+    // Wait until the program has switched the terminal to single keys.
+    bool waitForRawMode()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + runLimit;
+        while ((localModes() & (ECHO | ICANON)) != 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+
+    void type(const std::string& keys) { ASSERT_EQ(write(master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size())); }
+
+    int finish()
+    {
+        waitFor("\x01never");  // drain what is left until the program closes the terminal
+        const int status = waitLimited(pid);
+        return status < 0 ? -1 : statusOf(status);
+    }
+
+    ~TerminalRun()
+    {
+        if (master >= 0) {
+            close(master);
+        }
+    }
+};
+
+const std::string keyPrompt = "任意設定 '2'";
+
+TEST(Program, TerminalTakesOneKeyWithoutEchoOrEnter)
+{
+    TerminalRun term;
+    term.start();
+    term.type("1 0.2 4\n");
+    term.type("1 1\n");
+    ASSERT_TRUE(term.waitFor(keyPrompt)) << term.seen;
+    ASSERT_TRUE(term.waitForRawMode());
+    term.type("1");  // no Enter
+    ASSERT_TRUE(term.waitFor("ESCキーで：終了")) << term.seen;
+    const std::size_t prompt = term.seen.find(keyPrompt) + keyPrompt.size();
+    // Neither the key is echoed nor the Enter of "1 1" taken as a key.
+    const std::string next = "\r\n初期条件(y0,v0)=";
+    EXPECT_EQ(term.seen.compare(prompt, next.size(), next), 0) << term.seen.substr(prompt);
+    EXPECT_EQ(term.seen.find(keyPrompt, prompt), std::string::npos);
+    EXPECT_NE(term.finish(), 0);  // no display: GLUT gives up after the dialog
+    EXPECT_EQ(term.localModes() & (ECHO | ICANON), static_cast<tcflag_t>(ECHO | ICANON));
+}
+
+TEST(Program, CtrlCAtTheKeyPromptGivesTheTerminalBack)
+{
+    TerminalRun term;
+    term.start();
+    term.type("1 0.2 4\n1 1\n");
+    ASSERT_TRUE(term.waitFor(keyPrompt)) << term.seen;
+    ASSERT_TRUE(term.waitForRawMode());
+    term.type("\x03");
+    EXPECT_EQ(term.finish(), 128 + SIGINT);
+    EXPECT_EQ(term.localModes() & (ECHO | ICANON), static_cast<tcflag_t>(ECHO | ICANON));
+}
+
+TEST(Program, CtrlDAtTheKeyPromptIsTheEndOfInput)
+{
+    TerminalRun term;
+    term.start();
+    term.type("1 0.2 4\n1 1\n");
+    ASSERT_TRUE(term.waitFor(keyPrompt)) << term.seen;
+    ASSERT_TRUE(term.waitForRawMode());
+    term.type("\x04");
+    EXPECT_EQ(term.finish(), 1);
+    EXPECT_NE(term.seen.find("入力が終わりました。"), std::string::npos) << term.seen;
+    EXPECT_EQ(term.localModes() & (ECHO | ICANON), static_cast<tcflag_t>(ECHO | ICANON));
+}
+
+}  // namespace
