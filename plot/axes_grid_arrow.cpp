@@ -1,6 +1,8 @@
 // The composite shapes of the time plot: axes cross, grid and force arrow.
 // Each draws fixed geometry in a local frame translated to its scaled origin
 // and rotated by its angle, inside one matrix push and pop.
+// The glBegin/glEnd groups are kept from the formatter, so that their
+// vertices stay indented as a block.
 #include "plot/axes_grid_arrow.h"
 
 #include "plot/primitives.h"
@@ -9,7 +11,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 // Half-length of each axis line, drawing units; not scaled, so that the lines
 // run across the whole -1..1 window wherever they cross.
@@ -25,7 +28,7 @@ constexpr double barbSetback = 0.5;
 // Barb offset from the arrow's axis, as a share of the scaled head length.
 constexpr double barbSpread = 0.4;
 
-}  // namespace
+} // namespace
 
 // Draw two black lines through origin, far longer than the window.
 void drawAxes(const Point2& origin, double angle)
@@ -39,12 +42,14 @@ void drawAxes(const Point2& origin, double angle)
     glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
     glTranslated(ox, oy, 0.0);
     glRotated(angle / radPerDeg, 0.0, 0.0, 1.0);
+    // clang-format off
     glBegin(GL_LINES);
         glVertex2d(-axisHalfLength, 0.0);
         glVertex2d(axisHalfLength, 0.0);
         glVertex2d(0.0, -axisHalfLength);
         glVertex2d(0.0, axisHalfLength);
     glEnd();
+    // clang-format on
     glPopMatrix();
     glEnable(GL_LIGHTING);
 }
@@ -68,17 +73,21 @@ void drawGrid(const Point2& origin, double angle, int n, double dx, double dy)
     // Each line in a group of its own, all the lines across x first.
     for (int j = -n; j <= n; ++j) {
         const double x = j * sdx;
+        // clang-format off
         glBegin(GL_LINES);
             glVertex2d(x, -halfHeight);
             glVertex2d(x, halfHeight);
         glEnd();
+        // clang-format on
     }
     for (int j = -n; j <= n; ++j) {
         const double y = j * sdy;
+        // clang-format off
         glBegin(GL_LINES);
             glVertex2d(-halfWidth, y);
             glVertex2d(halfWidth, y);
         glEnd();
+        // clang-format on
     }
     glPopMatrix();
     glEnable(GL_LIGHTING);
@@ -105,25 +114,31 @@ void drawArrow(const Point2& tip, double length, double angle, const Rgba& colou
     glColor4f(colour.r, colour.g, colour.b, colour.a);
     glTranslated(tx, ty, 0.0);
     glRotated(angle / radPerDeg, 0.0, 0.0, 1.0);
+    // clang-format off
     glBegin(GL_POLYGON);
         glVertex2d(-H, -shaftHalf * W);
         glVertex2d(-H - S, -shaftHalf * W);
         glVertex2d(-H - S, shaftHalf * W);
         glVertex2d(-H, shaftHalf * W);
     glEnd();
+    // clang-format on
 
     const double A = barbSetback * H;
     const double B = barbSpread * H;
+    // clang-format off
     glBegin(GL_POLYGON);
         glVertex2d(0.0, 0.0);
         glVertex2d(-H, 0.0);
         glVertex2d(-H - A, B);
     glEnd();
+    // clang-format on
+    // clang-format off
     glBegin(GL_POLYGON);
         glVertex2d(0.0, 0.0);
         glVertex2d(-H, 0.0);
         glVertex2d(-H - A, -B);
     glEnd();
+    // clang-format on
     glPopMatrix();
     glEnable(GL_LIGHTING);
 }

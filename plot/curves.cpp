@@ -10,27 +10,27 @@
 // Row k of plotCurves and point k of plotSeries; alpha is 0 throughout, as
 // blending is never enabled.
 const Rgba curveColours[curveColourCount] = {
-    {1.0f, 0.0f, 0.0f, 0.0f},  //  0 the mass disc, the displacement history
-    {0.0f, 1.0f, 0.0f, 0.0f},  //  1 the force history
-    {0.0f, 0.0f, 1.0f, 0.0f},  //  2
-    {1.0f, 0.2f, 0.0f, 0.0f},  //  3
-    {0.0f, 1.0f, 0.2f, 0.0f},  //  4
-    {0.2f, 0.0f, 1.0f, 0.0f},  //  5
-    {1.0f, 0.4f, 0.0f, 0.0f},  //  6
-    {0.0f, 1.0f, 0.4f, 0.0f},  //  7
-    {0.4f, 0.0f, 1.0f, 0.0f},  //  8
-    {1.0f, 0.6f, 0.0f, 0.0f},  //  9
-    {0.0f, 1.0f, 0.6f, 0.0f},  // 10
-    {0.6f, 0.0f, 1.0f, 0.0f},  // 11
-    {1.0f, 0.8f, 0.0f, 0.0f},  // 12
-    {0.0f, 1.0f, 0.8f, 0.0f},  // 13
-    {0.8f, 0.0f, 1.0f, 0.0f},  // 14
-    {1.0f, 1.0f, 0.0f, 0.0f},  // 15
-    {0.0f, 1.0f, 1.0f, 0.0f},  // 16
-    {1.0f, 0.0f, 1.0f, 0.0f},  // 17
-    {1.0f, 1.0f, 0.2f, 0.0f},  // 18
-    {0.2f, 1.0f, 1.0f, 0.0f},  // 19
-    {1.0f, 0.2f, 1.0f, 0.0f},  // 20
+    {1.0f, 0.0f, 0.0f, 0.0f}, //  0 the mass disc, the displacement history
+    {0.0f, 1.0f, 0.0f, 0.0f}, //  1 the force history
+    {0.0f, 0.0f, 1.0f, 0.0f}, //  2
+    {1.0f, 0.2f, 0.0f, 0.0f}, //  3
+    {0.0f, 1.0f, 0.2f, 0.0f}, //  4
+    {0.2f, 0.0f, 1.0f, 0.0f}, //  5
+    {1.0f, 0.4f, 0.0f, 0.0f}, //  6
+    {0.0f, 1.0f, 0.4f, 0.0f}, //  7
+    {0.4f, 0.0f, 1.0f, 0.0f}, //  8
+    {1.0f, 0.6f, 0.0f, 0.0f}, //  9
+    {0.0f, 1.0f, 0.6f, 0.0f}, // 10
+    {0.6f, 0.0f, 1.0f, 0.0f}, // 11
+    {1.0f, 0.8f, 0.0f, 0.0f}, // 12
+    {0.0f, 1.0f, 0.8f, 0.0f}, // 13
+    {0.8f, 0.0f, 1.0f, 0.0f}, // 14
+    {1.0f, 1.0f, 0.0f, 0.0f}, // 15
+    {0.0f, 1.0f, 1.0f, 0.0f}, // 16
+    {1.0f, 0.0f, 1.0f, 0.0f}, // 17
+    {1.0f, 1.0f, 0.2f, 0.0f}, // 18
+    {0.2f, 1.0f, 1.0f, 0.0f}, // 19
+    {1.0f, 0.2f, 1.0f, 0.0f}, // 20
 };
 const Rgba colourGreen = {0.0f, 1.0f, 0.0f, 0.0f};
 const Rgba colourBlue = {0.0f, 0.0f, 1.0f, 0.0f};
@@ -38,7 +38,8 @@ const Rgba colourBlack = {0.0f, 0.0f, 0.0f, 0.0f};
 
 const double plotRightEdge = 0.99;
 
-namespace {
+namespace
+{
 
 // Line width of every sampled curve, pixels.
 constexpr float curveLineWidth = 2.0f;
@@ -49,7 +50,7 @@ constexpr double pointDiscRadius = 0.04;
 // The chain's own line colour, red; not taken from curveColours.
 constexpr Rgba chainColour = {1.0f, 0.0f, 0.0f, 0.0f};
 
-}  // namespace
+} // namespace
 
 // Draw a red chain from origin through pointCount equally spaced samples to
 // (plotRightEdge, origin.y), with small end discs and a large disc per point.

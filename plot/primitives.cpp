@@ -1,4 +1,6 @@
 // Drawing primitives: lines, filled discs and bitmap text, in immediate mode.
+// The glBegin/glEnd groups are kept from the formatter, so that their
+// vertices stay indented as a block.
 #include "plot/primitives.h"
 
 #include <GL/gl.h>
@@ -6,13 +8,14 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 // Scale of the coordinate hook: multiplied in and divided out again, so that
 // positions keep their drawing-unit values (up to the rounding of the product).
 constexpr double coordScale = 400.0;
 
-}  // namespace
+} // namespace
 
 // Pass one coordinate, radius, length or spacing on its way to OpenGL.
 double scaleCoord(double v)
@@ -25,10 +28,12 @@ void drawLine(const Point2& from, const Point2& to, const Rgba& colour)
 {
     glDisable(GL_LIGHTING);
     glColor4f(colour.r, colour.g, colour.b, colour.a);
+    // clang-format off
     glBegin(GL_LINES);
         glVertex2d(scaleCoord(from.x), scaleCoord(from.y));
         glVertex2d(scaleCoord(to.x), scaleCoord(to.y));
     glEnd();
+    // clang-format on
     glEnable(GL_LIGHTING);
 }
 
@@ -44,12 +49,14 @@ void drawDisc(const Point2& centre, double radius, const Rgba& colour)
     glPushMatrix();
     glTranslated(cx, cy, 0.0);
     glColor4f(colour.r, colour.g, colour.b, colour.a);
+    // clang-format off
     glBegin(GL_POLYGON);
         for (int i = 0; i < discSegments; ++i) {
             const double a = i * step;
             glVertex2d(r * std::cos(a), r * std::sin(a));
         }
     glEnd();
+    // clang-format on
     glPopMatrix();
     glEnable(GL_LIGHTING);
 }

@@ -8,7 +8,8 @@
 #include <sstream>
 #include <utility>
 
-namespace {
+namespace
+{
 
 // Matrix stack depths every OpenGL implementation guarantees (entries,
 // the bottom one included); deeper use is flagged as not portable.
@@ -42,8 +43,8 @@ struct Recorder {
     std::vector<GlPrimitive> primitives;
     std::vector<std::string> errors;
     GlState state = startState();
-    GlPrimitive open{};                                 // group being built
-    std::vector<GlAffine> modelviewStack;               // below the top
+    GlPrimitive open{};                   // group being built
+    std::vector<GlAffine> modelviewStack; // below the top
     std::vector<GlAffine> projectionStack;
     std::vector<std::pair<GLbitfield, GlState>> attribStack;
 };
@@ -80,9 +81,14 @@ void outsideBeginOnly(std::size_t index)
 // m * n: apply n first, then m.
 GlAffine compose(const GlAffine& m, const GlAffine& n)
 {
-    return {m.a * n.a + m.c * n.b,  m.b * n.a + m.d * n.b,
-            m.a * n.c + m.c * n.d,  m.b * n.c + m.d * n.d,
-            m.a * n.tx + m.c * n.ty + m.tx,  m.b * n.tx + m.d * n.ty + m.ty};
+    GlAffine p{};
+    p.a = m.a * n.a + m.c * n.b;
+    p.b = m.b * n.a + m.d * n.b;
+    p.c = m.a * n.c + m.c * n.d;
+    p.d = m.b * n.c + m.d * n.d;
+    p.tx = m.a * n.tx + m.c * n.ty + m.tx;
+    p.ty = m.b * n.tx + m.d * n.ty + m.ty;
+    return p;
 }
 
 GlAffine& currentMatrix()
@@ -91,7 +97,7 @@ GlAffine& currentMatrix()
     return s.matrixMode == GL_PROJECTION ? s.projection : s.modelview;
 }
 
-}  // namespace
+} // namespace
 
 bool operator==(const GlColour& x, const GlColour& y)
 {
@@ -235,20 +241,28 @@ void* glutBitmapHelvetica18 = nullptr;
 
 void glBegin(GLenum mode)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     Recorder& r = rec();
     const std::size_t i = record("glBegin", {static_cast<double>(mode)});
     if (r.state.insideBegin) {
         fault(i, "glBegin inside glBegin/glEnd");
     }
     r.state.insideBegin = true;
-    r.open = GlPrimitive{mode, {}, {}, r.state.colour, r.state.lineWidth, r.state.lighting,
-                         r.state.modelviewDepth, r.state.modelview, i};
+    r.open = GlPrimitive{};
+    r.open.mode = mode;
+    r.open.colour = r.state.colour;
+    r.open.lineWidth = r.state.lineWidth;
+    r.open.lighting = r.state.lighting;
+    r.open.modelviewDepth = r.state.modelviewDepth;
+    r.open.modelview = r.state.modelview;
+    r.open.callIndex = i;
 }
 
 void glEnd(void)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     Recorder& r = rec();
     const std::size_t i = record("glEnd", {});
     if (!r.state.insideBegin) {
@@ -262,7 +276,8 @@ void glEnd(void)
 
 void glVertex2d(GLdouble x, GLdouble y)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     Recorder& r = rec();
     const std::size_t i = record("glVertex2d", {x, y});
     if (!r.state.insideBegin) {
@@ -276,14 +291,16 @@ void glVertex2d(GLdouble x, GLdouble y)
 
 void glColor4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     record("glColor4f", {red, green, blue, alpha});
     rec().state.colour = {red, green, blue, alpha};
 }
 
 void glEnable(GLenum cap)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     outsideBeginOnly(record("glEnable", {static_cast<double>(cap)}));
     GlState& s = rec().state;
     s.enabled.insert(cap);
@@ -292,7 +309,8 @@ void glEnable(GLenum cap)
 
 void glDisable(GLenum cap)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     outsideBeginOnly(record("glDisable", {static_cast<double>(cap)}));
     GlState& s = rec().state;
     s.enabled.erase(cap);
@@ -301,7 +319,8 @@ void glDisable(GLenum cap)
 
 void glLineWidth(GLfloat width)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     const std::size_t i = record("glLineWidth", {width});
     outsideBeginOnly(i);
     if (!(width > 0.0f)) {
@@ -313,7 +332,8 @@ void glLineWidth(GLfloat width)
 
 void glPushMatrix(void)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     Recorder& r = rec();
     const std::size_t i = record("glPushMatrix", {});
     outsideBeginOnly(i);
@@ -329,7 +349,8 @@ void glPushMatrix(void)
 
 void glPopMatrix(void)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     Recorder& r = rec();
     const std::size_t i = record("glPopMatrix", {});
     outsideBeginOnly(i);
@@ -346,7 +367,8 @@ void glPopMatrix(void)
 
 void glTranslated(GLdouble x, GLdouble y, GLdouble z)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     const std::size_t i = record("glTranslated", {x, y, z});
     outsideBeginOnly(i);
     // z moves nothing that is seen in this 2-D picture.
@@ -356,7 +378,8 @@ void glTranslated(GLdouble x, GLdouble y, GLdouble z)
 
 void glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     const std::size_t i = record("glRotated", {angle, x, y, z});
     outsideBeginOnly(i);
     if (x != 0.0 || y != 0.0 || z == 0.0) {
@@ -372,14 +395,16 @@ void glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z)
 
 void glLoadIdentity(void)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     outsideBeginOnly(record("glLoadIdentity", {}));
     currentMatrix() = identity;
 }
 
 void glMatrixMode(GLenum mode)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     const std::size_t i = record("glMatrixMode", {static_cast<double>(mode)});
     outsideBeginOnly(i);
     if (mode != GL_MODELVIEW && mode != GL_PROJECTION) {
@@ -391,10 +416,11 @@ void glMatrixMode(GLenum mode)
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
 {
-    if (!rec().on) return;
-    const std::size_t i = record("glViewport", {static_cast<double>(x), static_cast<double>(y),
-                                                static_cast<double>(width),
-                                                static_cast<double>(height)});
+    if (!rec().on)
+        return;
+    const std::size_t i =
+        record("glViewport", {static_cast<double>(x), static_cast<double>(y),
+                              static_cast<double>(width), static_cast<double>(height)});
     outsideBeginOnly(i);
     if (width < 0 || height < 0) {
         fault(i, "negative viewport size");
@@ -409,7 +435,8 @@ void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
 
 void glRasterPos2f(GLfloat x, GLfloat y)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     outsideBeginOnly(record("glRasterPos2f", {x, y}));
     GlState& s = rec().state;
     s.rasterX = x;
@@ -419,7 +446,8 @@ void glRasterPos2f(GLfloat x, GLfloat y)
 
 void glPushAttrib(GLbitfield mask)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     Recorder& r = rec();
     const std::size_t i = record("glPushAttrib", {static_cast<double>(mask)});
     outsideBeginOnly(i);
@@ -432,7 +460,8 @@ void glPushAttrib(GLbitfield mask)
 
 void glPopAttrib(void)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     Recorder& r = rec();
     const std::size_t i = record("glPopAttrib", {});
     outsideBeginOnly(i);
@@ -481,26 +510,30 @@ void glPopAttrib(void)
 
 void glFlush(void)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     outsideBeginOnly(record("glFlush", {}));
 }
 
 void glClear(GLbitfield mask)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     outsideBeginOnly(record("glClear", {static_cast<double>(mask)}));
 }
 
 void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     outsideBeginOnly(record("glClearColor", {red, green, blue, alpha}));
     rec().state.clearColour = {red, green, blue, alpha};
 }
 
 void glutBitmapCharacter(void* font, int character)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     // glutBitmapCharacter draws with glBitmap, which is refused inside a group.
     outsideBeginOnly(record("glutBitmapCharacter", {static_cast<double>(character)}, font));
     ++rec().state.rasterGlyphs;
@@ -508,8 +541,9 @@ void glutBitmapCharacter(void* font, int character)
 
 void glutSwapBuffers(void)
 {
-    if (!rec().on) return;
+    if (!rec().on)
+        return;
     outsideBeginOnly(record("glutSwapBuffers", {}));
 }
 
-}  // extern "C"
+} // extern "C"

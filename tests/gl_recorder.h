@@ -45,11 +45,11 @@
 
 // One recorded call.
 struct GlCall {
-    std::string name;          // the function's name, e.g. "glVertex2d"
-    std::vector<double> args;  // numeric arguments in order; enums, masks and
-                               // ints as their values, floats widened exactly
-    const void* ptr;           // the pointer argument (the font of
-                               // glutBitmapCharacter), else nullptr
+    std::string name;         // the function's name, e.g. "glVertex2d"
+    std::vector<double> args; // numeric arguments in order; enums, masks and
+                              // ints as their values, floats widened exactly
+    const void* ptr;          // the pointer argument (the font of
+                              // glutBitmapCharacter), else nullptr
 };
 
 // A colour as OpenGL holds it.
@@ -86,43 +86,42 @@ struct GlVertex {
 
 // The modelled OpenGL state; defaults as a fresh context has them.
 struct GlState {
-    GlColour colour;              // current colour; (1, 1, 1, 1) at start
-    float lineWidth;              // 1.0 at start
-    bool lighting;                // GL_LIGHTING enabled; off at start
-    std::set<GLenum> enabled;     // every capability enabled, lighting included
-    GLenum matrixMode;            // GL_MODELVIEW at start
-    int modelviewDepth;           // glPushMatrix minus glPopMatrix on the modelview stack
-    int projectionDepth;          // the same on the projection stack
-    GlAffine modelview;           // top of the modelview stack
-    GlAffine projection;          // top of the projection stack
-    int attribDepth;              // glPushAttrib minus glPopAttrib
-    double rasterX;               // last glRasterPos2f, as given (untransformed)
-    double rasterY;
-    int rasterGlyphs;             // glyphs drawn since the raster position was set;
-                                  // a nonzero count means the position has advanced
-    GlColour clearColour;         // (0, 0, 0, 0) at start
-    int viewport[4];              // x, y, width, height; all 0 at start
-    bool insideBegin;             // between glBegin and glEnd
+    GlColour colour;          // current colour; (1, 1, 1, 1) at start
+    float lineWidth;          // 1.0 at start
+    bool lighting;            // GL_LIGHTING enabled; off at start
+    std::set<GLenum> enabled; // every capability enabled, lighting included
+    GLenum matrixMode;        // GL_MODELVIEW at start
+    int modelviewDepth;       // glPushMatrix minus glPopMatrix on the modelview stack
+    int projectionDepth;      // the same on the projection stack
+    GlAffine modelview;       // top of the modelview stack
+    GlAffine projection;      // top of the projection stack
+    int attribDepth;          // glPushAttrib minus glPopAttrib
+    double rasterX;           // last glRasterPos2f, as given (untransformed)
+    double rasterY;           // and its y
+    int rasterGlyphs;         // glyphs since the raster position was set (it has advanced)
+    GlColour clearColour;     // (0, 0, 0, 0) at start
+    int viewport[4];          // x, y, width, height; all 0 at start
+    bool insideBegin;         // between glBegin and glEnd
 };
 
 // One glBegin/glEnd group with the state in force at its glBegin.
 struct GlPrimitive {
-    GLenum mode;                   // GL_LINES, GL_POLYGON, ...
-    std::vector<GlVertex> vertices;  // as sent with glVertex2d
-    std::vector<GlVertex> placed;    // the same through modelview, then projection
+    GLenum mode;                    // GL_LINES, GL_POLYGON, ...
+    std::vector<GlVertex> vertices; // as sent with glVertex2d
+    std::vector<GlVertex> placed;   // the same through modelview, then projection
     GlColour colour;
     float lineWidth;
     bool lighting;
     int modelviewDepth;
-    GlAffine modelview;            // e.g. a disc's centre is (modelview.tx, modelview.ty)
-    std::size_t callIndex;         // index of its glBegin in glCalls()
+    GlAffine modelview;    // e.g. a disc's centre is (modelview.tx, modelview.ty)
+    std::size_t callIndex; // index of its glBegin in glCalls()
 };
 
 // One segment of a GL_LINES group (each pair of vertices).
 struct GlSegment {
-    GlVertex from;                 // as sent
+    GlVertex from; // as sent
     GlVertex to;
-    GlVertex placedFrom;           // through modelview, then projection
+    GlVertex placedFrom; // through modelview, then projection
     GlVertex placedTo;
     GlColour colour;
     float lineWidth;

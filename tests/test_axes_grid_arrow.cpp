@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Grid and arrow coordinates come from one or two multiplications or
 // subtractions of values below 10: a few ulps at most.
@@ -29,8 +30,9 @@ constexpr double quarterTurn = drawPi / 2.0;
 const Rgba green = {0.0f, 1.0f, 0.0f, 0.0f};
 const GlColour black = {0.0f, 0.0f, 0.0f, 0.0f};
 
-class AxesGridArrow : public ::testing::Test {
-protected:
+class AxesGridArrow : public ::testing::Test
+{
+  protected:
     void SetUp() override { resetGl(); }
     void TearDown() override { EXPECT_TRUE(glErrors().empty()) << glErrors().front(); }
 };
@@ -47,7 +49,8 @@ std::vector<std::string> firstNames(std::size_t count)
 std::vector<std::string> lastNames(std::size_t count)
 {
     const std::vector<std::string> n = glCallNames();
-    return std::vector<std::string>(n.end() - static_cast<long>(std::min(count, n.size())), n.end());
+    return std::vector<std::string>(n.end() - static_cast<long>(std::min(count, n.size())),
+                                    n.end());
 }
 
 void expectVertex(const GlVertex& v, double x, double y)
@@ -60,9 +63,9 @@ TEST_F(AxesGridArrow, AxesCrossAtTheirOriginAcrossTheWindow)
 {
     drawAxes({-0.99, 0.0}, 0.0);
 
-    EXPECT_EQ(firstNames(7), (std::vector<std::string>{"glDisable", "glLineWidth", "glPushMatrix",
-                                                       "glColor4f", "glTranslated", "glRotated",
-                                                       "glBegin"}));
+    EXPECT_EQ(firstNames(7),
+              (std::vector<std::string>{"glDisable", "glLineWidth", "glPushMatrix", "glColor4f",
+                                        "glTranslated", "glRotated", "glBegin"}));
     EXPECT_EQ(lastNames(3), (std::vector<std::string>{"glEnd", "glPopMatrix", "glEnable"}));
     EXPECT_EQ(glCalls()[1].args, std::vector<double>{2.0});
     EXPECT_EQ(glCalls()[4].args, (std::vector<double>{-0.99, 0.0, 0.0}));
@@ -77,9 +80,9 @@ TEST_F(AxesGridArrow, AxesCrossAtTheirOriginAcrossTheWindow)
     EXPECT_EQ(s[0].from.y, 0.0);
     EXPECT_EQ(s[1].from.y, -10.0);
     EXPECT_EQ(s[1].to.y, 10.0);
-    EXPECT_EQ(s[1].placedFrom.x, -0.99);  // the vertical line at x = -0.99
+    EXPECT_EQ(s[1].placedFrom.x, -0.99); // the vertical line at x = -0.99
     EXPECT_EQ(s[1].placedTo.x, -0.99);
-    EXPECT_EQ(s[0].placedFrom.y, 0.0);    // the horizontal one at y = 0
+    EXPECT_EQ(s[0].placedFrom.y, 0.0); // the horizontal one at y = 0
     EXPECT_EQ(s[0].colour, black);
     EXPECT_EQ(s[0].lineWidth, 2.0f);
 
@@ -91,14 +94,14 @@ TEST_F(AxesGridArrow, AxesCrossAtTheirOriginAcrossTheWindow)
 
 TEST_F(AxesGridArrow, GridOfThirtyCellsEachWay)
 {
-    glLineWidth(2.0f);  // left by the axes; the grid sets its own
+    glLineWidth(2.0f); // left by the axes; the grid sets its own
     clearGlCalls();
 
     drawGrid({0.0, 0.0}, 0.0, 30, 0.1, 0.1);
 
-    EXPECT_EQ(firstNames(6), (std::vector<std::string>{"glDisable", "glColor4f", "glPushMatrix",
-                                                       "glLineWidth", "glTranslated",
-                                                       "glRotated"}));
+    EXPECT_EQ(firstNames(6),
+              (std::vector<std::string>{"glDisable", "glColor4f", "glPushMatrix", "glLineWidth",
+                                        "glTranslated", "glRotated"}));
     EXPECT_EQ(lastNames(2), (std::vector<std::string>{"glPopMatrix", "glEnable"}));
 
     // 61 lines across x, then 61 across y, one group each, in ascending order.
@@ -238,4 +241,4 @@ TEST_F(AxesGridArrow, QuarterTurnsPointTheArrowUpOrDown)
     }
 }
 
-}  // namespace
+} // namespace

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Positions built by adding a step to a value below 2 a few hundred times
 // stay within this of the exact decimal.
@@ -20,8 +21,9 @@ constexpr double kAccumulation = 1e-12;
 const GlColour red = {1.0f, 0.0f, 0.0f, 0.0f};
 const GlColour green = {0.0f, 1.0f, 0.0f, 0.0f};
 
-class Curves : public ::testing::Test {
-protected:
+class Curves : public ::testing::Test
+{
+  protected:
     void SetUp() override { resetGl(); }
     void TearDown() override { EXPECT_TRUE(glErrors().empty()) << glErrors().front(); }
 };
@@ -148,7 +150,7 @@ TEST_F(Curves, SeriesPointsShareTheWidthEqually)
         const Disc& point = d[static_cast<std::size_t>(2 + i)];
         const GlSegment& into = s[static_cast<std::size_t>(i)];
         EXPECT_NEAR(point.x, xs[i], kAccumulation);
-        EXPECT_EQ(point.x, into.to.x);  // the same additions: exactly on the vertex
+        EXPECT_EQ(point.x, into.to.x); // the same additions: exactly on the vertex
         EXPECT_EQ(point.y, samples[i]);
         EXPECT_EQ(point.colour, glColourOf(curveColours[i]));
     }
@@ -201,7 +203,7 @@ TEST_F(Curves, CurveAccumulatesItsStepsAndScalesFromTheOrigin)
     // x grows by one addition per sample, never as origin.x + k*step; every
     // coordinate reaches OpenGL through scaleCoord.
     double x = 0.01;
-    int offGrid = 0;  // samples where accumulation and origin.x + k*step differ
+    int offGrid = 0; // samples where accumulation and origin.x + k*step differ
     for (int i = 0; i < steps; ++i) {
         const GlSegment& seg = s[static_cast<std::size_t>(i)];
         EXPECT_EQ(seg.from.x, scaleCoord(x));
@@ -212,8 +214,8 @@ TEST_F(Curves, CurveAccumulatesItsStepsAndScalesFromTheOrigin)
         EXPECT_EQ(seg.colour, glColourOf(teal));
         EXPECT_EQ(seg.lineWidth, 2.0f);
     }
-    EXPECT_GT(offGrid, 0);  // so the exact comparisons above tell the two apart
-    EXPECT_EQ(s[0].from.y, scaleCoord(-0.8 * samples[0] + 0.1));  // sample 0, not origin
+    EXPECT_GT(offGrid, 0); // so the exact comparisons above tell the two apart
+    EXPECT_EQ(s[0].from.y, scaleCoord(-0.8 * samples[0] + 0.1)); // sample 0, not origin
     EXPECT_NEAR(s.back().to.x, 1.51, kAccumulation);
     // A positive sample lands below origin.y with the negative scale.
     EXPECT_LT(s[3].to.y, 0.1);
@@ -235,8 +237,8 @@ TEST_F(Curves, CurvesDrawRowsByStrideEachInItsColour)
 {
     // No row: no call at all, the width stays as it was.
     const double scales[] = {1.0, 0.5};
-    const double block[] = {0.1, 0.2, 0.3, 9.0, 9.0,   // row 0, then unread padding
-                            0.4, 0.5, 0.6, 9.0, 9.0};  // row 1
+    const double block[] = {0.1, 0.2, 0.3, 9.0, 9.0,  // row 0, then unread padding
+                            0.4, 0.5, 0.6, 9.0, 9.0}; // row 1
     plotCurves({0.0, 0.0}, 0.1, scales, 0, 2, block, 5);
     EXPECT_TRUE(glCalls().empty());
     EXPECT_EQ(glState().lineWidth, 1.0f);
@@ -253,9 +255,9 @@ TEST_F(Curves, CurvesDrawRowsByStrideEachInItsColour)
     EXPECT_EQ(s[1].to.y, 0.3);
     EXPECT_EQ(s[2].from.y, 0.5 * 0.4);
     EXPECT_EQ(s[3].to.y, 0.5 * 0.6);
-    EXPECT_EQ(s[2].from.x, 0.0);  // every row starts again at origin.x
+    EXPECT_EQ(s[2].from.x, 0.0); // every row starts again at origin.x
     EXPECT_EQ(glCallCount("glLineWidth"), 2u);
     EXPECT_EQ(glState().colour, green);
 }
 
-}  // namespace
+} // namespace

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // A disc vertex is r*cos, r*sin of an angle built from drawPi: a few roundings
 // of values below 1, far inside this.
@@ -21,8 +22,9 @@ constexpr double kTrigRounding = 1e-12;
 const Rgba red = {1.0f, 0.0f, 0.0f, 0.0f};
 const Rgba teal = {0.0f, 0.6f, 0.8f, 0.25f};
 
-class Primitives : public ::testing::Test {
-protected:
+class Primitives : public ::testing::Test
+{
+  protected:
     void SetUp() override { resetGl(); }
     void TearDown() override { EXPECT_TRUE(glErrors().empty()) << glErrors().front(); }
 };
@@ -42,16 +44,15 @@ TEST_F(Primitives, ScaleCoordKeepsPlainDrawingValues)
 
 TEST_F(Primitives, LineSendsOneSegmentAndLeavesLightingOnAndItsColour)
 {
-    glLineWidth(3.0f);  // a width set earlier must survive the line
+    glLineWidth(3.0f); // a width set earlier must survive the line
     clearGlCalls();
 
     drawLine({0.1, -0.2}, {0.7, 0.4}, teal);
 
-    EXPECT_EQ(glCallNames(), names({"glDisable", "glColor4f", "glBegin", "glVertex2d",
-                                    "glVertex2d", "glEnd", "glEnable"}));
+    EXPECT_EQ(glCallNames(), names({"glDisable", "glColor4f", "glBegin", "glVertex2d", "glVertex2d",
+                                    "glEnd", "glEnable"}));
     EXPECT_EQ(glCalls()[0].args, std::vector<double>{GL_LIGHTING});
-    EXPECT_EQ(glCalls()[1].args,
-              (std::vector<double>{teal.r, teal.g, teal.b, teal.a}));
+    EXPECT_EQ(glCalls()[1].args, (std::vector<double>{teal.r, teal.g, teal.b, teal.a}));
     EXPECT_EQ(glCalls()[2].args, std::vector<double>{GL_LINES});
     EXPECT_EQ(glCalls()[6].args, std::vector<double>{GL_LIGHTING});
 
@@ -107,7 +108,7 @@ TEST_F(Primitives, DiscIsAHundredVertexPolygonAboutItsTranslatedCentre)
     EXPECT_NEAR(p.vertices[25].x, 0.0, kTrigRounding);
     EXPECT_NEAR(p.vertices[25].y, 0.04, kTrigRounding);
     EXPECT_NEAR(p.vertices[50].x, -0.04, kTrigRounding);
-    EXPECT_LT(p.vertices[99].y, 0.0);  // last vertex just below the start
+    EXPECT_LT(p.vertices[99].y, 0.0); // last vertex just below the start
     for (const GlVertex& v : p.vertices) {
         EXPECT_NEAR(std::hypot(v.x, v.y), 0.04, kTrigRounding);
     }
@@ -174,7 +175,7 @@ TEST_F(Primitives, TextLeavesColourRasterPositionAndLightingAsTheyWere)
 
     EXPECT_EQ(glState().rasterX, 0.25f);
     EXPECT_EQ(glState().rasterY, -0.5f);
-    EXPECT_EQ(glState().rasterGlyphs, 0);  // the glyphs' advance did not outlast the call
+    EXPECT_EQ(glState().rasterGlyphs, 0); // the glyphs' advance did not outlast the call
     EXPECT_EQ(glState().colour, (GlColour{0.1f, 0.2f, 0.3f, 0.4f}));
     EXPECT_EQ(glState().attribDepth, 0);
     EXPECT_TRUE(glState().lighting);
@@ -188,4 +189,4 @@ TEST_F(Primitives, EmptyTextSetsAndRestoresTheRasterPositionOnly)
     EXPECT_EQ(glState().rasterX, 0.0);
 }
 
-}  // namespace
+} // namespace
