@@ -1,0 +1,146 @@
+// The key commands against the recording OpenGL stand-in.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/keyboard.h"
+#include "model/console.h"
+#include "tests/frame_fixture.h"
+
+namespace {
+
+using Keyboard = FrameTest;
+
+void press(const std::string& keys)
+{
+    for (const char key : keys) {
+        keyboard(static_cast<unsigned char>(key), 17, 23);
+    }
+}
+
+TEST_F(Keyboard, StepKeyAdvancesOneSliceAPress)
+{
+    press("sssss");
+    EXPECT_EQ(framesDrawn(), 5u);
+    EXPECT_EQ(run.histIndex, 5);
+    EXPECT_NEAR(run.t, 5 * 0.04, 1e-12);
+    EXPECT_EQ(lastKey, 's');
+}
+
+TEST_F(Keyboard, ZoomKeysScaleByTheFactorAndDrawAFrame)
+{
+    press("y");
+    EXPECT_EQ(view.yScale, 0.9 * 0.5);
+    EXPECT_EQ(view.forceScale, view.yScale);
+    EXPECT_EQ(view.zetaAmpScale[8], 0.9 * 0.5);
+    EXPECT_EQ(view.zetaPhaseScale[8], -0.8) << "the phase curves keep their size";
+    press("Y");
+    EXPECT_EQ(view.yScale, (0.9 * 0.5) / 0.9);
+    EXPECT_EQ(view.zetaAmpScale[0], (0.9 * 0.5) / 0.9);
+    EXPECT_EQ(lastKey, 'Y');
+
+    press("tT");
+    EXPECT_EQ(view.timeScale, (0.9 * 0.004) / 0.9);
+    press("xxX");
+    EXPECT_EQ(view.freqXScale, (0.9 * (0.9 * 0.005)) / 0.9);
+    EXPECT_EQ(framesDrawn(), 7u);
+}
+
+TEST_F(Keyboard, ChartComesAndGoesWithTheLastKey)
+{
+    press("s");
+    EXPECT_EQ(glCallCount("glutBitmapCharacter"), 70u);  // the time plot's labels only
+    clearGlCalls();
+    press("f");
+    EXPECT_GT(glCallCount("glutBitmapCharacter"), 70u);
+    clearGlCalls();
+    press("s");
+    EXPECT_EQ(glCallCount("glutBitmapCharacter"), 70u);
+}
+
+TEST_F(Keyboard, UnknownKeysOnlyChangeTheLastKey)
+{
+    const double t = run.t;
+    press("MSFqz1 ");
+    EXPECT_EQ(framesDrawn(), 0u);
+    EXPECT_EQ(lastKey, ' ');
+    EXPECT_EQ(run.t, t);
+}
+
+TEST_F(Keyboard, HistoryIndexStaysInsideItsBuffers)
+{
+    for (const int presses : {7, 20}) {
+        SCOPED_TRACE(presses);
+        resetRun();
+        press(std::string(static_cast<std::size_t>(presses), 't'));
+        int highest = 0;
+        for (int frame = 0; frame < 600; frame++) {
+            press("s");
+            ASSERT_LE(run.histIndex, rowLength - 1);
+            highest = std::max(highest, run.histIndex);
+        }
+        // The buffers are used to their end before the index wraps.
+        EXPECT_EQ(highest, rowLength - 1);
+    }
+}
+
+// Run keys with the console reading `answers`; return what it printed.
+std::string pressWithConsole(const std::string& keys, std::string answers)
+{
+    FILE* in = fmemopen(answers.data(), answers.size(), "r");
+    char* printed = nullptr;
+    std::size_t size = 0;
+    FILE* out = open_memstream(&printed, &size);
+    consoleIn = in;
+    consoleOut = out;
+    press(keys);
+    std::fclose(out);
+    std::fclose(in);
+    consoleIn = stdin;
+    consoleOut = stdout;
+    std::string text(printed, size);
+    std::free(printed);
+    return text;
+}
+
+TEST_F(Keyboard, DialogKeysRunTheDialogFromTheirEntryAndDrawNothing)
+{
+    press("ffyy");
+    const std::string initial = pressWithConsole("j", "2\n0.1 0\n");
+    EXPECT_EQ(initial.find("マスm[kg]"), std::string::npos);
+    EXPECT_EQ(initial.find("強制振動振幅"), std::string::npos);
+    EXPECT_EQ(view.yScale, 0.5) << "the run reset undoes the zoom";
+    EXPECT_EQ(run.t, 0.0);
+    EXPECT_EQ(run.histIndex, 0);
+    EXPECT_EQ(run.state[0], 0.1);
+    EXPECT_EQ(lastKey, 'j');
+    clearGlCalls();
+
+    const std::string force = pressWithConsole("g", "2 1\n0\n");
+    EXPECT_EQ(force.find("マスm[kg]"), std::string::npos);
+    EXPECT_NE(force.find("強制振動振幅"), std::string::npos);
+    EXPECT_EQ(derived.As, 0.5);
+
+    const std::string whole = pressWithConsole("m", "2 0 8\n1 1\n0\n");
+    EXPECT_NE(whole.find("マスm[kg]"), std::string::npos);
+    EXPECT_EQ(derived.om0, 2.0);
+    EXPECT_EQ(framesDrawn(), 0u);
+    // The next frame starts the time plot again, without the chart.
+    press("s");
+    EXPECT_EQ(run.histIndex, 1);
+    EXPECT_NEAR(run.t, 0.04, 1e-15);
+}
+
+TEST_F(Keyboard, EscapeEndsAtOnceWithStatusZero)
+{
+    EXPECT_EXIT(press("\x1b"), testing::ExitedWithCode(0), "^$");
+}
+
+TEST_F(Keyboard, EndOfInputInALaterDialogEndsWithStatusOne)
+{
+    EXPECT_EXIT(pressWithConsole("g", "1"), testing::ExitedWithCode(1), "入力が終わりました");
+}
+
+}  // namespace
