@@ -10,7 +10,8 @@
 
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 // Initial size of the window, pixels; the window system chooses its place.
 constexpr int windowWidth = 800;

@@ -12,7 +12,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // Set an EWMH name property of window to the UTF-8 text.
 void setUtf8Property(Display* display, Window window, const char* property, const char* utf8Text)

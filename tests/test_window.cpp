@@ -15,7 +15,9 @@
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,7 +28,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // The program's window title, UTF-8, with its one ideographic space.
 const char* const title = "1DOF強制振動　m:ばねマス g:強制力 j:初期条件 変更, f:周波数特性描画";
@@ -54,6 +57,15 @@ void recordReshape(int width, int height)
 
 // Display callback of the test window: the tests draw their own frames.
 void ignoreDisplay() {}
+
+// Characters handed to the keyboard callback, in order.
+std::string typed;
+
+// Keyboard callback of the test window: note the character.
+void recordKey(unsigned char key, int, int)
+{
+    typed += static_cast<char>(key);
+}
 
 // Lines drawn in the frames below: through the corners nearest the edges, so
 // that together they mark the four sides of the -1..1 square.
@@ -132,7 +144,7 @@ void expectAllWhite(const xvfb::Image& image, const std::string& what)
     EXPECT_EQ(others, 0) << what << ": pixels that are not white";
 }
 
-// The back buffer of the current GLUT window, rows turned to run top down.
+// The back buffer of the current GLUT session.window, rows turned to run top down.
 xvfb::Image readBackBuffer()
 {
     const int w = glutGet(GLUT_WINDOW_WIDTH);
@@ -174,17 +186,40 @@ std::string commandOutput(const std::string& command)
     return output;
 }
 
-class WindowTest : public testing::Test {
-protected:
-    // Start the server and open the one GLUT window, as the program does.
+// The private server, the test's connection to it and the GLUT session.window, for
+// the whole process. GLUT's connection is closed before the server goes.
+struct Session {
+    std::unique_ptr<xvfb::Server> server;
+    std::unique_ptr<xvfb::Connection> x;
+    Window window = None;
+
+    ~Session()
+    {
+        if (window != None)
+            glutExit();
+        x.reset();
+        server.reset();
+    }
+};
+Session session;
+
+class WindowTest : public testing::Test
+{
+  protected:
+    // Start the server and open the one GLUT session.window, as the program does.
+    // Start the server and open the one GLUT session.window, as the program does;
+    // once per process, since GLUT cannot be initialised twice (a repeated
+    // run of the suite reuses them).
     static void SetUpTestSuite()
     {
-        server = std::make_unique<xvfb::Server>();
-        x = std::make_unique<xvfb::Connection>(server->display());
+        if (session.server)
+            return;
+        session.server = std::make_unique<xvfb::Server>();
+        session.x = std::make_unique<xvfb::Connection>(session.server->display());
 
         // GLUT reads the server from its command line, as the program lets it.
         static std::string displayName;
-        displayName = server->display();
+        displayName = session.server->display();
         static char program[] = "test_window";
         static char option[] = "-display";
         char* argv[] = {program, option, displayName.data(), nullptr};
@@ -197,16 +232,15 @@ protected:
         setWindowTitle(title);
         glutDisplayFunc(ignoreDisplay);
         glutReshapeFunc(recordReshape);
+        glutKeyboardFunc(recordKey);
         initGL();
-        window = glXGetCurrentDrawable();
+        session.window = glXGetCurrentDrawable();
     }
 
-    // Close GLUT's connection before its server goes away.
-    static void TearDownTestSuite()
+    // Skip the case if the suite could not set up its window.
+    void SetUp() override
     {
-        glutExit();
-        x.reset();
-        server.reset();
+        ASSERT_NE(session.window, xvfb::noWindow) << "no GLUT window on a private server";
     }
 
     // Let GLUT handle what the server sent until the condition holds.
@@ -225,10 +259,10 @@ protected:
     // onto the screen, where its every pixel can be read.
     static void resizeTo(int width, int height)
     {
-        ASSERT_TRUE(pumpUntil([] { return xvfb::isViewable(*x, window); }))
+        ASSERT_TRUE(pumpUntil([] { return xvfb::isViewable(*session.x, session.window); }))
             << "the window was never mapped";
-        xvfb::moveWindow(*x, window, 0, 0);
-        xvfb::resizeWindow(*x, window, width, height);
+        xvfb::moveWindow(*session.x, session.window, 0, 0);
+        xvfb::resizeWindow(*session.x, session.window, width, height);
         ASSERT_TRUE(pumpUntil([&] { return reshaped.width == width && reshaped.height == height; }))
             << "reshape never saw " << width << " x " << height;
     }
@@ -241,16 +275,12 @@ protected:
         xvfb::Image image;
         xvfb::waitFor(
             [&] {
-                image = xvfb::grabWindow(*x, window);
+                image = xvfb::grabWindow(*session.x, session.window);
                 return arrived(image);
             },
             settleTimeout);
         return image;
     }
-
-    static inline std::unique_ptr<xvfb::Server> server;
-    static inline std::unique_ptr<xvfb::Connection> x;
-    static inline Window window = None;
 };
 
 TEST_F(WindowTest, FrameIsWhiteWithTheSquareFillingTheWindow)
@@ -277,8 +307,9 @@ TEST_F(WindowTest, FrameIsWhiteWithTheSquareFillingTheWindow)
 
     // The next frame starts from a white page whatever the last one showed.
     beginFrame();
-    const xvfb::Image blank = showAndGrab(
-        [](const xvfb::Image& i) { return i.width == startSize && i.pixel(4, 200) == xvfb::white; });
+    const xvfb::Image blank = showAndGrab([](const xvfb::Image& i) {
+        return i.width == startSize && i.pixel(4, 200) == xvfb::white;
+    });
     expectAllWhite(blank, "empty frame");
 }
 
@@ -310,15 +341,15 @@ TEST_F(WindowTest, ReshapedWindowStillShowsTheWholeSquare)
 
 TEST_F(WindowTest, TitleReadsAsTheJapaneseTextInEveryProperty)
 {
-    EXPECT_EQ(xvfb::netWindowName(*x, window), title);
-    EXPECT_EQ(xvfb::legacyWindowName(*x, window), title);
+    EXPECT_EQ(xvfb::netWindowName(*session.x, session.window), title);
+    EXPECT_EQ(xvfb::legacyWindowName(*session.x, session.window), title);
 
     // The icon names follow the window name.
     XTextProperty icon{};
-    ASSERT_NE(XGetWMIconName(*x, window, &icon), 0);
+    ASSERT_NE(XGetWMIconName(*session.x, session.window, &icon), 0);
     char** list = nullptr;
     int count = 0;
-    ASSERT_GE(Xutf8TextPropertyToTextList(*x, &icon, &list, &count), Success);
+    ASSERT_GE(Xutf8TextPropertyToTextList(*session.x, &icon, &list, &count), Success);
     ASSERT_EQ(count, 1);
     EXPECT_STREQ(list[0], title);
     XFreeStringList(list);
@@ -326,14 +357,13 @@ TEST_F(WindowTest, TitleReadsAsTheJapaneseTextInEveryProperty)
 
     // A separate client, reading as a window manager would, sees the same.
     char id[32];
-    std::snprintf(id, sizeof id, "0x%lx", window);
+    std::snprintf(id, sizeof id, "0x%lx", session.window);
     const std::string props =
-        commandOutput("LC_ALL=C.UTF-8 DISPLAY=" + server->display() + " xprop -id " + id +
+        commandOutput("LC_ALL=C.UTF-8 DISPLAY=" + session.server->display() + " xprop -id " + id +
                       " _NET_WM_NAME _NET_WM_ICON_NAME WM_NAME 2>&1");
     const std::string quoted = std::string("\"") + title + "\"";
     EXPECT_NE(props.find("_NET_WM_NAME(UTF8_STRING) = " + quoted), std::string::npos) << props;
-    EXPECT_NE(props.find("_NET_WM_ICON_NAME(UTF8_STRING) = " + quoted), std::string::npos)
-        << props;
+    EXPECT_NE(props.find("_NET_WM_ICON_NAME(UTF8_STRING) = " + quoted), std::string::npos) << props;
     // WM_NAME's text type may be any that decodes right; only the text counts.
     const std::size_t legacy = props.find("\nWM_NAME(");
     ASSERT_NE(legacy, std::string::npos) << props;
@@ -341,8 +371,43 @@ TEST_F(WindowTest, TitleReadsAsTheJapaneseTextInEveryProperty)
     const std::string line = props.substr(legacy + 1, end - legacy - 1);
     EXPECT_EQ(line.substr(line.find(')')), ") = " + quoted) << props;
 
-    EXPECT_EQ(xvfb::findWindowByName(*x, title), window);
-    EXPECT_EQ(xvfb::findWindowByPid(*x, getpid()), window);
+    EXPECT_EQ(xvfb::findWindowByName(*session.x, title), session.window);
+    EXPECT_EQ(xvfb::findWindowByPid(*session.x, getpid()), session.window);
+}
+
+TEST_F(WindowTest, KeysTypedFromOutsideReachTheKeyboardCallback)
+{
+    ASSERT_NO_FATAL_FAILURE(resizeTo(startSize, startSize));
+    typed.clear();
+    // Lower and upper case, a shifted punctuation mark, and escape.
+    for (char c : std::string("sX:"))
+        xvfb::sendKey(*session.x, session.window, c);
+    xvfb::sendKeysym(*session.x, session.window, XK_Escape);
+    const std::string expected = "sX:\x1b";
+    pumpUntil([&] { return typed.size() >= expected.size(); });
+    EXPECT_EQ(typed, expected);
+}
+
+// Servers come up side by side on their own displays and leave nothing behind.
+TEST(XvfbServer, StartsOnAFreeDisplayAndStopsCleanly)
+{
+    xvfb::Server first;
+    xvfb::Server second;
+    EXPECT_NE(first.display(), second.display());
+    EXPECT_EQ(first.display(), ":" + std::to_string(first.number()));
+
+    const pid_t pid = second.pid();
+    {
+        xvfb::Connection connection(second.display());
+        EXPECT_TRUE(xvfb::topLevelWindows(connection).empty());
+        EXPECT_EQ(xvfb::findWindowByName(connection, title), xvfb::noWindow);
+    }
+    second.stop();
+    EXPECT_EQ(second.pid(), 0);
+    // Reaped: the process id no longer names a process of ours.
+    EXPECT_NE(waitpid(pid, nullptr, WNOHANG), pid);
+    EXPECT_THROW(xvfb::Connection(second.display()), std::runtime_error);
+    second.stop();
 }
 
 } // namespace

@@ -20,9 +20,11 @@
 #include <stdexcept>
 #include <thread>
 
-namespace xvfb {
+namespace xvfb
+{
 
-namespace {
+namespace
+{
 
 using Clock = std::chrono::steady_clock;
 
@@ -36,8 +38,9 @@ using Clock = std::chrono::steady_clock;
 // of letting Xlib's default handler end the process (a window can vanish or
 // be unmapped between two requests). Errors on other connections, such as
 // GLUT's in the same process, go on to the handler that was installed.
-class ErrorTrap {
-public:
+class ErrorTrap
+{
+  public:
     explicit ErrorTrap(Display* display) : display_(display)
     {
         XSync(display_, False);
@@ -61,7 +64,7 @@ public:
         return errors_ != 0;
     }
 
-private:
+  private:
     static int handle(Display* display, XErrorEvent* event)
     {
         if (display == trapped_) {
@@ -190,8 +193,8 @@ Server::Server(int screenWidth, int screenHeight)
     const std::string fdText = std::to_string(fds[1]);
     const std::string screen =
         std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24";
-    const char* const args[] = {"Xvfb",   "-displayfd", fdText.c_str(), "-screen", "0",
-                                screen.c_str(), "-nolisten", "tcp", nullptr};
+    const char* const args[] = {"Xvfb",         "-displayfd", fdText.c_str(), "-screen", "0",
+                                screen.c_str(), "-nolisten",  "tcp",          nullptr};
     const pid_t parent = getpid();
 
     const pid_t child = fork();
@@ -308,9 +311,9 @@ std::string netWindowName(Display* display, Window window)
     unsigned char* data = nullptr;
     std::string result;
     ErrorTrap trap(display);
-    const int status = XGetWindowProperty(display, window, atom(display, "_NET_WM_NAME"), 0,
-                                          1L << 16, False, utf8String, &type, &format, &count,
-                                          &after, &data);
+    const int status =
+        XGetWindowProperty(display, window, atom(display, "_NET_WM_NAME"), 0, 1L << 16, False,
+                           utf8String, &type, &format, &count, &after, &data);
     if (status == Success && !trap.failed() && type == utf8String && format == 8 && data)
         result.assign(reinterpret_cast<const char*>(data), count);
     if (data != nullptr)

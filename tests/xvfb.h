@@ -42,7 +42,8 @@
 // (None, Bool, Status) clash with GoogleTest's names.
 struct _XDisplay;
 
-namespace xvfb {
+namespace xvfb
+{
 
 // The Xlib types under their Xlib names, identical to Xlib's own.
 using Display = ::_XDisplay;
@@ -65,8 +66,9 @@ constexpr std::chrono::seconds stopTimeout{5};
 // renders in software), no TCP listener. It runs from construction to
 // destruction or stop(); it also dies with the test process, so a crashed
 // test leaves no server behind.
-class Server {
-public:
+class Server
+{
+  public:
     // Start Xvfb with one screen of the given size and wait until it accepts
     // connections. Throws std::runtime_error if it does not start in time.
     explicit Server(int screenWidth = defaultScreenWidth, int screenHeight = defaultScreenHeight);
@@ -85,7 +87,7 @@ public:
     // past stopTimeout. Safe to call more than once.
     void stop();
 
-private:
+  private:
     pid_t pid_ = 0;
     int number_ = -1;
     std::string display_;
@@ -93,8 +95,9 @@ private:
 
 // An Xlib connection of the test's own, closed at the end of its scope.
 // Converts to Display* so it can be passed to every function below.
-class Connection {
-public:
+class Connection
+{
+  public:
     // Open the display, e.g. server.display(). Throws std::runtime_error.
     explicit Connection(const std::string& display);
     ~Connection();
@@ -104,7 +107,7 @@ public:
     Display* get() const { return display_; }
     operator Display*() const { return display_; }
 
-private:
+  private:
     Display* display_;
 };
 
@@ -180,10 +183,7 @@ struct Rgb {
     std::uint8_t r;
     std::uint8_t g;
     std::uint8_t b;
-    bool operator==(const Rgb& other) const
-    {
-        return r == other.r && g == other.g && b == other.b;
-    }
+    bool operator==(const Rgb& other) const { return r == other.r && g == other.g && b == other.b; }
     bool operator!=(const Rgb& other) const { return !(*this == other); }
 };
 
