@@ -3,56 +3,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
-#include "model/console.h"
+#include "tests/console_capture.h"
+#include "tests/worked_example.h"
 #include "model/dialog.h"
 #include "model/state.h"
 
 namespace {
 
-const std::string title = "\n１自由度強制振動の描画\nm*ddy/ddt + λ*dy/dt + K = F*sin(ωf*t)";
-const std::string askSpringMass = "\n\nマスm[kg]，ダンパーλ[N/(m/s)]，ばね定数K[N/m] キー入力 m λ K=";
-const std::string askForce = "\n\n強制振動振幅F[N]，振動数ωf[rad/s]　キー入力 F ωf=";
-const std::string askInitial = "\n初期条件キー入力　静止状態：'0'  定常振動振幅：'1'  任意設定 '2'";
-const std::string keyList =
-    "\n\n's'キーで：振動描画継続"
-    "\n'm'キーで：ばねマス定数変更"
-    "\n'g'キーで：外力変更"
-    "\n'j'キーで：初期条件変更"
-    "\n'f'キーで：周波数特性描画"
-    "\n'x' 'X'キーで：周波数特性横軸拡大縮小"
-    "\n'y' 'Y'キーで：周波数特性・振動図縦軸拡大縮小"
-    "\nESCキーで：終了\n";
-
-// The worked example's printed quantities: m 1, lambda 0.2, K 4, F 1, omf 1.
-const std::string exampleFree = "\n固有振動数 ω0= 2.0000[rad/s], 減衰比ζ= 0.0500"
-                                "\n共振振幅比|Y(jω/ω0)|/Yf=10.0000";
-const std::string exampleResponse =
-    "\n静撓み   As= 0.2500[m]"
-    "\n定常振幅 Ad= 0.3326[m]  振幅比Ad/As= 1.3304  位相遅れΦ=  3.81[deg]";
-const std::string exampleSteadyStart = "\n初期条件(y0,v0)=(-0.0221[m],  0.3319[m/s])";
+using namespace dialogText;
 
 // Run the dialog from entry point `entry` on `input`; return what it printed.
 std::string dialog(char entry, std::string input)
 {
-    FILE* in = input.empty() ? std::fopen("/dev/null", "r")
-                             : fmemopen(input.data(), input.size(), "r");
-    char* printed = nullptr;
-    std::size_t printedSize = 0;
-    FILE* out = open_memstream(&printed, &printedSize);
-    consoleIn = in;
-    consoleOut = out;
-    lastKey = entry;
-    inputParameters();
-    std::fclose(out);
-    std::fclose(in);
-    consoleIn = stdin;
-    consoleOut = stdout;
-    std::string text(printed, printedSize);
-    std::free(printed);
-    return text;
+    return withConsole(std::move(input), [entry] {
+        lastKey = entry;
+        inputParameters();
+    });
 }
 
 class Dialog : public testing::Test {
@@ -62,9 +32,7 @@ protected:
 
 TEST_F(Dialog, WorkedExamplePrintsEveryTextByteForByte)
 {
-    EXPECT_EQ(dialog('m', "1 0.2 4\n1 1\n1\n"),
-              title + askSpringMass + exampleFree + askForce + exampleResponse + askInitial +
-                  exampleSteadyStart + keyList);
+    EXPECT_EQ(dialog('m', "1 0.2 4\n1 1\n1\n"), workedExample);
     EXPECT_EQ(params.m, 1.0);
     EXPECT_EQ(params.lambda, 0.2);
     EXPECT_EQ(params.K, 4.0);
@@ -77,9 +45,7 @@ TEST_F(Dialog, WorkedExamplePrintsEveryTextByteForByte)
 TEST_F(Dialog, AnyOtherEntryKeyRunsTheWholeDialog)
 {
     // Numbers may stand on lines of their own; white space does not matter.
-    EXPECT_EQ(dialog('q', "1\n0.2\n\n4 1\n  1\n\n 1"),
-              title + askSpringMass + exampleFree + askForce + exampleResponse + askInitial +
-                  exampleSteadyStart + keyList);
+    EXPECT_EQ(dialog('q', "1\n0.2\n\n4 1\n  1\n\n 1"), workedExample);
 }
 
 TEST_F(Dialog, EntryGReusesTheStoredSpringMass)

@@ -2,11 +2,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
 #include "app/keyboard.h"
-#include "model/console.h"
+#include "tests/console_capture.h"
 #include "tests/frame_fixture.h"
 
 namespace {
@@ -89,20 +90,7 @@ TEST_F(Keyboard, HistoryIndexStaysInsideItsBuffers)
 // Run keys with the console reading `answers`; return what it printed.
 std::string pressWithConsole(const std::string& keys, std::string answers)
 {
-    FILE* in = fmemopen(answers.data(), answers.size(), "r");
-    char* printed = nullptr;
-    std::size_t size = 0;
-    FILE* out = open_memstream(&printed, &size);
-    consoleIn = in;
-    consoleOut = out;
-    press(keys);
-    std::fclose(out);
-    std::fclose(in);
-    consoleIn = stdin;
-    consoleOut = stdout;
-    std::string text(printed, size);
-    std::free(printed);
-    return text;
+    return withConsole(std::move(answers), [&keys] { press(keys); });
 }
 
 TEST_F(Keyboard, DialogKeysRunTheDialogFromTheirEntryAndDrawNothing)

@@ -17,29 +17,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/worked_example.h"
+
 namespace {
 
 const char* const program = FV_PROGRAM;
-
-const std::string workedExample =
-    "\n１自由度強制振動の描画"
-    "\nm*ddy/ddt + λ*dy/dt + K = F*sin(ωf*t)"
-    "\n\nマスm[kg]，ダンパーλ[N/(m/s)]，ばね定数K[N/m] キー入力 m λ K="
-    "\n固有振動数 ω0= 2.0000[rad/s], 減衰比ζ= 0.0500"
-    "\n共振振幅比|Y(jω/ω0)|/Yf=10.0000"
-    "\n\n強制振動振幅F[N]，振動数ωf[rad/s]　キー入力 F ωf="
-    "\n静撓み   As= 0.2500[m]"
-    "\n定常振幅 Ad= 0.3326[m]  振幅比Ad/As= 1.3304  位相遅れΦ=  3.81[deg]"
-    "\n初期条件キー入力　静止状態：'0'  定常振動振幅：'1'  任意設定 '2'"
-    "\n初期条件(y0,v0)=(-0.0221[m],  0.3319[m/s])"
-    "\n\n's'キーで：振動描画継続"
-    "\n'm'キーで：ばねマス定数変更"
-    "\n'g'キーで：外力変更"
-    "\n'j'キーで：初期条件変更"
-    "\n'f'キーで：周波数特性描画"
-    "\n'x' 'X'キーで：周波数特性横軸拡大縮小"
-    "\n'y' 'Y'キーで：周波数特性・振動図縦軸拡大縮小"
-    "\nESCキーで：終了\n";
 
 // How long a run of the program may take before the test gives up on it.
 constexpr auto runLimit = std::chrono::seconds(20);
@@ -111,7 +93,7 @@ Outcome runPiped(const std::string& input)
 TEST(Program, PipedWorkedExampleThenNoDisplay)
 {
     const Outcome o = runPiped("1 0.2 4\n1 1\n1\n");
-    EXPECT_EQ(o.out, workedExample);
+    EXPECT_EQ(o.out, dialogText::workedExample);
     // The dialog is done before any window; then GLUT itself says it cannot
     // open a display and the program ends with a failure status.
     EXPECT_NE(o.err.find("freeglut"), std::string::npos) << o.err;
