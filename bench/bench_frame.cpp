@@ -1,0 +1,71 @@
+// Time the program's own work in one display call, with every OpenGL and
+// GLUT call answered by an empty stand-in: what is left is the simulation
+// step, the history and the drawing library's arithmetic and call sequence.
+#include <benchmark/benchmark.h>
+
+#include "app/display.h"
+#include "bench/table_reporter.h"
+#include "model/frequency_response.h"
+#include "model/oscillator.h"
+#include "model/state.h"
+#include "tests/gl_recorder.h"
+
+namespace
+{
+
+// Calls timed one by one: ten passes of the 250-slot time history, so the
+// distribution covers every length of the time curves.
+constexpr int frameRepetitions = 2500;
+// Goal of one display call with the chart, seconds.
+constexpr double chartFrameGoal = 100e-6;
+
+// The worked example entered, the run reset, and the stand-ins silenced;
+// once per benchmark, not per repetition, so that the run goes on from call
+// to call as in the program and the time history takes every length.
+void startWorkedExample(char key)
+{
+    static char started = 0;
+    if (started == key)
+        return;
+    started = key;
+    resetAllState();
+    params = Parameters{1, 0.2, 4, 1, 1, 0, 0};
+    computeNaturalFrequency();
+    computeForcedResponse();
+    fillFrequencyTables();
+    setSteadyStateStart();
+    resetRun();
+    lastKey = key;
+    setGlRecording(false);
+}
+
+// Time display with the frequency chart: 20 curves of 300 segments and two
+// discs besides the time plot.
+void displayWithChart(benchmark::State& bench)
+{
+    startWorkedExample('f');
+    for (auto _ : bench) {
+        display();
+    }
+    benchmark::DoNotOptimize(&run);
+}
+BENCHMARK(displayWithChart)->Apply([](benchmark::internal::Benchmark* b) {
+    benchtable::perCall(b, frameRepetitions)->Unit(benchmark::kMicrosecond);
+});
+
+// Time display without the chart, as after 's'.
+void displayTimePlot(benchmark::State& bench)
+{
+    startWorkedExample('s');
+    for (auto _ : bench) {
+        display();
+    }
+    benchmark::DoNotOptimize(&run);
+}
+BENCHMARK(displayTimePlot)->Apply([](benchmark::internal::Benchmark* b) {
+    benchtable::perCall(b, frameRepetitions)->Unit(benchmark::kMicrosecond);
+});
+
+const bool goalSet = (benchtable::setGoal("displayWithChart", chartFrameGoal, "< 100 us"), true);
+
+} // namespace
