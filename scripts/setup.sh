@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake make pkg-config
     freeglut3-dev libgl-dev libgl1-mesa-dri libglx-mesa0 libx11-dev libxtst-dev libxres-dev
+    libxdamage-dev libpng-dev
     libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
     xvfb x11-utils
 )
