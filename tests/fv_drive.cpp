@@ -63,7 +63,7 @@ constexpr int statusProgramFailed = 3;
 struct Request {
     fvdriver::Options options;
     std::string keys;
-    int width = 0;  // 0: keep the window's size
+    int width = 0; // 0: keep the window's size
     int height = 0;
     int waitMs = 0;
     std::string screenshot;
@@ -190,7 +190,7 @@ bool saveText(const std::string& text, const std::string& path)
 // message at the first one that does not complete.
 bool typeKeys(fvdriver::Program& program, const std::string& keys)
 {
-    int dialogPasses = 1;  // the first dialog is over once the window is up
+    int dialogPasses = 1; // the first dialog is over once the window is up
     for (const char key : keys) {
         if (std::strchr(fvdriver::redrawingKeys, key) != nullptr) {
             if (!program.sendKeyForFrame(key)) {

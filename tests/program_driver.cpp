@@ -170,7 +170,7 @@ Program::Program(const xvfb::Server& server, const Options& options)
         _exit(127);
     }
     pid_ = child;
-    setpgid(child, child);  // also here, so the group exists before any kill()
+    setpgid(child, child); // also here, so the group exists before any kill()
     close(fds[0]);
     input_ = fds[1];
     try {
@@ -311,7 +311,7 @@ void Program::sendKey(char key)
 
 void Program::sendEscape()
 {
-    xvfb::sendKeysym(display(), window_, 0xff1b);  // XK_Escape
+    xvfb::sendKeysym(display(), window_, 0xff1b); // XK_Escape
 }
 
 bool Program::sendKeyForFrame(char key)
@@ -339,7 +339,8 @@ void Program::waitForEvent(Clock::time_point deadline)
     XFlush(display());
     if (XPending(display()) > 0)
         return;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0)
         return;
     pollfd p{ConnectionNumber(display()), POLLIN, 0};
