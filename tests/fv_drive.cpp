@@ -46,6 +46,9 @@ Options:
                       e.g. "valgrind -q --error-exitcode=99"
   --timeout-s N       how long to wait for a frame, a dialog or the end,
                       seconds (default 10; the start may take twice that)
+  --settle-ms N       how long the window must stay without a frame before
+                      it counts as settled after the start or a resize,
+                      milliseconds (default 150; raise it under valgrind)
   --help              show this text
 
 Exit status: 0 when every step worked and the program ended with status 0;
@@ -161,6 +164,13 @@ bool parseArguments(int argc, char** argv, Request& request)
             }
             request.options.frameTimeout = std::chrono::seconds(seconds);
             request.options.startTimeout = std::chrono::seconds(2 * seconds);
+        } else if (option == "--settle-ms") {
+            const int ms = std::atoi(value.c_str());
+            if (ms <= 0) {
+                std::cerr << "fv_drive: --settle-ms wants a positive number of milliseconds\n";
+                return false;
+            }
+            request.options.settleTime = std::chrono::milliseconds(ms);
         } else {
             std::cerr << "fv_drive: unknown option " << option << "; see --help\n";
             return false;
@@ -228,6 +238,9 @@ int run(const Request& request)
     if (ok && !request.screenshot.empty())
         ok = fvdriver::writePng(program.grab(), request.screenshot);
 
+    // A step that failed may have left a dialog waiting: let it end.
+    if (!ok)
+        program.closeInput();
     if (program.running())
         program.sendEscape();
     const std::optional<int> status = program.waitForExit();

@@ -195,8 +195,10 @@ void Program::findWindow()
             window_ = xvfb::findWindowByName(display(), windowTitle);
         if (window_ == xvfb::noWindow) {
             if (Clock::now() > deadline)
-                throw std::runtime_error("the program showed no window in time; its errors:\n" +
-                                         errors().substr(0, quotedErrorLength));
+                throw std::runtime_error(
+                    "the program showed no window in time (are the first dialog's "
+                    "answers complete?); its errors:\n" +
+                    errors().substr(0, quotedErrorLength));
             std::this_thread::sleep_for(pollInterval);
         }
     }
@@ -328,9 +330,29 @@ void Program::countFrames()
         XNextEvent(display(), &event);
         if (event.type != damageEventBase_ + XDamageNotify)
             continue;
-        // One damaged region may come as several rectangles; count it once.
-        if (!reinterpret_cast<const XDamageNotifyEvent&>(event).more)
+        const auto& damage = reinterpret_cast<const XDamageNotifyEvent&>(event);
+        const int left = damage.area.x;
+        const int top = damage.area.y;
+        const int right = damage.area.x + damage.area.width;
+        const int bottom = damage.area.y + damage.area.height;
+        if (pendingRight_ <= pendingLeft_) {
+            pendingLeft_ = left;
+            pendingTop_ = top;
+            pendingRight_ = right;
+            pendingBottom_ = bottom;
+        } else {
+            pendingLeft_ = std::min(pendingLeft_, left);
+            pendingTop_ = std::min(pendingTop_, top);
+            pendingRight_ = std::max(pendingRight_, right);
+            pendingBottom_ = std::max(pendingBottom_, bottom);
+        }
+        // A frame replaces the whole window; what the server itself damages
+        // (the part of the window a move copies) covers less.
+        if (!damage.more && pendingLeft_ <= 0 && pendingTop_ <= 0 &&
+            pendingRight_ >= damage.geometry.width && pendingBottom_ >= damage.geometry.height) {
             ++frames_;
+            pendingRight_ = pendingLeft_;
+        }
     }
 }
 

@@ -10,11 +10,13 @@
 // risk of the program blocking on a full pipe.
 //
 // Frames: every time the program puts a frame on the screen the X server
-// reports damage to the window (DAMAGE extension). The driver counts those
-// reports; one key that redraws gives one report, so "wait for the frame of
-// this key" is exact even when the new picture equals the old one. The X
-// server also reports damage it makes itself (a map, a move), which is why
-// the start-up waits for the window to fall quiet.
+// reports damage to the window (DAMAGE extension). The driver counts the
+// reports that together cover the whole window: one key that redraws gives
+// one such frame, so "wait for the frame of this key" is exact even when
+// the new picture equals the old one. Damage the server makes by itself
+// (the part of the window a move copies) covers less and is not counted.
+// GLUT may draw twice for one resize: once for the new size and once for
+// the exposure that comes with it.
 //
 // Typical use:
 //
@@ -79,9 +81,9 @@ struct Options {
     // Until the frame of a key or a resize has arrived; until the program
     // has exited; until awaited output has appeared.
     std::chrono::milliseconds frameTimeout{10000};
-    // How long the window must stay free of damage to count as quiet after
-    // the start, a move or a resize. Long enough for a repaint the server
-    // asked for to arrive.
+    // How long the window must stay free of frames to count as quiet after
+    // the start or a resize: long enough for a repaint the server asked for
+    // to arrive. Raise it for slow runs (valgrind).
     std::chrono::milliseconds settleTime{150};
 };
 
@@ -129,7 +131,7 @@ class Program
     // 'T') and wait until its frame is on the screen; false on timeout.
     bool sendKeyForFrame(char key);
 
-    // Frames (damage reports) the window has had since the driver began to
+    // Whole-window frames the window has had since the driver began to
     // watch it, counting those already arrived.
     int framesSeen();
     // Wait until framesSeen() >= count; false on timeout.
@@ -194,6 +196,12 @@ class Program
     unsigned long damage_ = 0;
     int damageEventBase_ = 0;
     int frames_ = 0;
+    // Bounds of the damage seen since the last whole frame; empty when
+    // pendingRight_ <= pendingLeft_.
+    int pendingLeft_ = 0;
+    int pendingTop_ = 0;
+    int pendingRight_ = 0;
+    int pendingBottom_ = 0;
 };
 
 // Write the picture as an 8-bit RGB PNG file; false (with errno or a libpng

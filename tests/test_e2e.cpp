@@ -90,6 +90,8 @@ constexpr double pointTolerance = 1.5;
 // Rows either side of the horizontal axis left out where the chart's black
 // curves are counted: the axis itself is black.
 constexpr int axisBand = 8;
+// How long to watch for frames that should not come.
+constexpr std::chrono::milliseconds quietAfterKeys{200};
 // How long a picture may take to appear after its frame was reported.
 constexpr std::chrono::seconds pictureTimeout{5};
 
@@ -269,12 +271,17 @@ TEST_F(EndToEnd, EveryFrameIsFourGillStepsOfTheSwing)
         EXPECT_EQ(before.pixel(x, y), xvfb::white) << "at (" << x << ", " << y << ")";
 
     // Up to the top of the swing and past it, frame by frame at first.
+    const int framesBefore = program->framesSeen();
     int frames = 0;
     for (const int upTo : {1, 2, 3, 10, 20, 30}) {
         press('s', upTo - frames);
         frames = upTo;
         expectDiscAt(frames, startYScale, "after " + std::to_string(frames) + " presses of 's'");
     }
+
+    // One frame for each press, no more.
+    EXPECT_TRUE(program->settle(quietAfterKeys));
+    EXPECT_EQ(program->framesSeen() - framesBefore, frames);
 
     // The arrow (force 0, so length 0, pointing up) hangs on the mass's
     // vertical, its tip 0.04 * yScale under the disc's centre.
@@ -422,7 +429,10 @@ TEST_F(EndToEnd, InitialConditionKeyStartsTheRunAgainWithoutTheChart)
     })) << "the red trace ends at column "
         << redReach(last) << ", not near " << traceEnd31;
 
+    const int framesBefore = program->framesSeen();
     restartSwing();
+    EXPECT_TRUE(program->settle(quietAfterKeys));
+    EXPECT_EQ(program->framesSeen(), framesBefore) << "'j' redrew the window";
     press('s');
     // One frame from t = 0 again: one segment of trace at the left edge, the
     // mass one frame into the swing, and no chart, since 'j' was the last key.
