@@ -53,6 +53,8 @@ constexpr double massX = 0.5;
 // Length of the arrow's head, drawing units: how far the green reaches
 // beyond the tip of an arrow of length 0.
 constexpr double arrowHeadReach = 0.15;
+// Drawing units between two samples of the time plot at start.
+constexpr double historyStep = 0.004;
 // Drawing x of the vertical axis, the left edge of the time plot.
 constexpr double axisX = -0.99;
 // Drawing x of the rightmost vertical grid line.
@@ -414,7 +416,7 @@ TEST_F(EndToEnd, InitialConditionKeyStartsTheRunAgainWithoutTheChart)
     restartSwing();
     press('s', 30);
     press('f');
-    // The red trace has reached well into the time plot by now.
+    // The red trace has reached 31 samples into the time plot by now.
     auto redReach = [](const xvfb::Image& image) {
         int rightmost = -1;
         for (int y = 0; y < image.height; ++y)
@@ -423,7 +425,7 @@ TEST_F(EndToEnd, InitialConditionKeyStartsTheRunAgainWithoutTheChart)
                     rightmost = std::max(rightmost, x);
         return rightmost;
     };
-    const double traceEnd31 = columnOf(axisX + 31 * 0.004, startSize);
+    const double traceEnd31 = columnOf(axisX + 31 * historyStep, startSize);
     EXPECT_TRUE(pictureShows([&](const xvfb::Image& i) {
         return std::abs(redReach(i) - traceEnd31) <= edgeTolerance;
     })) << "the red trace ends at column "
@@ -436,7 +438,7 @@ TEST_F(EndToEnd, InitialConditionKeyStartsTheRunAgainWithoutTheChart)
     press('s');
     // One frame from t = 0 again: one segment of trace at the left edge, the
     // mass one frame into the swing, and no chart, since 'j' was the last key.
-    const double traceEnd1 = columnOf(axisX + 0.004, startSize);
+    const double traceEnd1 = columnOf(axisX + historyStep, startSize);
     EXPECT_TRUE(pictureShows([&](const xvfb::Image& i) {
         return std::abs(redReach(i) - traceEnd1) <= edgeTolerance;
     })) << "the red trace ends at column "
