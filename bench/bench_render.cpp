@@ -35,11 +35,8 @@ constexpr int frameRepetitions = 300;
 // How long the window may take to be mapped and reshaped under Xvfb.
 constexpr std::chrono::seconds settleTimeout{20};
 
-// The benchmarks of this program, for the rows of a skipped run.
-const std::vector<std::string> benchmarkNames = {
-    "clearAndSwapMesa",        "displayTimePlotMesa",        "displayWithChartMesa",
-    "chartSegmentsProgramWay", "chartSegmentsNoLightSwitch", "chartSegmentsLineStrips",
-};
+// Untimed frames of every kind before the timing.
+constexpr int warmUpFrames = 10;
 
 // Size last handed to the reshape callback.
 int reshapedWidth = 0;
@@ -80,40 +77,7 @@ void enterWorkedExample()
     resetRun();
 }
 
-// Time a frame with nothing in it: clear, flush, swap.
-void clearAndSwapMesa(benchmark::State& bench)
-{
-    pumpEvents();
-    for (auto _ : bench) {
-        beginFrame();
-        endFrame();
-        finishFrame();
-    }
-}
-
-// Time one display call without the chart, as after 's'.
-void displayTimePlotMesa(benchmark::State& bench)
-{
-    pumpEvents();
-    lastKey = 's';
-    for (auto _ : bench) {
-        display();
-        finishFrame();
-    }
-}
-
-// Time one display call with the frequency chart, as after 'f'.
-void displayWithChartMesa(benchmark::State& bench)
-{
-    pumpEvents();
-    lastKey = 'f';
-    for (auto _ : bench) {
-        display();
-        finishFrame();
-    }
-}
-
-// One curve of the chart as the program samples it: origin, step, scale, row.
+// One curve of the chart as the program samples it: step, scale, row, colour.
 struct ChartCurve {
     double xStep;
     double scale;
@@ -136,77 +100,113 @@ std::vector<ChartCurve> chartCurves()
     return curves;
 }
 
-// Time the chart's curves drawn by the drawing library, the way display draws them.
-void chartSegmentsProgramWay(benchmark::State& bench)
+// Draw the chart's curves with the drawing library, as display draws them:
+// lighting off and on around every segment, one GL_LINES group each.
+void drawChartProgramWay()
 {
-    pumpEvents();
-    for (auto _ : bench) {
-        beginFrame();
-        plotCurves(view.freqPlotOrigin, view.freqXScale, view.zetaAmpScale, tables.zetaCount,
-                   tables.freqPoints, tables.zetaAmp[0], rowLength);
-        plotCurves(view.freqPlotOrigin, view.freqXScale, view.zetaPhaseScale, tables.zetaCount,
-                   tables.freqPoints, tables.zetaPhase[0], rowLength);
-        plotCurve(view.freqPlotOrigin, view.freqXScale, view.zetaAmpScale[0], tables.freqPoints,
-                  tables.givenAmp, &colourBlack);
-        plotCurve(view.freqPlotOrigin, view.freqXScale, view.zetaPhaseScale[0], tables.freqPoints,
-                  tables.givenPhase, &colourBlack);
-        endFrame();
-        finishFrame();
-    }
+    plotCurves(view.freqPlotOrigin, view.freqXScale, view.zetaAmpScale, tables.zetaCount,
+               tables.freqPoints, tables.zetaAmp[0], rowLength);
+    plotCurves(view.freqPlotOrigin, view.freqXScale, view.zetaPhaseScale, tables.zetaCount,
+               tables.freqPoints, tables.zetaPhase[0], rowLength);
+    plotCurve(view.freqPlotOrigin, view.freqXScale, view.zetaAmpScale[0], tables.freqPoints,
+              tables.givenAmp, &colourBlack);
+    plotCurve(view.freqPlotOrigin, view.freqXScale, view.zetaPhaseScale[0], tables.freqPoints,
+              tables.givenPhase, &colourBlack);
 }
 
-// Time the same segments, one GL_LINES group each, lighting left off.
-void chartSegmentsNoLightSwitch(benchmark::State& bench)
+// Draw the same segments, one GL_LINES group each, with lighting left off.
+void drawChartNoLightSwitch()
 {
-    pumpEvents();
-    const std::vector<ChartCurve> curves = chartCurves();
+    static const std::vector<ChartCurve> curves = chartCurves();
     const Point2 o = view.freqPlotOrigin;
-    for (auto _ : bench) {
-        beginFrame();
-        // Set what the experiment needs once: no lighting, the curves' width.
-        glDisable(GL_LIGHTING);
-        glLineWidth(2.0f);
-        for (const ChartCurve& c : curves) {
-            double x = o.x;
-            for (int i = 1; i <= tables.freqPoints; ++i) {
-                glColor4f(c.colour.r, c.colour.g, c.colour.b, c.colour.a);
-                // clang-format off
-                glBegin(GL_LINES);
-                    glVertex2d(x, c.scale * c.samples[i - 1] + o.y);
-                    glVertex2d(x + c.xStep, c.scale * c.samples[i] + o.y);
-                glEnd();
-                // clang-format on
-                x += c.xStep;
-            }
-        }
-        endFrame();
-        finishFrame();
-    }
-}
-
-// Time the same curves as one GL_LINE_STRIP group each, lighting left off.
-void chartSegmentsLineStrips(benchmark::State& bench)
-{
-    pumpEvents();
-    const std::vector<ChartCurve> curves = chartCurves();
-    const Point2 o = view.freqPlotOrigin;
-    for (auto _ : bench) {
-        beginFrame();
-        glDisable(GL_LIGHTING);
-        glLineWidth(2.0f);
-        for (const ChartCurve& c : curves) {
+    // Set what the experiment needs once: no lighting, the curves' width.
+    glDisable(GL_LIGHTING);
+    glLineWidth(2.0f);
+    for (const ChartCurve& c : curves) {
+        double x = o.x;
+        for (int i = 1; i <= tables.freqPoints; ++i) {
             glColor4f(c.colour.r, c.colour.g, c.colour.b, c.colour.a);
-            double x = o.x;
             // clang-format off
-            glBegin(GL_LINE_STRIP);
-                for (int i = 0; i <= tables.freqPoints; ++i) {
-                    glVertex2d(x, c.scale * c.samples[i] + o.y);
-                    x += c.xStep;
-                }
+            glBegin(GL_LINES);
+                glVertex2d(x, c.scale * c.samples[i - 1] + o.y);
+                glVertex2d(x + c.xStep, c.scale * c.samples[i] + o.y);
             glEnd();
             // clang-format on
+            x += c.xStep;
         }
-        endFrame();
+    }
+}
+
+// Draw the same curves as one GL_LINE_STRIP group each, lighting left off.
+void drawChartLineStrips()
+{
+    static const std::vector<ChartCurve> curves = chartCurves();
+    const Point2 o = view.freqPlotOrigin;
+    glDisable(GL_LIGHTING);
+    glLineWidth(2.0f);
+    for (const ChartCurve& c : curves) {
+        glColor4f(c.colour.r, c.colour.g, c.colour.b, c.colour.a);
+        double x = o.x;
+        // clang-format off
+        glBegin(GL_LINE_STRIP);
+            for (int i = 0; i <= tables.freqPoints; ++i) {
+                glVertex2d(x, c.scale * c.samples[i] + o.y);
+                x += c.xStep;
+            }
+        glEnd();
+        // clang-format on
+    }
+}
+
+// A frame of the experiment: clear, draw the chart's curves one way, swap.
+template <void (*drawChart)()> void chartFrame()
+{
+    beginFrame();
+    drawChart();
+    endFrame();
+}
+
+// A frame with nothing in it: clear, flush, swap.
+void emptyFrame()
+{
+    beginFrame();
+    endFrame();
+}
+
+// The program's frame without the chart, as after 's'.
+void timePlotFrame()
+{
+    lastKey = 's';
+    display();
+}
+
+// The program's frame with the frequency chart, as after 'f'.
+void chartKeyFrame()
+{
+    lastKey = 'f';
+    display();
+}
+
+// What each benchmark times: one frame, from the call until it is on show.
+struct FrameKind {
+    const char* name;
+    void (*frame)();
+};
+const FrameKind frameKinds[] = {
+    {"clearAndSwapMesa", emptyFrame},
+    {"displayTimePlotMesa", timePlotFrame},
+    {"displayWithChartMesa", chartKeyFrame},
+    {"chartSegmentsProgramWay", chartFrame<drawChartProgramWay>},
+    {"chartSegmentsNoLightSwitch", chartFrame<drawChartNoLightSwitch>},
+    {"chartSegmentsLineStrips", chartFrame<drawChartLineStrips>},
+};
+
+// Time one frame of the given kind per iteration.
+void timeFrames(benchmark::State& bench, void (*frame)())
+{
+    pumpEvents();
+    for (auto _ : bench) {
+        frame();
         finishFrame();
     }
 }
@@ -214,15 +214,59 @@ void chartSegmentsLineStrips(benchmark::State& bench)
 // Register every benchmark as single frames, timed in milliseconds.
 void registerBenchmarks()
 {
-    const auto frames = [](benchmark::internal::Benchmark* b) {
-        benchtable::perCall(b, frameRepetitions)->Unit(benchmark::kMillisecond);
-    };
-    frames(benchmark::RegisterBenchmark("clearAndSwapMesa", clearAndSwapMesa));
-    frames(benchmark::RegisterBenchmark("displayTimePlotMesa", displayTimePlotMesa));
-    frames(benchmark::RegisterBenchmark("displayWithChartMesa", displayWithChartMesa));
-    frames(benchmark::RegisterBenchmark("chartSegmentsProgramWay", chartSegmentsProgramWay));
-    frames(benchmark::RegisterBenchmark("chartSegmentsNoLightSwitch", chartSegmentsNoLightSwitch));
-    frames(benchmark::RegisterBenchmark("chartSegmentsLineStrips", chartSegmentsLineStrips));
+    for (const FrameKind& kind : frameKinds) {
+        benchtable::perCall(benchmark::RegisterBenchmark(kind.name, timeFrames, kind.frame),
+                            frameRepetitions)
+            ->Unit(benchmark::kMillisecond);
+    }
+}
+
+// Warm the renderer up: its first frames with a new combination of state
+// compile code that later frames reuse, and would only add noise.
+void warmUp()
+{
+    for (int i = 0; i < warmUpFrames; ++i) {
+        for (const FrameKind& kind : frameKinds) {
+            kind.frame();
+            finishFrame();
+        }
+    }
+}
+
+// The chart's curves drawn one way, as pixels of the back buffer.
+std::vector<unsigned char> chartPixels(void (*drawChart)())
+{
+    beginFrame();
+    drawChart();
+    glFinish();
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(windowSize) * windowSize * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, windowSize, windowSize, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    endFrame();
+    return pixels;
+}
+
+// Pixels that differ between two pictures.
+long differingPixels(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
+{
+    long count = 0;
+    for (std::size_t i = 0; i < a.size(); i += 3)
+        count += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2];
+    return count;
+}
+
+// Note how far the experiment's pictures differ from the program's: the
+// lighting switches change nothing on screen, the strips only the joints.
+void comparePictures()
+{
+    const std::vector<unsigned char> programWay = chartPixels(drawChartProgramWay);
+    benchtable::addNote(
+        "pixels differing from the program's chart",
+        "no light switch " +
+            std::to_string(differingPixels(programWay, chartPixels(drawChartNoLightSwitch))) +
+            ", line strips " +
+            std::to_string(differingPixels(programWay, chartPixels(drawChartLineStrips))));
 }
 
 // Open the program's window on the server, as initWindow does, and wait
@@ -280,13 +324,18 @@ int main(int argc, char** argv)
     if (failure.empty())
         failure = openWindow(*server, *x);
     if (!failure.empty()) {
-        benchtable::skipAll(benchmarkNames, failure);
+        std::vector<std::string> names;
+        for (const FrameKind& kind : frameKinds)
+            names.push_back(kind.name);
+        benchtable::skipAll(names, failure);
         return 0;
     }
 
     benchtable::addNote("renderer", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     benchtable::addNote("OpenGL", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
     enterWorkedExample();
+    comparePictures();
+    warmUp();
     registerBenchmarks();
     const int status = benchtable::runBenchmarks(argc, argv);
     glutExit();
