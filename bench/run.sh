@@ -24,7 +24,7 @@ export FV_BENCH_TABLE="$rows"
 # The goals' order first (model, frame, real frames, the program), then any
 # other bench_* program.
 programs=()
-for name in bench_model bench_frame bench_render bench_program; do
+for name in bench_model bench_frame bench_render bench_program bench_keys; do
     [ -x "$bench_dir/$name" ] && programs+=("$bench_dir/$name")
 done
 for program in "$bench_dir"/bench_*; do
