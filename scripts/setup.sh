@@ -9,6 +9,7 @@ packages=(
     libxdamage-dev libpng-dev
     libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
     xvfb x11-utils
+    clang libclang-rt-dev
 )
 
 missing=()
