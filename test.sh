@@ -1,8 +1,129 @@
 #!/usr/bin/env bash
-# Install what is missing, build in Release mode and run the whole test suite.
-set -euo pipefail
-cd "$(dirname "$0")"
-bash scripts/setup.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$(nproc)"
-ctest --test-dir build --output-on-failure -j "$(nproc)"
+# Install what is missing, then:
+#   1. build in Release (build/) and run the whole test suite;
+#   2. build with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/)
+#      and run the whole suite again, leak checks included;
+#   3. fuzz the console dialog for a minute (build-fuzz/, clang's libFuzzer).
+# Every phase runs even when an earlier one failed, so one run shows all that
+# is wrong. The output ends with a summary and the line "N passed, M failed"
+# (tests of both builds, plus the fuzz run); the exit status is 0 only if
+# nothing failed.
+set -uo pipefail
+cd "$(dirname "$0")" || exit 1
+
+jobs=$(nproc)
+# How long the fuzzer runs, seconds.
+fuzz_seconds=60
+
+summary=()
+passed=0
+failed=0
+start_all=$SECONDS
+
+# Minutes and seconds since $1 (a value of $SECONDS).
+elapsed() {
+    local s=$((SECONDS - $1))
+    printf '%dm%02ds' $((s / 60)) $((s % 60))
+}
+
+# Add a line to the summary: phase, outcome, time.
+note() {
+    summary+=("$(printf '%-22s %-28s %s' "$1" "$2" "$3")")
+}
+
+# Print a phase heading.
+heading() {
+    printf '\n==== %s\n' "$1"
+}
+
+# Run a step that passes or fails as a whole; count it only if it fails.
+step() {
+    local name=$1
+    shift
+    heading "$name"
+    local start=$SECONDS
+    if "$@"; then
+        note "$name" "ok" "$(elapsed "$start")"
+        return 0
+    fi
+    note "$name" "FAILED" "$(elapsed "$start")"
+    failed=$((failed + 1))
+    return 1
+}
+
+# Run CTest in build directory $2 (phase name $1) and count its tests; the
+# words after $2, if any, are a command that runs CTest for us.
+run_ctest() {
+    local name=$1 dir=$2
+    shift 2
+    heading "$name"
+    local start=$SECONDS log="$dir/ctest.log"
+    "$@" ctest --test-dir "$dir" --output-on-failure -j "$jobs" 2>&1 | tee "$log"
+    local status=${PIPESTATUS[0]}
+    # "100% tests passed, 0 tests failed out of 80"
+    local line total bad
+    line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+    if [ -z "$line" ]; then
+        note "$name" "FAILED (no test ran)" "$(elapsed "$start")"
+        failed=$((failed + 1))
+        return
+    fi
+    total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+    bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+    if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then
+        failed=$((failed + 1))
+        bad="ctest status $status"
+    fi
+    note "$name" "$((total - bad)) of $total passed" "$(elapsed "$start")"
+}
+
+# Configure and build directory $1 with the CMake options that follow.
+build() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" "$@" >/dev/null && cmake --build "$dir" -j "$jobs"
+}
+
+# Run the fuzzer; it counts as one test.
+fuzz() {
+    heading "fuzz: console dialog, $fuzz_seconds s"
+    local start=$SECONDS
+    if bash scripts/fuzz.sh "$fuzz_seconds"; then
+        passed=$((passed + 1))
+        note "fuzz: dialog" "ok" "$(elapsed "$start")"
+    else
+        failed=$((failed + 1))
+        note "fuzz: dialog" "FAILED" "$(elapsed "$start")"
+    fi
+}
+
+if ! step "setup" bash scripts/setup.sh; then
+    echo "test.sh: the packages above are needed first"
+    echo "0 passed, 1 failed"
+    exit 1
+fi
+
+if step "release: build" build build -DCMAKE_BUILD_TYPE=Release; then
+    run_ctest "release: tests" build
+fi
+
+# The sanitizer build: optimised, so the suite runs at a usable speed, with
+# debug information for readable reports. The benchmarks are left out.
+if step "asan+ubsan: build" build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DFV_SANITIZE=ON -DFV_BENCH=OFF; then
+    # The sanitizers' options and suppressions hold for the test programs and
+    # for every program they start, the simulator included.
+    run_ctest "asan+ubsan: tests" build-asan bash scripts/sanitizer_env.sh
+fi
+
+fuzz
+
+heading "summary"
+for line in "${summary[@]}"; do
+    echo "  $line"
+done
+printf '  %-22s %-28s %s\n' "total" "" "$(elapsed "$start_all")"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
