@@ -48,6 +48,7 @@ void timeKeyFrames(benchmark::State& bench, char key)
     }
 }
 
+// Register both keys as single presses, timed by hand in milliseconds.
 void registerBenchmarks()
 {
     benchtable::perCall(benchmark::RegisterBenchmark("keyToDamageTimePlot", timeKeyFrames, 's'),
@@ -62,6 +63,7 @@ void registerBenchmarks()
 
 } // namespace
 
+// Start a server and the program through the driver, warm up, time the keys.
 int main(int argc, char** argv)
 {
     benchtable::setGoal("keyToDamageTimePlot", timePlotKeyGoal, "< 16.7 ms");

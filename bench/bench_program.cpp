@@ -102,6 +102,7 @@ const std::vector<std::string> benchmarkNames = {
     "framesAsFastAsKeysCome",
 };
 
+// Seconds from start until now.
 double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -312,6 +313,7 @@ void fullWindowGrab(benchmark::State& bench)
     }
 }
 
+// Register the key and grab benchmarks as single calls.
 void registerBenchmarks()
 {
     benchtable::perCall(benchmark::RegisterBenchmark("keyToPictureTimePlot", keyToPictureTimePlot),
@@ -341,6 +343,7 @@ long statusKiB(pid_t pid, const std::string& field)
     return -1;
 }
 
+// A size in KiB as KiB or, from 10 MiB up, whole MiB.
 std::string kibText(long kib)
 {
     std::ostringstream out;
@@ -357,6 +360,7 @@ struct MemorySample {
     long highWater;
 };
 
+// The program's memory now.
 MemorySample memoryNow()
 {
     return {statusKiB(session.pid, "VmRSS"), statusKiB(session.pid, "VmHWM")};
@@ -424,6 +428,8 @@ void measureMemory()
 
 } // namespace
 
+// Start a server and the program on it, time the keys and the grabs, then
+// run the memory session; rows of a failed start say why they were skipped.
 int main(int argc, char** argv)
 {
     benchtable::setGoal("keyToPictureTimePlot", timePlotKeyGoal, "< 16.7 ms");

@@ -24,6 +24,7 @@ struct Goal {
     std::string text;
 };
 
+// The goals set so far, by benchmark name.
 std::map<std::string, Goal>& goals()
 {
     static std::map<std::string, Goal> g;
