@@ -10,14 +10,36 @@
 #include "model/state.h"
 #include "tests/gl_recorder.h"
 
+#include <string>
+
 namespace
 {
 
 // Calls timed one by one: ten passes of the 250-slot time history, so the
 // distribution covers every length of the time curves.
 constexpr int frameRepetitions = 2500;
+// The slot before the last one that the reset time scale uses: the display
+// after it writes slot 250 and draws both time curves at full length.
+constexpr int fullHistorySlot = 249;
 // Goal of one display call with the chart, seconds.
 constexpr double chartFrameGoal = 100e-6;
+
+// Note how many OpenGL and GLUT calls one display call makes with the time
+// curves at their full length, and put the run back to its start.
+void noteCallCount(char key)
+{
+    setGlRecording(false);
+    while (run.histIndex < fullHistorySlot)
+        display();
+    setGlRecording(true);
+    clearGlCalls();
+    display();
+    benchtable::addNote(std::string("OpenGL and GLUT calls of one display, lastKey '") + key +
+                            "', full time curves",
+                        std::to_string(glCalls().size()));
+    clearGlCalls();
+    resetRun();
+}
 
 // The worked example entered, the run reset, and the stand-ins silenced;
 // once per benchmark, not per repetition, so that the run goes on from call
@@ -36,6 +58,7 @@ void startWorkedExample(char key)
     setSteadyStateStart();
     resetRun();
     lastKey = key;
+    noteCallCount(key);
     setGlRecording(false);
 }
 
