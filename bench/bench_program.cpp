@@ -31,6 +31,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -403,7 +404,8 @@ void measureMemory()
     benchtable::addNote("VmRSS every 1,000 frames, KiB", resident.str());
     benchtable::addNote("VmHWM every 1,000 frames, KiB", highWater.str());
 
-    // End the session as a user does and read its peak from the kernel.
+    // End the session as a user does; its peak is the larger of the last
+    // VmHWM and what the kernel reports once it has ended.
     sendKey(session.keyEscape);
     XFlush(*session.x);
     int status = 0;
@@ -412,7 +414,7 @@ void measureMemory()
     long peak = samples.back().highWater;
     if (wait4(pid, &status, 0, &usage) == pid) {
         session.pid = -1;
-        peak = usage.ru_maxrss;
+        peak = std::max(peak, static_cast<long>(usage.ru_maxrss));
     }
     std::cout << "peak resident size " << peak << " KiB; exit status "
               << (WIFEXITED(status) ? WEXITSTATUS(status) : -1) << "\n";
