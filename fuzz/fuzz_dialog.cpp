@@ -9,6 +9,7 @@
 // window's keys start the dialog again.
 #include <sys/types.h>
 
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -55,14 +56,18 @@ ssize_t readAnswers(void* cookie, char* buffer, std::size_t size)
     return static_cast<ssize_t>(given);
 }
 
-// The next key that is not white space, as a window key for the next pass.
-char nextEntryKey()
+// Take the next byte of the fuzz data that is not white space as the window
+// key that starts another pass; false once the data is used up.
+bool takeEntryKey(const Answers& answers)
 {
-    int c;
-    do {
-        c = std::getc(consoleIn);
-    } while (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f');
-    return static_cast<char>(c);
+    while (answers.next < answers.size) {
+        const int c = std::getc(consoleIn);
+        if (!std::isspace(c)) {
+            lastKey = static_cast<char>(c);
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -94,11 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::setvbuf(consoleIn, nullptr, _IONBF, 0);
 
     for (int pass = 0; pass < maxPasses; pass++) {
-        if (pass > 0) {
-            if (answers.next >= answers.size) {
-                break;
-            }
-            lastKey = nextEntryKey();
+        if (pass > 0 && !takeEntryKey(answers)) {
+            break;
         }
         inputParameters();
     }
