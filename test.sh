@@ -72,11 +72,14 @@ run_ctest() {
     bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
     passed=$((passed + total - bad))
     failed=$((failed + bad))
+    local outcome="$((total - bad)) of $total passed"
+    # CTest failing with every test passed (a crash of CTest itself, say)
+    # still counts as a failure.
     if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then
         failed=$((failed + 1))
-        bad="ctest status $status"
+        outcome="$outcome, ctest status $status"
     fi
-    note "$name" "$((total - bad)) of $total passed" "$(elapsed "$start")"
+    note "$name" "$outcome" "$(elapsed "$start")"
 }
 
 # Configure and build directory $1 with the CMake options that follow.
