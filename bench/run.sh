@@ -50,7 +50,7 @@ load_after="$(cut -d' ' -f1-3 /proc/loadavg)"
     echo "Load average (1, 5, 15 min): $load_before before, $load_after after"
     sed -n 's/^# /  /p' "$rows"
     echo
-    grep -v '^#' "$rows" | awk -F'\t' '
+    { grep -v '^#' "$rows" || true; } | awk -F'\t' '
         BEGIN { split("name goal median p95 verdict", head, " ") }
         { for (i = 1; i <= 5; i++) { cell[NR, i] = $i; if (length($i) > width[i]) width[i] = length($i) } }
         END {
