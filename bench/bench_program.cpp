@@ -37,7 +37,9 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -95,6 +97,10 @@ constexpr int memorySampleEvery = 1000;
 // counts as none: a few pages of allocator slack. Anything kept per frame,
 // even 16 bytes, would add 144 KiB over those 9,000 frames.
 constexpr long growthToleranceKiB = 128;
+
+// The rows of the memory run.
+const char* const memoryRows[] = {"sessionPeakResident", "residentGrowth1000To10000Frames",
+                                  "framesAsFastAsKeysCome"};
 
 // The benchmarks of this program, for the rows of a skipped run.
 const std::vector<std::string> benchmarkNames = {
@@ -428,6 +434,25 @@ void measureMemory()
                        "-");
 }
 
+// Whether --benchmark_filter, if given, selects any row of the memory run,
+// as it would a benchmark of that name.
+bool memorySelected(int argc, char** argv)
+{
+    const std::string flag = "--benchmark_filter=";
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.compare(0, flag.size(), flag) != 0)
+            continue;
+        const std::regex filter(arg.substr(flag.size()), std::regex::extended);
+        for (const char* row : memoryRows) {
+            if (std::regex_search(row, filter))
+                return true;
+        }
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 // Start a server and the program on it, time the keys and the grabs, then
@@ -452,12 +477,15 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    const bool memoryWanted = memorySelected(argc, argv);
     registerBenchmarks();
     const int status = benchtable::runBenchmarks(argc, argv);
+    if (!memoryWanted)
+        return status;
     try {
         measureMemory();
     } catch (const std::exception& e) {
-        benchtable::skipAll({"sessionPeakResident", "residentGrowth1000To10000Frames"}, e.what());
+        benchtable::skipAll({std::begin(memoryRows), std::end(memoryRows)}, e.what());
     }
     return status;
 }
