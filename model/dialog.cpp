@@ -48,7 +48,8 @@ static void ask(const char* prompt, int count, double* const targets[], const ch
             return;
         }
         discardLine();
-        std::fprintf(consoleOut, "\n%d番目の入力（%s）が数値ではありません。もう一度入力してください。",
+        std::fprintf(consoleOut,
+                     "\n%d番目の入力（%s）が数値ではありません。もう一度入力してください。",
                      read + 1, names[read]);
     }
 }
@@ -86,7 +87,8 @@ static void chooseInitialState()
 {
     for (;;) {
         printResponse();
-        std::fputs("\n初期条件キー入力　静止状態：'0'  定常振動振幅：'1'  任意設定 '2'", consoleOut);
+        std::fputs("\n初期条件キー入力　静止状態：'0'  定常振動振幅：'1'  任意設定 '2'",
+                   consoleOut);
         const int key = readKey();
         switch (key) {
         case EOF:

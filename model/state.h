@@ -16,36 +16,36 @@ constexpr int zetaTableSize = 9;
 
 // What the user typed into the console dialog (SI units).
 struct Parameters {
-    double m;       // mass, kg
-    double lambda;  // damping coefficient, N/(m/s)
-    double K;       // spring constant, N/m
-    double F;       // amplitude of the external force, N
-    double omf;     // angular frequency of the external force, rad/s
-    double y0;      // initial displacement, m
-    double v0;      // initial velocity, m/s
+    double m;      // mass, kg
+    double lambda; // damping coefficient, N/(m/s)
+    double K;      // spring constant, N/m
+    double F;      // amplitude of the external force, N
+    double omf;    // angular frequency of the external force, rad/s
+    double y0;     // initial displacement, m
+    double v0;     // initial velocity, m/s
 };
 
 // Quantities the dialog derives from the parameters.
 struct Derived {
-    double om0;        // natural angular frequency, rad/s
-    double zeta;       // damping ratio, 1
-    double As;         // static deflection under F, m
-    double freqRatio;  // omf / om0, 1
-    double Ad;         // steady-state amplitude, m
-    double phaseLag;   // lag of the steady state behind the force, in units of pi
+    double om0;       // natural angular frequency, rad/s
+    double zeta;      // damping ratio, 1
+    double As;        // static deflection under F, m
+    double freqRatio; // omf / om0, 1
+    double Ad;        // steady-state amplitude, m
+    double phaseLag;  // lag of the steady state behind the force, in units of pi
 };
 
 // The frequency-response curves; filled by the dialog, read by every frame
 // that shows the chart. The rows of zetaAmp and zetaPhase lie back to back,
 // so the chart hands each block over with a row stride of rowLength.
 struct Tables {
-    double freqStep;   // frequency-ratio step between samples (0.02)
-    int freqPoints;    // steps per curve (300: ratios 0..6)
-    int zetaCount;     // tabulated damping ratios in use (9)
-    double givenAmp[rowLength];    // amplitude for the entered zeta, m
-    double givenPhase[rowLength];  // phase for the entered zeta, units of pi
-    double zetaAmp[zetaTableSize][rowLength];    // row i: amplitude for zetaTable[i]
-    double zetaPhase[zetaTableSize][rowLength];  // row i: phase for zetaTable[i]
+    double freqStep;                            // frequency-ratio step between samples (0.02)
+    int freqPoints;                             // steps per curve (300: ratios 0..6)
+    int zetaCount;                              // tabulated damping ratios in use (9)
+    double givenAmp[rowLength];                 // amplitude for the entered zeta, m
+    double givenPhase[rowLength];               // phase for the entered zeta, units of pi
+    double zetaAmp[zetaTableSize][rowLength];   // row i: amplitude for zetaTable[i]
+    double zetaPhase[zetaTableSize][rowLength]; // row i: phase for zetaTable[i]
 };
 
 // The damping ratios of the chart, in the order of its colours.
@@ -53,10 +53,10 @@ extern const double zetaTable[zetaTableSize];
 
 // The running simulation; written only by the display frame and the reset.
 struct Run {
-    double t;             // simulated time, s
-    double state[2];      // displacement y (m) and velocity v (m/s)
-    double stepStart[2];  // copy of state taken before each step
-    int histIndex;        // slot of the newest history sample
+    double t;            // simulated time, s
+    double state[2];     // displacement y (m) and velocity v (m/s)
+    double stepStart[2]; // copy of state taken before each step
+    int histIndex;       // slot of the newest history sample
     // Row 0 is y(t) in m, row 1 F(t)/K in m: one block, so the plot reaches
     // the force row at a stride of rowLength from the displacement row.
     double history[2][rowLength];
@@ -69,15 +69,16 @@ constexpr double stepsPerFrame = 4.0;
 
 // How the window draws the plots; every field is set by the run reset.
 struct View {
-    double yScale;       // drawing units per metre of the vibration plot
-    double forceScale;   // the same for F(t)/K; always equal to yScale
-    double timeScale;    // drawing units per history sample
-    double freqXScale;   // drawing units per table sample of the chart
-    double zetaAmpScale[zetaTableSize];    // vertical scale of each amplitude curve
-    double zetaPhaseScale[zetaTableSize];  // vertical scale of each phase curve (negative: drawn downwards)
-    Point2 vibPlotOrigin;   // left anchor of the mass figure
-    Point2 axesOrigin;      // crossing point of the axes
-    Point2 freqPlotOrigin;  // origin of the frequency chart
+    double yScale;                        // drawing units per metre of the vibration plot
+    double forceScale;                    // the same for F(t)/K; always equal to yScale
+    double timeScale;                     // drawing units per history sample
+    double freqXScale;                    // drawing units per table sample of the chart
+    double zetaAmpScale[zetaTableSize];   // vertical scale of each amplitude curve
+    double zetaPhaseScale[zetaTableSize]; // vertical scale of each phase curve (negative: drawn
+                                          // downwards)
+    Point2 vibPlotOrigin;                 // left anchor of the mass figure
+    Point2 axesOrigin;                    // crossing point of the axes
+    Point2 freqPlotOrigin;                // origin of the frequency chart
 };
 
 extern Parameters params;
@@ -91,8 +92,14 @@ extern View view;
 extern char lastKey;
 
 // The two history rows by name.
-inline double* yHistory() { return run.history[0]; }
-inline double* forceHistory() { return run.history[1]; }
+inline double* yHistory()
+{
+    return run.history[0];
+}
+inline double* forceHistory()
+{
+    return run.history[1];
+}
 
 // Put every process-wide variable back to its value at process start.
 // Tests use it to start each case from a fresh process's state.

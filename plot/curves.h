@@ -8,9 +8,9 @@ constexpr int curveColourCount = 21;
 
 // Colour of row k of plotCurves and of point k of plotSeries.
 extern const Rgba curveColours[curveColourCount];
-extern const Rgba colourGreen;  // the force arrow
-extern const Rgba colourBlue;   // the points of the entered forcing frequency
-extern const Rgba colourBlack;  // the curves of the entered damping ratio
+extern const Rgba colourGreen; // the force arrow
+extern const Rgba colourBlue;  // the points of the entered forcing frequency
+extern const Rgba colourBlack; // the curves of the entered damping ratio
 
 // Right end of every chain, drawing units.
 extern const double plotRightEdge;

@@ -8,11 +8,10 @@
 #include "model/console.h"
 
 // Run action with the console reading `input` and return what it printed.
-template <typename Action>
-std::string withConsole(std::string input, Action action)
+template <typename Action> std::string withConsole(std::string input, Action action)
 {
-    FILE* in = input.empty() ? std::fopen("/dev/null", "r")
-                             : fmemopen(input.data(), input.size(), "r");
+    FILE* in =
+        input.empty() ? std::fopen("/dev/null", "r") : fmemopen(input.data(), input.size(), "r");
     char* printed = nullptr;
     std::size_t printedSize = 0;
     FILE* out = open_memstream(&printed, &printedSize);

@@ -9,8 +9,9 @@
 #include "model/state.h"
 #include "tests/gl_recorder.h"
 
-class FrameTest : public testing::Test {
-protected:
+class FrameTest : public testing::Test
+{
+  protected:
     void SetUp() override
     {
         resetAllState();

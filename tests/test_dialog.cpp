@@ -7,12 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/console_capture.h"
-#include "tests/worked_example.h"
 #include "model/dialog.h"
 #include "model/state.h"
+#include "tests/console_capture.h"
+#include "tests/worked_example.h"
 
-namespace {
+namespace
+{
 
 using namespace dialogText;
 
@@ -25,8 +26,9 @@ std::string dialog(char entry, std::string input)
     });
 }
 
-class Dialog : public testing::Test {
-protected:
+class Dialog : public testing::Test
+{
+  protected:
     void SetUp() override { resetAllState(); }
 };
 
@@ -64,8 +66,8 @@ TEST_F(Dialog, EntryJAsksOnlyForTheInitialCondition)
     dialog('m', "1 0.2 4\n1 1\n0\n");
     const double tableSample = tables.zetaPhase[4][123];
     EXPECT_EQ(dialog('j', "2\n0.1 -0.5\n"),
-              title + exampleResponse + askInitial + "\ny0[m] v0[m/s] = " +
-                  "\n初期条件(y0,v0)=( 0.1000[m], -0.5000[m/s])" + keyList);
+              title + exampleResponse + askInitial +
+                  "\ny0[m] v0[m/s] = " + "\n初期条件(y0,v0)=( 0.1000[m], -0.5000[m/s])" + keyList);
     EXPECT_EQ(params.y0, 0.1);
     EXPECT_EQ(params.v0, -0.5);
     EXPECT_EQ(tables.zetaPhase[4][123], tableSample);
@@ -75,8 +77,8 @@ TEST_F(Dialog, InvalidKeyRepeatsTheResultLinesAndThePrompt)
 {
     EXPECT_EQ(dialog('m', "1 0.2 4\n1 1\nx 9\n1\n"),
               title + askSpringMass + exampleFree + askForce + exampleResponse + askInitial +
-                  exampleResponse + askInitial + exampleResponse + askInitial +
-                  exampleSteadyStart + keyList);
+                  exampleResponse + askInitial + exampleResponse + askInitial + exampleSteadyStart +
+                  keyList);
 }
 
 TEST_F(Dialog, EveryEntryEndsWithTheRunReset)
@@ -150,8 +152,8 @@ TEST(DialogEndOfInput, EndsTheProcessWithStatusOneAtEveryQuestion)
         char entry;
         const char* input;
     } cases[] = {
-        {'m', ""}, {'m', "1 0.2"}, {'m', "1 0.2 4\n1 1\n"},
-        {'m', "1 0.2 4\n1 1\nxyz"}, {'g', "1"}, {'j', "2\n0.1"}, {'j', "   \n"},
+        {'m', ""},  {'m', "1 0.2"},  {'m', "1 0.2 4\n1 1\n"}, {'m', "1 0.2 4\n1 1\nxyz"},
+        {'g', "1"}, {'j', "2\n0.1"}, {'j', "   \n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.input);
@@ -160,4 +162,4 @@ TEST(DialogEndOfInput, EndsTheProcessWithStatusOneAtEveryQuestion)
     }
 }
 
-}  // namespace
+} // namespace

@@ -10,7 +10,8 @@
 #include "sim/motion.h"
 #include "tests/frame_fixture.h"
 
-namespace {
+namespace
+{
 
 const std::string timeLabels =
     "red  : mass vibration y(t)green: external force F(t)/K1grid=(1s, 0.2m)";
@@ -149,7 +150,7 @@ TEST_F(Display, HistoryWrapsAtTheEndOfTheTimeAxis)
     }
     EXPECT_EQ(run.histIndex, 250);
     clearGlCalls();
-    display();  // the 251st call writes slot 0 and draws no time curve
+    display(); // the 251st call writes slot 0 and draws no time curve
     EXPECT_EQ(run.histIndex, 0);
     EXPECT_EQ(yHistory()[0], run.state[0]);
     EXPECT_EQ(curveSegments(curveColours[1]), 0);
@@ -173,4 +174,4 @@ TEST_F(Display, ZeroForcingFrequencyGivesAFlatForceAndAnUpwardArrow)
     }
 }
 
-}  // namespace
+} // namespace

@@ -9,7 +9,8 @@
 #include "model/oscillator.h"
 #include "model/state.h"
 
-namespace {
+namespace
+{
 
 // The reference values are rounded to six decimals.
 constexpr double tableTolerance = 0.5e-6;
@@ -27,7 +28,9 @@ struct Curve {
 
 TEST(FrequencyResponse, ReferenceSamples)
 {
-    const double aboveOne = 1.0000000000000009;  // pi over the fourteen-decimal pi
+    const double aboveOne = 1.0000000000000009; // pi over the fourteen-decimal pi
+    // One row a curve, as the reference table stands.
+    // clang-format off
     const Curve curves[] = {
         {0, {{0, 1, 0}, {25, 1.333333, 0}, {50, 100000, 0.5}, {100, 0.333333, aboveOne},
              {300, 0.028571, aboveOne}}},
@@ -40,6 +43,7 @@ TEST(FrequencyResponse, ReferenceSamples)
         {5, {{0, 1, 0}, {25, 0.197787, 0.452607}, {50, 0.1, 0.5}, {100, 0.049447, 0.547393},
              {300, 0.014396, 0.668091}}},
     };
+    // clang-format on
     for (const Curve& curve : curves) {
         double amp[rowLength] = {};
         double phase[rowLength] = {};
@@ -119,7 +123,7 @@ TEST(FrequencyResponse, TableFillUsesEnteredZetaThenTheNineRows)
     resetAllState();
     derived.zeta = 0.1;
     derived.As = 2;
-    derived.freqRatio = 0.7;  // the tables do not depend on the forcing frequency
+    derived.freqRatio = 0.7; // the tables do not depend on the forcing frequency
     fillFrequencyTables();
     EXPECT_EQ(tables.freqStep, 0.02);
     EXPECT_EQ(tables.freqPoints, 300);
@@ -139,4 +143,4 @@ TEST(FrequencyResponse, TableFillUsesEnteredZetaThenTheNineRows)
     EXPECT_EQ(&tables.zetaAmp[0][0] + 8 * rowLength, &tables.zetaAmp[8][0]);
 }
 
-}  // namespace
+} // namespace

@@ -10,7 +10,8 @@
 #include "tests/console_capture.h"
 #include "tests/frame_fixture.h"
 
-namespace {
+namespace
+{
 
 using Keyboard = FrameTest;
 
@@ -52,7 +53,7 @@ TEST_F(Keyboard, ZoomKeysScaleByTheFactorAndDrawAFrame)
 TEST_F(Keyboard, ChartComesAndGoesWithTheLastKey)
 {
     press("s");
-    EXPECT_EQ(glCallCount("glutBitmapCharacter"), 70u);  // the time plot's labels only
+    EXPECT_EQ(glCallCount("glutBitmapCharacter"), 70u); // the time plot's labels only
     clearGlCalls();
     press("f");
     EXPECT_GT(glCallCount("glutBitmapCharacter"), 70u);
@@ -131,4 +132,4 @@ TEST_F(Keyboard, EndOfInputInALaterDialogEndsWithStatusOne)
     EXPECT_EXIT(pressWithConsole("g", "1"), testing::ExitedWithCode(1), "入力が終わりました");
 }
 
-}  // namespace
+} // namespace

@@ -8,7 +8,8 @@
 #include "model/oscillator.h"
 #include "model/state.h"
 
-namespace {
+namespace
+{
 
 // Printed figures carry four decimals; half a unit of the last one.
 constexpr double printedTolerance = 0.5e-4;
@@ -63,7 +64,7 @@ TEST(Oscillator, PhaseLagUsesTheFourteenDecimalPi)
 TEST(Oscillator, OddInputTravelsAsIeeeValues)
 {
     enter(1, 0, 4, 1, 1);
-    EXPECT_TRUE(std::isinf(1 / (2 * derived.zeta)));  // the printed resonance ratio
+    EXPECT_TRUE(std::isinf(1 / (2 * derived.zeta))); // the printed resonance ratio
 
     enter(0, 0.2, 4, 1, 1);
     EXPECT_TRUE(std::isinf(derived.om0));
@@ -73,7 +74,7 @@ TEST(Oscillator, OddInputTravelsAsIeeeValues)
     EXPECT_EQ(derived.As, 0.0);
     EXPECT_EQ(derived.Ad, 0.0);
     setSteadyStateStart();
-    EXPECT_EQ(params.y0, -0.0);  // a zero force starts the steady state at rest
+    EXPECT_EQ(params.y0, -0.0); // a zero force starts the steady state at rest
     EXPECT_EQ(params.v0, 0.0);
 }
 
@@ -114,4 +115,4 @@ TEST(Oscillator, RunResetRestoresEveryScaleAndStartsTheRun)
     EXPECT_EQ(forceHistory()[0], 0.0);
 }
 
-}  // namespace
+} // namespace

@@ -19,7 +19,8 @@
 
 #include "tests/worked_example.h"
 
-namespace {
+namespace
+{
 
 const char* const program = FV_PROGRAM;
 
@@ -29,7 +30,7 @@ constexpr auto runLimit = std::chrono::seconds(20);
 struct Outcome {
     std::string out;
     std::string err;
-    int status;  // exit status, or 128 + signal
+    int status; // exit status, or 128 + signal
 };
 
 std::string slurp(FILE* f)
@@ -190,11 +191,14 @@ struct TerminalRun {
         return true;
     }
 
-    void type(const std::string& keys) { ASSERT_EQ(write(master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size())); }
+    void type(const std::string& keys)
+    {
+        ASSERT_EQ(write(master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    }
 
     int finish()
     {
-        waitFor("\x01never");  // drain what is left until the program closes the terminal
+        waitFor("\x01never"); // drain what is left until the program closes the terminal
         const int status = waitLimited(pid);
         return status < 0 ? -1 : statusOf(status);
     }
@@ -217,14 +221,14 @@ TEST(Program, TerminalTakesOneKeyWithoutEchoOrEnter)
     term.type("1 1\n");
     ASSERT_TRUE(term.waitFor(keyPrompt)) << term.seen;
     ASSERT_TRUE(term.waitForRawMode());
-    term.type("1");  // no Enter
+    term.type("1"); // no Enter
     ASSERT_TRUE(term.waitFor("ESCキーで：終了")) << term.seen;
     const std::size_t prompt = term.seen.find(keyPrompt) + keyPrompt.size();
     // Neither the key is echoed nor the Enter of "1 1" taken as a key.
     const std::string next = "\r\n初期条件(y0,v0)=";
     EXPECT_EQ(term.seen.compare(prompt, next.size(), next), 0) << term.seen.substr(prompt);
     EXPECT_EQ(term.seen.find(keyPrompt, prompt), std::string::npos);
-    EXPECT_NE(term.finish(), 0);  // no display: GLUT gives up after the dialog
+    EXPECT_NE(term.finish(), 0); // no display: GLUT gives up after the dialog
     EXPECT_EQ(term.localModes() & (ECHO | ICANON), static_cast<tcflag_t>(ECHO | ICANON));
 }
 
@@ -253,4 +257,4 @@ TEST(Program, CtrlDAtTheKeyPromptIsTheEndOfInput)
     EXPECT_EQ(term.localModes() & (ECHO | ICANON), static_cast<tcflag_t>(ECHO | ICANON));
 }
 
-}  // namespace
+} // namespace
