@@ -13,7 +13,8 @@
 # 'X', 13 of the frames with the frequency chart), the dialogs of 'j', 'g'
 # and 'm' answered through the same pipe on the way, and Escape last. Eight
 # 't' in a row push the time axis's bound past the end of the history
-# buffers, and the 's' after them run the index round that bound.
+# buffers. (Memcheck watches the heap; an index past the end of those static
+# buffers is the sanitizer build's and the keyboard tests' to catch.)
 #
 # Suppressed (tests/valgrind.supp, each entry says why): only what Mesa's
 # software driver keeps for the life of the process and a harmless read of
