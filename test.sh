@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Install what is missing, then:
-#   1. build in Release (build/) and run the whole test suite;
+#   1. build in Release (build/) and run the whole test suite, then one
+#      scripted session of the program under valgrind's memcheck;
 #   2. build with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/)
 #      and run the whole suite again, leak checks included;
 #   3. fuzz the console dialog for a minute (build-fuzz/, clang's libFuzzer).
 # Every phase runs even when an earlier one failed, so one run shows all that
 # is wrong. The output ends with a summary and the line "N passed, M failed"
-# (tests of both builds, plus the fuzz run); the exit status is 0 only if
-# nothing failed.
+# (tests of both builds, plus the memcheck session and the fuzz run); the
+# exit status is 0 only if nothing failed.
 set -uo pipefail
 cd "$(dirname "$0")" || exit 1
 
@@ -89,6 +90,19 @@ build() {
     cmake -S . -B "$dir" "$@" >/dev/null && cmake --build "$dir" -j "$jobs"
 }
 
+# Run the Release program once under memcheck; it counts as one test.
+memcheck() {
+    heading "memcheck: scripted session"
+    local start=$SECONDS
+    if bash scripts/memcheck.sh build; then
+        passed=$((passed + 1))
+        note "memcheck: session" "ok" "$(elapsed "$start")"
+    else
+        failed=$((failed + 1))
+        note "memcheck: session" "FAILED" "$(elapsed "$start")"
+    fi
+}
+
 # Run the fuzzer; it counts as one test.
 fuzz() {
     heading "fuzz: console dialog, $fuzz_seconds s"
@@ -110,6 +124,7 @@ fi
 
 if step "release: build" build build -DCMAKE_BUILD_TYPE=Release; then
     run_ctest "release: tests" build
+    memcheck
 fi
 
 # The sanitizer build: optimised, so the suite runs at a usable speed, with

@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
     xvfb x11-utils
     clang libclang-rt-dev
+    valgrind
 )
 
 missing=()
