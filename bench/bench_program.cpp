@@ -1,8 +1,8 @@
 // Time the built program as a user meets it, on a private Xvfb: from a key
 // sent to its window (XTest) to the new frame visible in the window's pixels
 // (polled with XGetImage), for 's' (time plot only) and 'f' (with the chart).
-// Then its memory: VmRSS every 1,000 frames over 10,000 frames of the time
-// plot, and the peak resident size of the whole scripted session.
+// Its memory is measured by bench_keys, which tells frames apart by the
+// server's damage reports and so needs no chart frame as a marker.
 //
 // How a new frame is told from the old one: 'f' draws the chart's labels and
 // 's' does not, so each timed key changes the same small patch of the window
@@ -27,20 +27,13 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <functional>
-#include <iostream>
-#include <iterator>
 #include <memory>
-#include <regex>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -77,8 +70,6 @@ constexpr auto frameTimeout = std::chrono::seconds(10);
 constexpr auto startTimeout = std::chrono::seconds(20);
 // How long the patch must stay unchanged to count as settled.
 constexpr auto settleTime = std::chrono::milliseconds(300);
-// How long a batch of 1,000 frames of the memory run may take.
-constexpr auto batchTimeout = std::chrono::seconds(120);
 // Untimed chart switches before the timing: the renderer builds what it
 // needs for a new combination of state in the first frames that use it.
 constexpr int warmUpSwitches = 10;
@@ -90,24 +81,9 @@ constexpr int grabRepetitions = 500;
 // Goal of the 's' key: the next frame within one 60 Hz refresh period.
 constexpr double timePlotKeyGoal = 1.0 / 60.0;
 
-// Frames of the memory run, and how often VmRSS is read.
-constexpr int memoryFrames = 10000;
-constexpr int memorySampleEvery = 1000;
-// Growth of VmRSS between the samples at 1,000 and 10,000 frames that still
-// counts as none: a few pages of allocator slack. Anything kept per frame,
-// even 16 bytes, would add 144 KiB over those 9,000 frames.
-constexpr long growthToleranceKiB = 128;
-
-// The rows of the memory run.
-const char* const memoryRows[] = {"sessionPeakResident", "residentGrowth1000To10000Frames",
-                                  "framesAsFastAsKeysCome"};
-
 // The benchmarks of this program, for the rows of a skipped run.
-const std::vector<std::string> benchmarkNames = {
-    "keyToPictureTimePlot",   "keyToPictureChart",   "patchGrab",
-    "fullWindowGrab",         "sessionPeakResident", "residentGrowth1000To10000Frames",
-    "framesAsFastAsKeysCome",
-};
+const std::vector<std::string> benchmarkNames = {"keyToPictureTimePlot", "keyToPictureChart",
+                                                  "patchGrab", "fullWindowGrab"};
 
 // Seconds from start until now.
 double secondsSince(Clock::time_point start)
@@ -338,125 +314,10 @@ void registerBenchmarks()
         ->Unit(benchmark::kMillisecond);
 }
 
-// One field of /proc/PID/status in KiB ("VmRSS", "VmHWM"); -1 if absent.
-long statusKiB(pid_t pid, const std::string& field)
-{
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.compare(0, field.size() + 1, field + ":") == 0)
-            return std::stol(line.substr(field.size() + 1));
-    }
-    return -1;
-}
-
-// A size in KiB as KiB or, from 10 MiB up, whole MiB.
-std::string kibText(long kib)
-{
-    std::ostringstream out;
-    if (kib >= 10240)
-        out << kib / 1024 << " MiB";
-    else
-        out << kib << " KiB";
-    return out.str();
-}
-
-// VmRSS and VmHWM of the program now, KiB.
-struct MemorySample {
-    long resident;
-    long highWater;
-};
-
-// The program's memory now.
-MemorySample memoryNow()
-{
-    return {statusKiB(session.pid, "VmRSS"), statusKiB(session.pid, "VmHWM")};
-}
-
-// Run 10,000 frames of the time plot as fast as the keys come, reading
-// VmRSS and VmHWM every 1,000; then end the session with escape and read
-// its peak from the kernel. Growth is judged on VmRSS from 1,000 frames on:
-// the first thousand may still fill caches.
-void measureMemory()
-{
-    // Start from a frame with the chart, as each batch ends with one.
-    if (!chartShown)
-        timeKey(true);
-    std::vector<MemorySample> samples = {memoryNow()};
-    const Clock::time_point start = Clock::now();
-    for (int done = 0; done < memoryFrames; done += memorySampleEvery) {
-        // Every thousandth frame shows the chart: the marker that tells
-        // when the program has drawn the whole batch, since it takes its
-        // keys in order.
-        for (int i = 1; i < memorySampleEvery; ++i)
-            sendKey(session.keyS);
-        sendKey(session.keyF);
-        XFlush(*session.x);
-        const Clock::time_point batchStart = Clock::now();
-        waitForPatch([](const std::vector<char>& p) { return p == timePlotPatch; }, batchStart,
-                     batchTimeout);
-        waitForPatch([](const std::vector<char>& p) { return p == chartPatch; }, batchStart,
-                     batchTimeout);
-        samples.push_back(memoryNow());
-    }
-    const double perFrame = secondsSince(start) / memoryFrames;
-
-    std::ostringstream resident;
-    std::ostringstream highWater;
-    for (const MemorySample& m : samples) {
-        resident << (resident.tellp() > 0 ? " " : "") << m.resident;
-        highWater << (highWater.tellp() > 0 ? " " : "") << m.highWater;
-    }
-    benchtable::addNote("VmRSS every 1,000 frames, KiB", resident.str());
-    benchtable::addNote("VmHWM every 1,000 frames, KiB", highWater.str());
-
-    // End the session as a user does; its peak is the larger of the last
-    // VmHWM and what the kernel reports once it has ended.
-    sendKey(session.keyEscape);
-    XFlush(*session.x);
-    int status = 0;
-    rusage usage{};
-    const pid_t pid = session.pid;
-    long peak = samples.back().highWater;
-    if (wait4(pid, &status, 0, &usage) == pid) {
-        session.pid = -1;
-        peak = std::max(peak, static_cast<long>(usage.ru_maxrss));
-    }
-    std::cout << "peak resident size " << peak << " KiB; exit status "
-              << (WIFEXITED(status) ? WEXITSTATUS(status) : -1) << "\n";
-
-    const long growth = samples.back().resident - samples[1].resident;
-    benchtable::addRow("sessionPeakResident", "-", kibText(peak), "-", "-");
-    benchtable::addRow("residentGrowth1000To10000Frames", "none",
-                       (growth >= 0 ? "+" : "") + std::to_string(growth) + " KiB", "-",
-                       growth <= growthToleranceKiB ? "met" : "MISSED");
-    benchtable::addRow("framesAsFastAsKeysCome", "-", benchtable::formatSeconds(perFrame), "-",
-                       "-");
-}
-
-// Whether --benchmark_filter, if given, selects any row of the memory run,
-// as it would a benchmark of that name.
-bool memorySelected(int argc, char** argv)
-{
-    const std::string flag = "--benchmark_filter=";
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg.compare(0, flag.size(), flag) != 0)
-            continue;
-        const std::regex filter(arg.substr(flag.size()), std::regex::extended);
-        for (const char* row : memoryRows) {
-            if (std::regex_search(row, filter))
-                return true;
-        }
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
-// Start a server and the program on it, time the keys and the grabs, then
-// run the memory session; rows of a failed start say why they were skipped.
+// Start a server and the program on it, then time the keys and the grabs;
+// rows of a failed start say why they were skipped.
 int main(int argc, char** argv)
 {
     benchtable::setGoal("keyToPictureTimePlot", timePlotKeyGoal, "< 16.7 ms");
@@ -477,15 +338,6 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    const bool memoryWanted = memorySelected(argc, argv);
     registerBenchmarks();
-    const int status = benchtable::runBenchmarks(argc, argv);
-    if (!memoryWanted)
-        return status;
-    try {
-        measureMemory();
-    } catch (const std::exception& e) {
-        benchtable::skipAll({std::begin(memoryRows), std::end(memoryRows)}, e.what());
-    }
-    return status;
+    return benchtable::runBenchmarks(argc, argv);
 }
