@@ -193,8 +193,10 @@ Server::Server(int screenWidth, int screenHeight)
     const std::string fdText = std::to_string(fds[1]);
     const std::string screen =
         std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24";
-    const char* const args[] = {"Xvfb",         "-displayfd", fdText.c_str(), "-screen", "0",
-                                screen.c_str(), "-nolisten",  "tcp",          nullptr};
+    // -noreset: a server whose last client leaves would otherwise reset and
+    // refuse the next program for a moment.
+    const char* const args[] = {"Xvfb",         "-displayfd", fdText.c_str(), "-screen",  "0",
+                                screen.c_str(), "-nolisten",  "tcp",          "-noreset", nullptr};
     const pid_t parent = getpid();
 
     const pid_t child = fork();
