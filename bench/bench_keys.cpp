@@ -12,8 +12,8 @@
 // 1,000) to see where the resident size levels off; growth is still judged
 // from 1,000 to 10,000.
 #include "bench/table_reporter.h"
-#include "tests/program_driver.h"
-#include "tests/xvfb.h"
+#include "tools/program_driver.h"
+#include "tools/xvfb.h"
 
 #include <benchmark/benchmark.h>
 

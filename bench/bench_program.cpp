@@ -15,7 +15,7 @@
 // patch is polled, a fraction of a whole-window grab; both grabs are timed
 // on their own too.
 #include "bench/table_reporter.h"
-#include "tests/xvfb.h"
+#include "tools/xvfb.h"
 
 #include <benchmark/benchmark.h>
 

@@ -12,7 +12,7 @@
 #include "model/oscillator.h"
 #include "model/state.h"
 #include "plot/curves.h"
-#include "tests/xvfb.h"
+#include "tools/xvfb.h"
 
 #include <benchmark/benchmark.h>
 

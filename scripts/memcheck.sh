@@ -5,7 +5,7 @@
 #
 # Usage: scripts/memcheck.sh [BUILD_DIR]
 #   BUILD_DIR  a build of the project without sanitizers (default: build);
-#              it must hold forced-vibration and tests/fv_drive.
+#              it must hold forced-vibration and tools/fv_drive.
 # The full memcheck report goes to BUILD_DIR/memcheck.log.
 #
 # The session: the worked example's dialog through the console pipe, then
@@ -24,7 +24,7 @@ set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
 program="$build/forced-vibration"
-driver="$build/tests/fv_drive"
+driver="$build/tools/fv_drive"
 log="$build/memcheck.log"
 
 # How long the driver waits for one frame, a dialog or the end, seconds:

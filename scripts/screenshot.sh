@@ -11,7 +11,7 @@
 #   KEYS        the keys typed into the window, one by one (default: 150
 #               presses of 's', then 'f' for the frequency chart)
 #   the rest    handed to fv_drive as they are, e.g. --size 800x400; see
-#               build/tests/fv_drive --help
+#               build/tools/fv_drive --help
 #
 # Each picture comes from a fresh run in a private Xvfb, so it is the same
 # every time. BUILD_DIR chooses the build directory (default build/); the
@@ -37,6 +37,6 @@ if [ -n "$answers" ]; then
 else
     answerArgs=(--answer-text '1 0.2 4\n1 1\n1\n')
 fi
-"$build/tests/fv_drive" --program "$build/forced-vibration" "${answerArgs[@]}" \
+"$build/tools/fv_drive" --program "$build/forced-vibration" "${answerArgs[@]}" \
     --keys "$keys" --screenshot "$output" "$@"
 echo "saved $output"

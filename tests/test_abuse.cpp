@@ -4,7 +4,7 @@
 // comes, every key that redraws must bring exactly one frame, every dialog
 // must finish, and afterwards the program must still draw on 's' and end
 // with status 0 on Escape, with nothing on its error output.
-#include "tests/program_driver.h"
+#include "tools/program_driver.h"
 
 #include <gtest/gtest.h>
 

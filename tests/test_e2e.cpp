@@ -5,7 +5,7 @@
 #include "model/oscillator.h"
 #include "model/state.h"
 #include "sim/motion.h"
-#include "tests/program_driver.h"
+#include "tools/program_driver.h"
 
 #include <gtest/gtest.h>
 

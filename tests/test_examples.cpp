@@ -3,7 +3,7 @@
 // judged by its time plot: after many frames one picture holds the whole red
 // trace y(t) (and the green F(t)/K), read back column by column and compared
 // with what the experiment is meant to show.
-#include "tests/program_driver.h"
+#include "tools/program_driver.h"
 
 #include <gtest/gtest.h>
 

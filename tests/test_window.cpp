@@ -7,7 +7,7 @@
 #include "app/frame.h"
 #include "app/window_title.h"
 #include "plot/axes_grid_arrow.h"
-#include "tests/xvfb.h"
+#include "tools/xvfb.h"
 
 // GoogleTest before X11: Xlib's macros would rename GoogleTest's own names.
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // A private X server for tests, and the few X11 chores tests do with it.
-#include "tests/xvfb.h"
+#include "tools/xvfb.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>

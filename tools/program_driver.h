@@ -38,7 +38,7 @@
 // on timeout. Nothing here is thread-safe; use it from one thread.
 #pragma once
 
-#include "tests/xvfb.h"
+#include "tools/xvfb.h"
 
 #include <sys/types.h>
 

@@ -1,5 +1,5 @@
 // Drive the built program in a window of a private X server.
-#include "tests/program_driver.h"
+#include "tools/program_driver.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>

@@ -1,7 +1,7 @@
 // fv_drive: run the forced-vibration program once in a private X server,
 // answer its console, type keys into its window, save a screenshot, end it
 // with the escape key and report its exit status. For scripts; see --help.
-#include "tests/program_driver.h"
+#include "tools/program_driver.h"
 
 #include <chrono>
 #include <cstdio>
