@@ -9,7 +9,7 @@
 #include "plot/axes_grid_arrow.h"
 #include "plot/curves.h"
 #include "plot/primitives.h"
-#include "sim/motion.h"
+#include "sim/runge_kutta_gill.h"
 
 // pi/2 with pi to fourteen decimals: the force arrow points straight up.
 static constexpr double arrowUp = 1.570796326794895;

@@ -6,7 +6,8 @@
 #include <boost/numeric/odeint.hpp>
 
 #include "model/state.h"
-#include "sim/motion.h"
+#include "sim/equation_of_motion.h"
+#include "sim/runge_kutta_gill.h"
 
 namespace
 {

@@ -7,7 +7,7 @@
 #include "app/display.h"
 #include "plot/curves.h"
 #include "plot/primitives.h"
-#include "sim/motion.h"
+#include "sim/runge_kutta_gill.h"
 #include "tests/frame_fixture.h"
 
 namespace

@@ -4,7 +4,7 @@
 // integrator run here.
 #include "model/oscillator.h"
 #include "model/state.h"
-#include "sim/motion.h"
+#include "sim/runge_kutta_gill.h"
 #include "tools/program_driver.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 // Tests of the equation of motion and the Runge-Kutta-Gill step.
-#include "sim/motion.h"
+#include "sim/equation_of_motion.h"
+#include "sim/runge_kutta_gill.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,11 +1,10 @@
-// The equation of motion and one Runge-Kutta-Gill integration step.
-#include "sim/motion.h"
+// One Runge-Kutta-Gill integration step for n first-order equations.
+#include "sim/runge_kutta_gill.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
-#include "model/state.h"
+#include "sim/equation_of_motion.h"
 
 namespace
 {
@@ -20,50 +19,31 @@ constexpr double halfStep = 0.5;           // first-stage weight and mid-step ti
 constexpr double carryFactor = 3.0;        // carry factor of stages 1 to 3
 constexpr double lastCarryFactor = 2.0;    // factor of the carry in the last stage
 
-// The result of the latest derivative call with index 0 or 1; what any other
-// index returns, so that extra equations follow the acceleration.
-double lastDerivative = 0.0;
-
 // Obtain one zero-filled scratch array of n doubles, or end the process.
-double *obtainScratch(int n)
+double* obtainScratch(int n)
 {
-    void *p = scratchAllocator(static_cast<std::size_t>(n), sizeof(double));
+    void* p = scratchAllocator(static_cast<std::size_t>(n), sizeof(double));
     if (p == nullptr) {
         std::fputs("memory overflow\n", stdout);
         std::exit(1); // exit, not _exit: the message must leave the stdio buffer
     }
-    return static_cast<double *>(p);
+    return static_cast<double*>(p);
 }
 
 } // namespace
 
-void *(*scratchAllocator)(std::size_t count, std::size_t size) = std::calloc;
-void (*scratchRelease)(void *p) = std::free;
-
-// Give component i of the right-hand side of m*y'' + lambda*y' + K*y = F*sin(omf*t).
-double derivative(int i, double t, const double *y)
-{
-    if (i == 0) {
-        lastDerivative = y[1];
-    } else if (i == 1) {
-        // The model is read at every call, so a new dialog takes effect at once.
-        double s = std::sin(params.omf * t);
-        double a = s * params.F;
-        double b = params.lambda * y[1] + params.K * y[0];
-        lastDerivative = (a - b) / params.m;
-    }
-    return lastDerivative;
-}
+void* (*scratchAllocator)(std::size_t count, std::size_t size) = std::calloc;
+void (*scratchRelease)(void* p) = std::free;
 
 // Advance n equations by one Gill step of length dt from yIn at t into yOut.
-void rungeKuttaGill(double t, double dt, const double *yIn, double *yOut, int n)
+void rungeKuttaGill(double t, double dt, const double* yIn, double* yOut, int n)
 {
-    double *y1 = obtainScratch(n);
-    double *y2 = obtainScratch(n);
-    double *y3 = obtainScratch(n);
-    double *q1 = obtainScratch(n);
-    double *q2 = obtainScratch(n);
-    double *q3 = obtainScratch(n);
+    double* y1 = obtainScratch(n);
+    double* y2 = obtainScratch(n);
+    double* y3 = obtainScratch(n);
+    double* q1 = obtainScratch(n);
+    double* q2 = obtainScratch(n);
+    double* q3 = obtainScratch(n);
 
     // Each stage finishes every component before the next stage starts, so
     // derivative always sees the complete vector of the previous stage.

@@ -1,13 +1,10 @@
-// The equation of motion and one Runge-Kutta-Gill integration step.
+// One Runge-Kutta-Gill integration step.
 #pragma once
 
 #include <cstddef>
 
-// Component i of the right-hand side at time t for the state y:
-// 0 gives dy/dt, 1 gives dv/dt; any other index returns the previous result.
-double derivative(int i, double t, const double* y);
-
-// One Gill step of length dt for n equations, from yIn at t to yOut at t+dt.
+// One Gill step of length dt for n equations, from yIn at t to yOut at t+dt;
+// component i of the right-hand side comes from derivative(i, ...).
 // yIn and yOut may be the same array.
 void rungeKuttaGill(double t, double dt, const double* yIn, double* yOut, int n);
 

@@ -1,0 +1,31 @@
+// The equation of motion m*y'' + lambda*y' + K*y = F*sin(omf*t) as two
+// first-order equations, one component per call.
+#include "sim/equation_of_motion.h"
+
+#include <cmath>
+
+#include "model/state.h"
+
+namespace
+{
+
+// The result of the latest derivative call with index 0 or 1; what any other
+// index returns, so that extra equations follow the acceleration.
+double lastDerivative = 0.0;
+
+} // namespace
+
+// Give component i of the right-hand side of m*y'' + lambda*y' + K*y = F*sin(omf*t).
+double derivative(int i, double t, const double* y)
+{
+    if (i == 0) {
+        lastDerivative = y[1];
+    } else if (i == 1) {
+        // The model is read at every call, so a new dialog takes effect at once.
+        double s = std::sin(params.omf * t);
+        double a = s * params.F;
+        double b = params.lambda * y[1] + params.K * y[0];
+        lastDerivative = (a - b) / params.m;
+    }
+    return lastDerivative;
+}
