@@ -178,8 +178,7 @@ void measureMemory()
         timePlotFrames(memorySampleEvery);
         samples.push_back(memoryNow());
     }
-    const double perFrame =
-        std::chrono::duration<double>(Clock::now() - start).count() / frames;
+    const double perFrame = std::chrono::duration<double>(Clock::now() - start).count() / frames;
     benchtable::addNote("VmRSS every 1,000 time-plot frames, KiB",
                         sampleLine(samples, &MemorySample::resident));
     benchtable::addNote("VmHWM every 1,000 time-plot frames, KiB",

@@ -30,14 +30,14 @@ void setOscillator()
 
 // Fill dxdt with the program's own right-hand side, so that both benchmarks
 // evaluate the very same equation and only the steppers differ.
-void oscillator(const State &x, State &dxdt, double t)
+void oscillator(const State& x, State& dxdt, double t)
 {
     dxdt[0] = derivative(0, t, x.data());
     dxdt[1] = derivative(1, t, x.data());
 }
 
 // Time one rungeKuttaGill step of the oscillator, in place as the display steps.
-void rungeKuttaGillStep(benchmark::State &bench)
+void rungeKuttaGillStep(benchmark::State& bench)
 {
     setOscillator();
     double y[2] = {0.1, 0.0};
@@ -52,7 +52,7 @@ void rungeKuttaGillStep(benchmark::State &bench)
 BENCHMARK(rungeKuttaGillStep);
 
 // Time one step of Boost.Odeint's runge_kutta4 of the same equation.
-void odeintRungeKutta4Step(benchmark::State &bench)
+void odeintRungeKutta4Step(benchmark::State& bench)
 {
     setOscillator();
     boost::numeric::odeint::runge_kutta4<State> stepper;

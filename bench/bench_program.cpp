@@ -83,7 +83,7 @@ constexpr double timePlotKeyGoal = 1.0 / 60.0;
 
 // The benchmarks of this program, for the rows of a skipped run.
 const std::vector<std::string> benchmarkNames = {"keyToPictureTimePlot", "keyToPictureChart",
-                                                  "patchGrab", "fullWindowGrab"};
+                                                 "patchGrab", "fullWindowGrab"};
 
 // Seconds from start until now.
 double secondsSince(Clock::time_point start)

@@ -40,7 +40,7 @@ struct Oscillator {
 };
 
 // Start from the state of a fresh process, with the ordinary scratch hooks.
-void startFresh(const Oscillator &o)
+void startFresh(const Oscillator& o)
 {
     resetAllState();
     scratchAllocator = std::calloc;
@@ -53,7 +53,7 @@ void startFresh(const Oscillator &o)
 }
 
 // The steady-state amplitude and phase lag of the forced motion, at full precision.
-void steadyState(const Oscillator &o, double &amplitude, double &phase)
+void steadyState(const Oscillator& o, double& amplitude, double& phase)
 {
     double om0 = std::sqrt(o.K / o.m);
     double zeta = o.lambda / (2.0 * std::sqrt(o.m * o.K));
@@ -64,7 +64,7 @@ void steadyState(const Oscillator &o, double &amplitude, double &phase)
 }
 
 // The exact displacement on the steady-state vibration.
-double exactSteady(const Oscillator &o, double t)
+double exactSteady(const Oscillator& o, double t)
 {
     double amplitude, phase;
     steadyState(o, amplitude, phase);
@@ -72,7 +72,7 @@ double exactSteady(const Oscillator &o, double t)
 }
 
 // The exact displacement of an underdamped oscillator started at rest at t = 0.
-double exactFromRest(const Oscillator &o, double t)
+double exactFromRest(const Oscillator& o, double t)
 {
     double amplitude, phase;
     steadyState(o, amplitude, phase);
@@ -87,7 +87,7 @@ double exactFromRest(const Oscillator &o, double t)
 }
 
 // Step from y at t = 0 for 10 s as the display does; give the worst deviation from exact(t).
-double worstDeviation(const Oscillator &o, double y[2], double (*exact)(const Oscillator &, double))
+double worstDeviation(const Oscillator& o, double y[2], double (*exact)(const Oscillator&, double))
 {
     double t = 0.0;
     double start[2];
@@ -109,15 +109,15 @@ struct ScratchLog {
     int failAt; // request number (from 1) that gets no memory; 0 for none
     int obtainedCount;
     int releasedCount;
-    void *obtained[16];
-    void *released[16];
+    void* obtained[16];
+    void* released[16];
     std::size_t counts[16];
     std::size_t sizes[16];
 };
 ScratchLog scratchLog;
 
 // Hand out calloc'ed arrays, recording them, except the request numbered failAt.
-void *loggingAllocator(std::size_t count, std::size_t size)
+void* loggingAllocator(std::size_t count, std::size_t size)
 {
     int k = scratchLog.obtainedCount++;
     if (k + 1 == scratchLog.failAt || k >= 16)
@@ -129,7 +129,7 @@ void *loggingAllocator(std::size_t count, std::size_t size)
 }
 
 // Free an array, recording the order of release.
-void loggingRelease(void *p)
+void loggingRelease(void* p)
 {
     if (scratchLog.releasedCount < 16)
         scratchLog.released[scratchLog.releasedCount] = p;
