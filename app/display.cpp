@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/frame.h"
+#include "app/view.h"
 #include "model/state.h"
 #include "plot/axes_grid_arrow.h"
 #include "plot/curves.h"

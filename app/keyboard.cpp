@@ -3,8 +3,9 @@
 
 #include <cstdlib>
 
+#include "app/dialog_pass.h"
 #include "app/display.h"
-#include "model/dialog.h"
+#include "app/view.h"
 #include "model/state.h"
 
 // Every zoom key scales by this factor: lower case shrinks, upper case grows.
@@ -57,7 +58,7 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
     case 'g':
     case 'j':
         run.t = 0;
-        inputParameters();
+        runDialogPass();
         break;
     case escapeKey:
         std::exit(0);

@@ -4,11 +4,7 @@
 #include "app/display.h"
 #include "app/frame.h"
 #include "app/keyboard.h"
-#include "app/window_title.h"
-
-#include <GL/glut.h>
-
-#include <cstdlib>
+#include "platform/platform.h"
 
 namespace
 {
@@ -24,26 +20,10 @@ constexpr const char* windowTitle =
 
 } // namespace
 
-// Open the window, register the three callbacks and hand control to GLUT.
+// Open the window, register the three callbacks and hand control to the
+// event loop; the clear colour is set once the window's context exists.
 void initWindow(int* argc, char** argv)
 {
-    // The size must be known before glutInit reads -geometry from argv.
-    glutInitWindowSize(windowWidth, windowHeight);
-    glutInit(argc, argv);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-    glutCreateWindow(windowTitle);
-    // GLUT hands the title over as Latin-1; give it again in a form that
-    // window managers decode as the Japanese text.
-    setWindowTitle(windowTitle);
-
-    glutDisplayFunc(display);
-    glutReshapeFunc(reshape);
-    glutKeyboardFunc(keyboard);
-
-    // The window's context is current now, so the clear colour sticks to it.
-    initGL();
-    glutMainLoop();
-    // glutMainLoop is not declared noreturn; should it come back, end the
-    // process as GLUT itself does when the window is closed.
-    std::exit(0);
+    const WindowCallbacks callbacks = {display, reshape, keyboard, initGL};
+    platformRunWindow(argc, argv, windowWidth, windowHeight, windowTitle, callbacks);
 }

@@ -5,10 +5,11 @@
 
 #include "app/display.h"
 #include "bench/table_reporter.h"
+#include "app/view.h"
 #include "model/frequency_response.h"
 #include "model/oscillator.h"
 #include "model/state.h"
-#include "tests/gl_recorder.h"
+#include "tools/gl_recorder.h"
 
 #include <string>
 
@@ -39,6 +40,7 @@ void noteCallCount(char key)
                         std::to_string(glCalls().size()));
     clearGlCalls();
     resetRun();
+    resetView();
 }
 
 // The worked example entered, the run reset, and the stand-ins silenced;
@@ -57,6 +59,7 @@ void startWorkedExample(char key)
     fillFrequencyTables();
     setSteadyStateStart();
     resetRun();
+    resetView();
     lastKey = key;
     noteCallCount(key);
     setGlRecording(false);

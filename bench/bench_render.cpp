@@ -7,6 +7,7 @@
 // The experiment lives here only; the program draws its own way.
 #include "app/display.h"
 #include "app/frame.h"
+#include "app/view.h"
 #include "bench/table_reporter.h"
 #include "model/frequency_response.h"
 #include "model/oscillator.h"
@@ -85,6 +86,7 @@ void enterWorkedExample()
     fillFrequencyTables();
     setSteadyStateStart();
     resetRun();
+    resetView();
 }
 
 // One curve of the chart as the program samples it: step, scale, row, colour.

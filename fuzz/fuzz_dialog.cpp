@@ -9,15 +9,14 @@
 // window's keys start the dialog again.
 #include <sys/types.h>
 
-#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "model/console.h"
-#include "model/dialog.h"
+#include "console/console.h"
+#include "console/dialog.h"
 #include "model/state.h"
 
 namespace
@@ -56,18 +55,17 @@ ssize_t readAnswers(void* cookie, char* buffer, std::size_t size)
     return static_cast<ssize_t>(given);
 }
 
-// Take the next byte of the fuzz data that is not white space as the window
-// key that starts another pass; false once the data is used up.
+// Take the next character of the input that is not white space as the window
+// key that starts another pass; false once the fuzz data is used up (the
+// dialog may still hold the rest of its last line).
 bool takeEntryKey(const Answers& answers)
 {
-    while (answers.next < answers.size) {
-        const int c = std::getc(consoleIn);
-        if (!std::isspace(c)) {
-            lastKey = static_cast<char>(c);
-            return true;
-        }
+    if (answers.next >= answers.size && !hasBufferedText()) {
+        return false;
     }
-    return false;
+    const int c = readKey();
+    lastKey = static_cast<char>(c);
+    return c != EOF;
 }
 
 } // namespace
@@ -105,6 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         inputParameters();
     }
 
+    forgetBufferedText();
     std::fclose(consoleIn);
     consoleIn = stdin;
     return 0;

@@ -35,17 +35,6 @@ void setSteadyStateStart()
 
 void resetRun()
 {
-    view.forceScale = 0.5;
-    view.yScale = view.forceScale;
-    view.vibPlotOrigin = Point2{0.01, 0};
-    view.timeScale = 0.004;
-    view.axesOrigin = Point2{-0.99, 0};
-    view.freqPlotOrigin = view.vibPlotOrigin;
-    view.freqXScale = 0.005;
-    for (int i = 0; i < tables.zetaCount; i++) {
-        view.zetaAmpScale[i] = 0.5;
-        view.zetaPhaseScale[i] = -0.8;
-    }
     run.state[0] = params.y0;
     run.state[1] = params.v0;
     run.t = 0;

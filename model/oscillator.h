@@ -15,5 +15,7 @@ void computeForcedResponse();
 // y0 and v0 on the steady-state vibration, so the run starts with no transient.
 void setSteadyStateStart();
 
-// Put the run and every view scale back to their start values.
+// Put the run back to its start: t = 0 at the initial condition, an empty
+// history. The window puts its view scales back at the same moment
+// (app/view.h).
 void resetRun();

@@ -7,7 +7,6 @@ Parameters params;
 Derived derived;
 Tables tables;
 Run run;
-View view;
 char lastKey;
 
 void resetAllState()
@@ -16,6 +15,5 @@ void resetAllState()
     derived = Derived{};
     tables = Tables{};
     run = Run{};
-    view = View{};
     lastKey = 0;
 }

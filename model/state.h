@@ -3,11 +3,9 @@
 // Everything lives for the whole run and starts at zero, except the fixed
 // constants. There is one thread: the console dialog writes the parameters,
 // derived quantities and tables; the display frame writes the run; the
-// keyboard writes lastKey and the view scales. Nothing here is thread-safe,
-// and nothing needs to be.
+// keyboard writes lastKey; the window keeps its own view scales (app/view.h).
+// Nothing here is thread-safe, and nothing needs to be.
 #pragma once
-
-#include "plot/drawing_types.h"
 
 // Slots of one history row and of one frequency-table row.
 constexpr int rowLength = 501;
@@ -67,25 +65,10 @@ constexpr double dt = 0.01;
 // Integration steps per redraw; a double, compared with an int counter.
 constexpr double stepsPerFrame = 4.0;
 
-// How the window draws the plots; every field is set by the run reset.
-struct View {
-    double yScale;                        // drawing units per metre of the vibration plot
-    double forceScale;                    // the same for F(t)/K; always equal to yScale
-    double timeScale;                     // drawing units per history sample
-    double freqXScale;                    // drawing units per table sample of the chart
-    double zetaAmpScale[zetaTableSize];   // vertical scale of each amplitude curve
-    double zetaPhaseScale[zetaTableSize]; // vertical scale of each phase curve (negative: drawn
-                                          // downwards)
-    Point2 vibPlotOrigin;                 // left anchor of the mass figure
-    Point2 axesOrigin;                    // crossing point of the axes
-    Point2 freqPlotOrigin;                // origin of the frequency chart
-};
-
 extern Parameters params;
 extern Derived derived;
 extern Tables tables;
 extern Run run;
-extern View view;
 
 // The last key typed in the window ('m' before the first dialog). It picks
 // the dialog's entry point and whether the frame draws the chart.

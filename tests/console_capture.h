@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "model/console.h"
+#include "console/console.h"
 
 // Run action with the console reading `input` and return what it printed.
 template <typename Action> std::string withConsole(std::string input, Action action)

@@ -4,10 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/view.h"
 #include "model/frequency_response.h"
 #include "model/oscillator.h"
 #include "model/state.h"
-#include "tests/gl_recorder.h"
+#include "tools/gl_recorder.h"
 
 class FrameTest : public testing::Test
 {
@@ -21,6 +22,7 @@ class FrameTest : public testing::Test
         fillFrequencyTables();
         setSteadyStateStart();
         resetRun();
+        resetView();
         resetGl();
     }
 

@@ -2,7 +2,7 @@
 #include "plot/curves.h"
 
 #include "plot/primitives.h"
-#include "tests/gl_recorder.h"
+#include "tools/gl_recorder.h"
 
 #include <GL/gl.h>
 

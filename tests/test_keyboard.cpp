@@ -100,7 +100,7 @@ TEST_F(Keyboard, DialogKeysRunTheDialogFromTheirEntryAndDrawNothing)
     const std::string initial = pressWithConsole("j", "2\n0.1 0\n");
     EXPECT_EQ(initial.find("マスm[kg]"), std::string::npos);
     EXPECT_EQ(initial.find("強制振動振幅"), std::string::npos);
-    EXPECT_EQ(view.yScale, 0.5) << "the run reset undoes the zoom";
+    EXPECT_EQ(view.yScale, startYScale) << "the run reset undoes the zoom";
     EXPECT_EQ(run.t, 0.0);
     EXPECT_EQ(run.histIndex, 0);
     EXPECT_EQ(run.state[0], 0.1);
@@ -120,6 +120,29 @@ TEST_F(Keyboard, DialogKeysRunTheDialogFromTheirEntryAndDrawNothing)
     press("s");
     EXPECT_EQ(run.histIndex, 1);
     EXPECT_NEAR(run.t, 0.04, 1e-15);
+}
+
+TEST_F(Keyboard, EveryDialogKeyPutsTheWholeViewBack)
+{
+    for (const char* entry : {"m", "g", "j"}) {
+        SCOPED_TRACE(entry);
+        press("yyttxxTY");
+        for (double& scale : view.zetaPhaseScale) {
+            scale = 7;
+        }
+        pressWithConsole(entry, "1 0.2 4\n1 1\n1\n");
+        EXPECT_EQ(view.yScale, startYScale);
+        EXPECT_EQ(view.forceScale, startYScale);
+        EXPECT_EQ(view.timeScale, startTimeScale);
+        EXPECT_EQ(view.freqXScale, startFreqXScale);
+        EXPECT_EQ(view.vibPlotOrigin.x, startVibPlotOrigin.x);
+        EXPECT_EQ(view.axesOrigin.x, startAxesOrigin.x);
+        EXPECT_EQ(view.freqPlotOrigin.x, startVibPlotOrigin.x);
+        for (int i = 0; i < zetaTableSize; i++) {
+            EXPECT_EQ(view.zetaAmpScale[i], startYScale);
+            EXPECT_EQ(view.zetaPhaseScale[i], startPhaseScale);
+        }
+    }
 }
 
 TEST_F(Keyboard, EscapeEndsAtOnceWithStatusZero)

@@ -1,7 +1,7 @@
 // Lines, discs and bitmap text, checked call by call against the recorder.
 #include "plot/primitives.h"
 
-#include "tests/gl_recorder.h"
+#include "tools/gl_recorder.h"
 
 #include <GL/gl.h>
 #include <GL/glut.h>

@@ -5,7 +5,7 @@
 // GLUT can be initialised once per process, so one suite owns the server,
 // the GLUT window and the test's own X connection for all its cases.
 #include "app/frame.h"
-#include "app/window_title.h"
+#include "platform/desktop/window_title.h"
 #include "plot/axes_grid_arrow.h"
 #include "tools/xvfb.h"
 

@@ -1,10 +1,10 @@
 // The console dialog: parameters in, derived quantities and key list out.
-#include "model/dialog.h"
+#include "console/dialog.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "model/console.h"
+#include "console/console.h"
 #include "model/frequency_response.h"
 #include "model/oscillator.h"
 #include "model/state.h"

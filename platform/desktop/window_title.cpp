@@ -4,7 +4,7 @@
 // so UTF-8 bytes show up as mojibake. This file sets the title again: the
 // EWMH properties as UTF8_STRING, which current window managers prefer, and
 // the ICCCM ones in a text type that decodes to the same characters.
-#include "app/window_title.h"
+#include "platform/desktop/window_title.h"
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>

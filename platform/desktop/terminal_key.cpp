@@ -1,5 +1,5 @@
 // One key press from a POSIX terminal, with the terminal always given back.
-#include "model/terminal_key.h"
+#include "platform/desktop/terminal_key.h"
 
 #include <cerrno>
 #include <csignal>

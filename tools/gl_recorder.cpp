@@ -1,5 +1,5 @@
 // A recording stand-in for OpenGL and GLUT; see gl_recorder.h.
-#include "tests/gl_recorder.h"
+#include "tools/gl_recorder.h"
 
 #include <GL/gl.h>
 #include <GL/glut.h>

@@ -1,0 +1,6 @@
+// One pass of the console dialog, as the window sees it.
+#pragma once
+
+// Run the dialog from lastKey's entry point; with the run reset at its end
+// the view goes back to its start too.
+void runDialogPass();

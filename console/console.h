@@ -1,0 +1,46 @@
+// Console input and output of the dialog.
+//
+// The dialog prints to consoleOut and reads through consoleInput: lines of
+// typed text, and on a terminal one key press on its own. The platform puts
+// its own readers there at start; by default, and in tests, the lines come
+// from the stream consoleIn and the key is the next character of the text.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+extern FILE* consoleOut;
+
+// Where the dialog's answers come from.
+struct ConsoleInput {
+    // Append the next line of typed text to *line, its line feed included
+    // when it has one; false once the input has ended.
+    bool (*readLine)(std::string* line);
+    // Wait for one key press without Enter and return its byte, EOF once the
+    // input has ended. Null: the key is the next character of the text that
+    // is not white space, as when the answers come from a pipe or a file.
+    int (*readKey)();
+};
+
+extern ConsoleInput consoleInput;
+
+// The stream of the default line reader (stdin unless a test changes it).
+extern FILE* consoleIn;
+
+// Why a number could not be read.
+enum class ReadResult { ok, notNumber, endOfInput };
+
+// Read one number as C's "%lf" reads it, skipping white space first.
+ReadResult readNumber(double* value);
+
+// Throw away what is left of the current input line.
+void discardLine();
+
+// Read the one-key answer; EOF when the input has ended.
+int readKey();
+
+// Forget the text read but not yet used.
+void forgetBufferedText();
+
+// True while text read from the input waits to be used.
+bool hasBufferedText();

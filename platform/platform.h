@@ -1,0 +1,40 @@
+// What a platform provides to the program above it: the window, its timer,
+// and the console's input. platform/desktop/ implements it with GLUT, X11
+// and a POSIX terminal; another platform implements the same functions in
+// a folder of its own. Nothing above this header includes a platform's own.
+#pragma once
+
+#include <string>
+
+// The callbacks the window calls; afterCreate runs once the window's
+// OpenGL context is current, before the first frame.
+struct WindowCallbacks {
+    void (*display)();
+    void (*reshape)(int width, int height);
+    void (*keyboard)(unsigned char key, int x, int y);
+    void (*afterCreate)();
+};
+
+// Open the window with the UTF-8 title, hand the callbacks to it and run the
+// event loop; never returns. argc and argv may lose the options the window
+// system takes for itself.
+[[noreturn]] void platformRunWindow(int* argc, char** argv, int width, int height,
+                                    const char* title, const WindowCallbacks& callbacks);
+
+// Ask for one more display call as soon as the event loop is free.
+void platformRequestRedraw();
+
+// Call tick(value) once, after at least milliseconds have passed.
+void platformStartTimer(unsigned milliseconds, void (*tick)(int value), int value);
+
+// Append the next line the user typed to *line (its line feed included when
+// it has one); false once the input has ended.
+bool platformReadLine(std::string* line);
+
+// True when keys arrive one by one, without Enter (a terminal); false when
+// the console's input is text from a pipe or a file.
+bool platformKeysArriveAlone();
+
+// Wait for one key press without echo or Enter; its byte, or EOF once the
+// input has ended.
+int platformReadKey();
