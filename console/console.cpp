@@ -25,6 +25,7 @@ static bool readStreamLine(std::string* line)
 }
 
 ConsoleInput consoleInput = {readStreamLine, nullptr};
+bool consoleEchoesLine = false;
 
 // The line being read and how far the dialog has used it.
 static std::string pending;
@@ -38,7 +39,16 @@ static bool fillPending()
     }
     pending.clear();
     pendingPos = 0;
-    return consoleInput.readLine(&pending);
+    if (!consoleInput.readLine(&pending)) {
+        return false;
+    }
+    if (consoleEchoesLine) {
+        std::fputs(pending.c_str(), consoleOut);
+        if (pending.back() != '\n') {
+            std::fputc('\n', consoleOut);
+        }
+    }
+    return true;
 }
 
 static bool isSpace(char c)
@@ -60,6 +70,17 @@ static bool skipSpace()
             return true;
         }
     }
+}
+
+// True if the buffered line has more than white space left.
+static bool restOfLineHasText()
+{
+    for (std::size_t i = pendingPos; i < pending.size(); i++) {
+        if (!isSpace(pending[i])) {
+            return true;
+        }
+    }
+    return false;
 }
 
 ReadResult readNumber(double* value)
@@ -91,11 +112,14 @@ void discardLine()
 int readKey()
 {
     std::fflush(consoleOut);
-    if (consoleInput.readKey != nullptr) {
+    if (consoleInput.readKey != nullptr && !(consoleEchoesLine && restOfLineHasText())) {
         // A terminal hands over whole lines, so the tail of the last answer
         // (its Enter at least) is buffered here already; it is not the key.
         forgetBufferedText();
-        return consoleInput.readKey();
+        const int key = consoleInput.readKey();
+        if (key != keyInText) {
+            return key;
+        }
     }
     if (!skipSpace()) {
         return EOF;

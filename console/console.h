@@ -24,6 +24,14 @@ struct ConsoleInput {
 
 extern ConsoleInput consoleInput;
 
+// What readKey returns when the key is to be taken from the text after all
+// (an answer file in front of a terminal still has lines).
+constexpr int keyInText = -2;
+
+// Set by the line reader: the line it just gave is shown on the console, as
+// a terminal shows what is typed (the lines of an answer file).
+extern bool consoleEchoesLine;
+
 // The stream of the default line reader (stdin unless a test changes it).
 extern FILE* consoleIn;
 
