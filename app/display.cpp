@@ -81,6 +81,19 @@ static bool chartRequested()
     return key == 'f' || key == 'y' || key == 'Y' || key == 'x' || key == 'X';
 }
 
+// The chart's curves alone: the nine tabulated zetas, then the entered one in black.
+void drawFrequencyCurves()
+{
+    plotCurves(view.freqPlotOrigin, view.freqXScale, view.zetaAmpScale, tables.zetaCount,
+               tables.freqPoints, tables.zetaAmp[0], rowLength);
+    plotCurves(view.freqPlotOrigin, view.freqXScale, view.zetaPhaseScale, tables.zetaCount,
+               tables.freqPoints, tables.zetaPhase[0], rowLength);
+    plotCurve(view.freqPlotOrigin, view.freqXScale, view.zetaAmpScale[0], tables.freqPoints,
+              tables.givenAmp, &colourBlack);
+    plotCurve(view.freqPlotOrigin, view.freqXScale, view.zetaPhaseScale[0], tables.freqPoints,
+              tables.givenPhase, &colourBlack);
+}
+
 // The frequency chart: nine tabulated curves, the entered zeta in black, and
 // blue points at the entered forcing frequency.
 static void drawFrequencyChart()
@@ -91,14 +104,7 @@ static void drawFrequencyChart()
     drawText(0.01f, 0.8f, GLUT_BITMAP_HELVETICA_18, "black curve:given zeta");
     drawText(0.01f, 0.75f, GLUT_BITMAP_HELVETICA_18, "blue point:given omf");
 
-    plotCurves(view.freqPlotOrigin, view.freqXScale, view.zetaAmpScale, tables.zetaCount,
-               tables.freqPoints, tables.zetaAmp[0], rowLength);
-    plotCurves(view.freqPlotOrigin, view.freqXScale, view.zetaPhaseScale, tables.zetaCount,
-               tables.freqPoints, tables.zetaPhase[0], rowLength);
-    plotCurve(view.freqPlotOrigin, view.freqXScale, view.zetaAmpScale[0], tables.freqPoints,
-              tables.givenAmp, &colourBlack);
-    plotCurve(view.freqPlotOrigin, view.freqXScale, view.zetaPhaseScale[0], tables.freqPoints,
-              tables.givenPhase, &colourBlack);
+    drawFrequencyCurves();
 
     // The entered frequency sits at the fractional table index freqRatio/freqStep.
     const double pointX =

@@ -4,12 +4,12 @@
 #include <benchmark/benchmark.h>
 
 #include "app/display.h"
-#include "bench/table_reporter.h"
 #include "app/view.h"
-#include "model/frequency_response.h"
+#include "bench/table_reporter.h"
 #include "model/oscillator.h"
 #include "model/state.h"
 #include "tools/gl_recorder.h"
+#include "tools/worked_example_setup.h"
 
 #include <string>
 
@@ -52,14 +52,7 @@ void startWorkedExample(char key)
     if (started == key)
         return;
     started = key;
-    resetAllState();
-    params = Parameters{1, 0.2, 4, 1, 1, 0, 0};
-    computeNaturalFrequency();
-    computeForcedResponse();
-    fillFrequencyTables();
-    setSteadyStateStart();
-    resetRun();
-    resetView();
+    enterWorkedExample();
     lastKey = key;
     noteCallCount(key);
     setGlRecording(false);

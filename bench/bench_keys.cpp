@@ -13,6 +13,7 @@
 // from 1,000 to 10,000.
 #include "bench/table_reporter.h"
 #include "tools/program_driver.h"
+#include "tools/worked_example_setup.h"
 #include "tools/xvfb.h"
 
 #include <benchmark/benchmark.h>
@@ -39,9 +40,6 @@ namespace
 using Clock = std::chrono::steady_clock;
 
 const char* const program = FV_PROGRAM;
-
-// The worked example typed into the dialog: m lambda K, F omf, then '1'.
-const char* const dialogAnswers = "1 0.2 4\n1 1\n1\n";
 
 // Key presses timed one by one per benchmark.
 constexpr int keyRepetitions = 300;
@@ -238,7 +236,7 @@ int main(int argc, char** argv)
         server = std::make_unique<xvfb::Server>();
         fvdriver::Options options;
         options.program = program;
-        options.answers = dialogAnswers;
+        options.answers = workedExampleAnswers;
         options.frameTimeout = batchTimeout;
         session = std::make_unique<fvdriver::Program>(*server, options);
         for (int i = 0; i < warmUpFrames; ++i) {

@@ -6,6 +6,7 @@
 #include "model/frequency_response.h"
 #include "model/oscillator.h"
 #include "model/state.h"
+#include "tools/worked_example_setup.h"
 
 namespace
 {
@@ -15,22 +16,18 @@ constexpr int passRepetitions = 2000;
 // Goal of one pass, seconds: well inside one keystroke's worth of waiting.
 constexpr double passGoal = 200e-6;
 
-// Enter the worked example: m, lambda, K, then F and omf.
-void enterWorkedExample()
+// Type the worked example's numbers: m, lambda, K, then F and omf.
+void typeWorkedExample()
 {
     resetAllState();
-    params.m = 1;
-    params.lambda = 0.2;
-    params.K = 4;
-    params.F = 1;
-    params.omf = 1;
+    params = workedExampleParameters;
 }
 
 // Time what the dialog computes after the numbers are typed: om0 and zeta,
 // the forced response, and the tables of the entered and the nine fixed zetas.
 void dialogPass(benchmark::State& bench)
 {
-    enterWorkedExample();
+    typeWorkedExample();
     for (auto _ : bench) {
         computeNaturalFrequency();
         computeForcedResponse();
@@ -46,7 +43,7 @@ BENCHMARK(dialogPass)->Apply([](benchmark::internal::Benchmark* b) {
 // Time one frequency-response curve alone, the unit of the pass above.
 void oneCurve(benchmark::State& bench)
 {
-    enterWorkedExample();
+    typeWorkedExample();
     computeNaturalFrequency();
     computeForcedResponse();
     for (auto _ : bench) {

@@ -8,6 +8,7 @@
 #include "model/state.h"
 #include "sim/equation_of_motion.h"
 #include "sim/runge_kutta_gill.h"
+#include "tools/worked_example_setup.h"
 
 namespace
 {
@@ -21,11 +22,7 @@ constexpr double stepLength = 0.01; // s, the step the display makes
 void setOscillator()
 {
     resetAllState();
-    params.m = 1;
-    params.lambda = 0.2;
-    params.K = 4;
-    params.F = 1;
-    params.omf = 1;
+    params = workedExampleParameters;
 }
 
 // Fill dxdt with the program's own right-hand side, so that both benchmarks

@@ -15,6 +15,8 @@
 // patch is polled, a fraction of a whole-window grab; both grabs are timed
 // on their own too.
 #include "bench/table_reporter.h"
+#include "tools/program_driver.h"
+#include "tools/worked_example_setup.h"
 #include "tools/xvfb.h"
 
 #include <benchmark/benchmark.h>
@@ -24,14 +26,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -46,12 +41,8 @@ using Clock = std::chrono::steady_clock;
 
 const char* const program = FV_PROGRAM;
 
-// The worked example typed into the dialog: m lambda K, F omf, then '1' to
-// start on the steady-state vibration.
-const char* const dialogAnswers = "1 0.2 4\n1 1\n1\n";
-
 // Window size the program opens with, pixels.
-constexpr int windowSize = 800;
+constexpr int windowSize = xvfb::programWindowSize;
 
 // The patch that the chart's first label covers and the time plot leaves
 // white: text at drawing (0.01, 0.9) has its baseline on row 40 from the top
@@ -66,7 +57,7 @@ constexpr int patchHeight = 20;
 constexpr auto pollPause = std::chrono::microseconds(100);
 // How long one frame may take to appear before the run is given up.
 constexpr auto frameTimeout = std::chrono::seconds(10);
-// How long the program may take to start and show its window.
+// How long the window may take to settle at the start.
 constexpr auto startTimeout = std::chrono::seconds(20);
 // How long the patch must stay unchanged to count as settled.
 constexpr auto settleTime = std::chrono::milliseconds(300);
@@ -92,60 +83,29 @@ double secondsSince(Clock::time_point start)
 }
 
 // The program, started on the server with the dialog answered, and the
-// test's own view of its window.
+// benchmark's own view of its window: a connection apart from the driver's,
+// so that no damage reports pile up on the one that grabs.
 struct Session {
     std::unique_ptr<xvfb::Server> server;
+    std::unique_ptr<fvdriver::Program> program;
     std::unique_ptr<xvfb::Connection> x;
-    pid_t pid = -1;
     Window window = 0;
     KeyCode keyS = 0;
     KeyCode keyF = 0;
     KeyCode keyEscape = 0;
-
-    ~Session()
-    {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
 };
 Session session;
 
-// Start the program with the dialog's answers on its standard input and
-// wait until its window is on show at the top-left corner of the screen.
+// Start the program with the worked example's answers as the driver starts
+// it: its window on show at the top-left corner of the screen, quiet.
 void startProgram()
 {
-    FILE* answers = std::tmpfile();
-    if (answers == nullptr)
-        throw std::runtime_error("no temporary file for the dialog's answers");
-    std::fputs(dialogAnswers, answers);
-    std::rewind(answers);
-
-    const std::string display = session.server->display();
-    const pid_t pid = fork();
-    if (pid < 0)
-        throw std::runtime_error("cannot fork");
-    if (pid == 0) {
-        // The program must not outlive the benchmark.
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        dup2(fileno(answers), 0);
-        const int quiet = open("/dev/null", O_WRONLY);
-        dup2(quiet, 1);
-        dup2(quiet, 2);
-        setenv("DISPLAY", display.c_str(), 1);
-        execl(program, program, static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    std::fclose(answers);
-    session.pid = pid;
-
+    fvdriver::Options options;
+    options.program = program;
+    options.answers = workedExampleAnswers;
+    session.program = std::make_unique<fvdriver::Program>(*session.server, options);
+    session.window = session.program->window();
     Display* x = *session.x;
-    session.window = xvfb::waitForWindowByPid(x, pid, startTimeout);
-    if (session.window == xvfb::noWindow || !xvfb::waitForViewable(x, session.window, startTimeout))
-        throw std::runtime_error("the program never showed its window");
-    // GLUT asks for no position; put the whole window on the screen.
-    xvfb::moveWindow(x, session.window, 0, 0);
     if (xvfb::windowSize(x, session.window).width != windowSize)
         throw std::runtime_error("the program's window is not 800 pixels wide");
 

@@ -9,11 +9,10 @@
 #include "app/frame.h"
 #include "app/view.h"
 #include "bench/table_reporter.h"
-#include "model/frequency_response.h"
-#include "model/oscillator.h"
 #include "model/state.h"
 #include "plot/curves.h"
-#include "tools/xvfb.h"
+#include "tools/glut_window.h"
+#include "tools/worked_example_setup.h"
 
 #include <benchmark/benchmark.h>
 
@@ -32,7 +31,7 @@ namespace
 {
 
 // Window size the program opens with, pixels.
-constexpr int windowSize = 800;
+constexpr int windowSize = xvfb::programWindowSize;
 // Frames timed one by one per benchmark.
 constexpr int frameRepetitions = 300;
 // How long the window may take to be mapped and reshaped under Xvfb.
@@ -76,19 +75,6 @@ void finishFrame()
     XSync(glXGetCurrentDisplay(), False);
 }
 
-// The worked example entered and the run reset, as after the dialog.
-void enterWorkedExample()
-{
-    resetAllState();
-    params = Parameters{1, 0.2, 4, 1, 1, 0, 0};
-    computeNaturalFrequency();
-    computeForcedResponse();
-    fillFrequencyTables();
-    setSteadyStateStart();
-    resetRun();
-    resetView();
-}
-
 // One curve of the chart as the program samples it: step, scale, row, colour.
 struct ChartCurve {
     double xStep;
@@ -112,18 +98,11 @@ std::vector<ChartCurve> chartCurves()
     return curves;
 }
 
-// Draw the chart's curves with the drawing library, as display draws them:
-// lighting off and on around every segment, one GL_LINES group each.
+// Draw the chart's curves as display draws them (app/display.h): lighting
+// off and on around every segment, one GL_LINES group each.
 void drawChartProgramWay()
 {
-    plotCurves(view.freqPlotOrigin, view.freqXScale, view.zetaAmpScale, tables.zetaCount,
-               tables.freqPoints, tables.zetaAmp[0], rowLength);
-    plotCurves(view.freqPlotOrigin, view.freqXScale, view.zetaPhaseScale, tables.zetaCount,
-               tables.freqPoints, tables.zetaPhase[0], rowLength);
-    plotCurve(view.freqPlotOrigin, view.freqXScale, view.zetaAmpScale[0], tables.freqPoints,
-              tables.givenAmp, &colourBlack);
-    plotCurve(view.freqPlotOrigin, view.freqXScale, view.zetaPhaseScale[0], tables.freqPoints,
-              tables.givenPhase, &colourBlack);
+    drawFrequencyCurves();
 }
 
 // Draw the same segments, one GL_LINES group each, with lighting left off.
@@ -310,31 +289,13 @@ void comparePictures()
 // Returns an empty string, or why it could not.
 std::string openWindow(const xvfb::Server& server, xvfb::Connection& x)
 {
-    static std::string displayName;
-    displayName = server.display();
-    static char program[] = "bench_render";
-    static char option[] = "-display";
-    char* argv[] = {program, option, displayName.data(), nullptr};
-    int argc = 3;
-
-    glutInitWindowSize(windowSize, windowSize);
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-    glutCreateWindow("bench_render");
-    glutDisplayFunc(ignoreDisplay);
-    glutReshapeFunc(noteReshape);
-    initGL();
-
-    const Window window = glXGetCurrentDrawable();
-    const auto settled = [&] {
-        pumpEvents();
-        return xvfb::isViewable(x, window) && reshapedWidth == windowSize &&
-               reshapedHeight == windowSize;
-    };
-    if (!xvfb::waitFor(settled, settleTimeout, std::chrono::milliseconds(5)))
+    const xvfb::Window window =
+        glutwindow::open(server, "bench_render", {ignoreDisplay, noteReshape, nullptr, initGL});
+    if (!glutwindow::showAtCorner(x, window, settleTimeout) ||
+        !glutwindow::pumpUntil(
+            [] { return reshapedWidth == windowSize && reshapedHeight == windowSize; },
+            settleTimeout))
         return "the GLUT window was never shown at 800 x 800";
-    // GLUT asks for no position; put the whole window on the screen.
-    xvfb::moveWindow(x, window, 0, 0);
     // Let GLUT take the events of the move before the timing starts.
     const auto moved = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - moved < moveSettleTime)

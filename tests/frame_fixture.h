@@ -4,27 +4,23 @@
 
 #include <gtest/gtest.h>
 
-#include "app/view.h"
-#include "model/frequency_response.h"
-#include "model/oscillator.h"
-#include "model/state.h"
 #include "tools/gl_recorder.h"
+#include "tools/worked_example_setup.h"
 
 class FrameTest : public testing::Test
 {
   protected:
     void SetUp() override
     {
-        resetAllState();
-        params = Parameters{1, 0.2, 4, 1, 1, 0, 0};
-        computeNaturalFrequency();
-        computeForcedResponse();
-        fillFrequencyTables();
-        setSteadyStateStart();
-        resetRun();
-        resetView();
+        enterWorkedExample();
         resetGl();
+        setGlRecording(true);
     }
+
+    // Stop recording the calls of the frames to come, where only their effect
+    // on the run or the view is checked: a frame of the time plot at full
+    // length is thousands of calls, and hundreds of frames would take seconds.
+    static void drawUnrecorded() { setGlRecording(false); }
 
     // The number of frames drawn since the last recording was cleared.
     static std::size_t framesDrawn() { return glCallCount("glutSwapBuffers"); }

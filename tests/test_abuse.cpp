@@ -5,6 +5,7 @@
 // must finish, and afterwards the program must still draw on 's' and end
 // with status 0 on Escape, with nothing on its error output.
 #include "tools/program_driver.h"
+#include "tools/worked_example_setup.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ namespace
 const char* const programPath = FV_PROGRAM;
 
 // The worked example, started on the steady state.
-const std::string exampleAnswers = "1 0.2 4\n1 1\n1\n";
+const std::string exampleAnswers = workedExampleAnswers;
 // The answers of 'j' that start the run again on the steady state.
 const std::string steadyRestart = "1\n";
 
@@ -82,7 +83,7 @@ constexpr int zoomPresses = 50;
 constexpr int framesPastLastSlot = 460;
 
 // The window's size at start, pixels.
-constexpr int startSize = 800;
+constexpr int startSize = xvfb::programWindowSize;
 // How many times the window is shrunk to one pixel and grown back.
 constexpr int tinyResizes = 3;
 // At least this many red pixels belong to the mass disc of the worked

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/display.h"
+#include "app/view.h"
 #include "plot/curves.h"
 #include "plot/primitives.h"
 #include "sim/runge_kutta_gill.h"
@@ -87,10 +88,12 @@ TEST_F(Display, MassAndArrowFollowTheStateAndTheForce)
 {
     display();
     const double massY = view.yScale * run.state[0];
+    // Half-way along the string from the figure's anchor to the plots' right edge.
+    const double massX = startVibPlotOrigin.x + (plotRightEdge - startVibPlotOrigin.x) / 2;
     const std::vector<GlVertex> mass = discCentres(curveColours[0]);
     // End discs are radius 0.01 and share the colour; the mass is the one in the middle.
     ASSERT_EQ(mass.size(), 3u);
-    EXPECT_EQ(mass[2].x, scaleCoord(0.01 + (0.99 - 0.01) / 2));
+    EXPECT_EQ(mass[2].x, scaleCoord(massX));
     EXPECT_EQ(mass[2].y, scaleCoord(massY));
 
     // sin(omf t) > 0 at t = 0.04: the arrow points up at the mass from below.
@@ -106,8 +109,9 @@ TEST_F(Display, MassAndArrowFollowTheStateAndTheForce)
     EXPECT_TRUE(found) << "no turned arrow";
     bool tipFound = false;
     for (const GlCall& move : moves) {
-        tipFound |= move.args[0] == scaleCoord(0.5) &&
-                    move.args[1] == scaleCoord(run.state[0] * 0.5 + 0.0 - 0.04 * 0.5);
+        tipFound |= move.args[0] == scaleCoord(massX) &&
+                    move.args[1] == scaleCoord(run.state[0] * startYScale + startVibPlotOrigin.y -
+                                               0.04 * startYScale);
     }
     EXPECT_TRUE(tipFound);
 }
@@ -132,11 +136,12 @@ TEST_F(Display, ChartPointsMarkTheEnteredFrequency)
     display();
     const std::vector<GlVertex> points = discCentres(colourBlue);
     ASSERT_EQ(points.size(), 2u);
-    const double x = (0.5 / 0.02) * 0.005 + 0.01;
+    // Ratio 0.5 at table steps of 0.02, from the chart's origin.
+    const double x = (0.5 / 0.02) * startFreqXScale + startVibPlotOrigin.x;
     EXPECT_EQ(points[0].x, scaleCoord(x));
-    EXPECT_EQ(points[0].y, scaleCoord(0.5 * derived.Ad));
+    EXPECT_EQ(points[0].y, scaleCoord(startYScale * derived.Ad));
     EXPECT_EQ(points[1].x, scaleCoord(x));
-    EXPECT_EQ(points[1].y, scaleCoord(-0.8 * derived.phaseLag));
+    EXPECT_EQ(points[1].y, scaleCoord(startPhaseScale * derived.phaseLag));
     // Nine coloured amplitude and phase rows of 300 segments each, over the axes.
     for (int k = 2; k < 9; k++) {
         EXPECT_EQ(curveSegments(curveColours[k]), 600) << k;
@@ -145,10 +150,12 @@ TEST_F(Display, ChartPointsMarkTheEnteredFrequency)
 
 TEST_F(Display, HistoryWrapsAtTheEndOfTheTimeAxis)
 {
+    drawUnrecorded();
     for (int frame = 1; frame <= 250; frame++) {
         display();
     }
     EXPECT_EQ(run.histIndex, 250);
+    setGlRecording(true);
     clearGlCalls();
     display(); // the 251st call writes slot 0 and draws no time curve
     EXPECT_EQ(run.histIndex, 0);

@@ -2,10 +2,12 @@
 // through its console, driven by keys typed into its window, and judged by
 // the pixels it puts on the screen against the program's own model and
 // integrator run here.
+#include "app/view.h"
 #include "model/oscillator.h"
 #include "model/state.h"
 #include "sim/runge_kutta_gill.h"
 #include "tools/program_driver.h"
+#include "tools/worked_example_setup.h"
 
 #include <gtest/gtest.h>
 
@@ -36,38 +38,35 @@ constexpr double swingY0 = 0.0;
 constexpr double swingV0 = 2.0;
 
 // The worked example: zeta 0.05, ratio 0.5, started on the steady state.
-const std::string exampleAnswers = "1 0.2 4\n1 1\n1\n";
+const std::string exampleAnswers = workedExampleAnswers;
 
-// --- the picture's geometry with the start-up view settings
+// --- the picture's geometry with the start-up view settings (app/view.h)
 
 // The window's size at start, pixels.
-constexpr int startSize = 800;
-// Vertical scale of the mass figure and the time plot at start.
-constexpr double startYScale = 0.5;
+constexpr int startSize = xvfb::programWindowSize;
 // What one press of 'y' multiplies the vertical scales by.
 constexpr double shrinkFactor = 0.9;
 // Radius of the mass disc, drawing units.
 constexpr double massRadius = 0.04;
-// Drawing x of the mass: half-way along its string from 0.01 to 0.99.
-constexpr double massX = 0.5;
+// Drawing x of the mass: half-way along its string, from the figure's left
+// anchor to the right end of the plots at 0.99.
+constexpr double massX = startVibPlotOrigin.x + (0.99 - startVibPlotOrigin.x) / 2;
 // Length of the arrow's head, drawing units: how far the green reaches
 // beyond the tip of an arrow of length 0.
 constexpr double arrowHeadReach = 0.15;
 // Drawing units between two samples of the time plot at start.
-constexpr double historyStep = 0.004;
+constexpr double historyStep = startTimeScale;
 // Drawing x of the vertical axis, the left edge of the time plot.
-constexpr double axisX = -0.99;
-// Drawing x of the rightmost vertical grid line.
-constexpr double gridRightX = 0.01;
+constexpr double axisX = startAxesOrigin.x;
+// Drawing x of the rightmost vertical grid line: the grid is anchored at the
+// mass figure's left anchor.
+constexpr double gridRightX = startVibPlotOrigin.x;
 // Drawing x of a column between two vertical grid lines that the time
 // traces of the first hundred frames do not reach.
 constexpr double betweenGridLinesX = -0.54;
-// Origin and horizontal scale of the frequency chart at start.
-constexpr double chartOriginX = 0.01;
-constexpr double chartXScale = 0.005;
-// Vertical scales of the chart's amplitude and phase curves at start.
-constexpr double chartAmpScale = 0.5;
-constexpr double chartPhaseScale = -0.8;
+// Origin of the frequency chart: the mass figure's anchor, as every reset
+// puts it.
+constexpr double chartOriginX = startVibPlotOrigin.x;
 // Radius of the chart's blue points, drawing units.
 constexpr double chartPointRadius = 0.01;
 // Lowest drawing y of the chart's labels: the chart is judged below it.
@@ -312,17 +311,11 @@ TEST_F(EndToEnd, ChartKeyDrawsTheGivenZetaCurvesAndBluePointsUntilTheNextKey)
 {
     start(exampleAnswers);
     // The model's numbers for the worked example, as the dialog computes them.
-    params.m = 1;
-    params.lambda = 0.2;
-    params.K = 4;
-    params.F = 1;
-    params.omf = 1;
-    computeNaturalFrequency();
-    computeForcedResponse();
-    const double pointX = derived.freqRatio / 0.02 * chartXScale + chartOriginX;
+    enterWorkedExample();
+    const double pointX = derived.freqRatio / tables.freqStep * startFreqXScale + chartOriginX;
     const double ampColumn = columnOf(pointX, startSize);
-    const double ampRow = rowOf(chartAmpScale * derived.Ad, startSize);
-    const double phaseRow = rowOf(chartPhaseScale * derived.phaseLag, startSize);
+    const double ampRow = rowOf(startYScale * derived.Ad, startSize);
+    const double phaseRow = rowOf(startPhaseScale * derived.phaseLag, startSize);
 
     // The chart's area: the right half, below its labels, off the axis.
     const int top = static_cast<int>(rowOf(chartLabelsBottom, startSize));

@@ -3,6 +3,7 @@
 // judged by its time plot: after many frames one picture holds the whole red
 // trace y(t) (and the green F(t)/K), read back column by column and compared
 // with what the experiment is meant to show.
+#include "app/view.h"
 #include "tools/program_driver.h"
 
 #include <gtest/gtest.h>
@@ -23,18 +24,15 @@ namespace
 const char* const programPath = FV_PROGRAM;
 const std::string examplesDir = FV_EXAMPLES;
 
-// --- the time plot's geometry with the start-up view settings
+// --- the time plot's geometry with the start-up view settings (app/view.h)
 
 // Drawing x of the vertical axis, where sample 0 (t = 0) lies.
-constexpr double axisX = -0.99;
+constexpr double axisX = startAxesOrigin.x;
 // Drawing x up to which the trace is read: the mass's string, red as well,
 // starts at x = 0.01.
 constexpr double readLimitX = 0.0;
 // Simulated time between two samples of the trace (one frame), seconds.
 constexpr double frameTime = 0.04;
-// Horizontal spacing of the samples and vertical scale at start.
-constexpr double startTimeScale = 0.004;
-constexpr double startYScale = 0.5;
 // What one press of 't' or 'y' multiplies its scale by ('T' and 'Y' divide).
 constexpr double zoomFactor = 0.9;
 // Frames before the first key: the window's first showing.

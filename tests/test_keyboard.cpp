@@ -34,19 +34,19 @@ TEST_F(Keyboard, StepKeyAdvancesOneSliceAPress)
 TEST_F(Keyboard, ZoomKeysScaleByTheFactorAndDrawAFrame)
 {
     press("y");
-    EXPECT_EQ(view.yScale, 0.9 * 0.5);
+    EXPECT_EQ(view.yScale, 0.9 * startYScale);
     EXPECT_EQ(view.forceScale, view.yScale);
-    EXPECT_EQ(view.zetaAmpScale[8], 0.9 * 0.5);
-    EXPECT_EQ(view.zetaPhaseScale[8], -0.8) << "the phase curves keep their size";
+    EXPECT_EQ(view.zetaAmpScale[8], 0.9 * startYScale);
+    EXPECT_EQ(view.zetaPhaseScale[8], startPhaseScale) << "the phase curves keep their size";
     press("Y");
-    EXPECT_EQ(view.yScale, (0.9 * 0.5) / 0.9);
-    EXPECT_EQ(view.zetaAmpScale[0], (0.9 * 0.5) / 0.9);
+    EXPECT_EQ(view.yScale, (0.9 * startYScale) / 0.9);
+    EXPECT_EQ(view.zetaAmpScale[0], (0.9 * startYScale) / 0.9);
     EXPECT_EQ(lastKey, 'Y');
 
     press("tT");
-    EXPECT_EQ(view.timeScale, (0.9 * 0.004) / 0.9);
+    EXPECT_EQ(view.timeScale, (0.9 * startTimeScale) / 0.9);
     press("xxX");
-    EXPECT_EQ(view.freqXScale, (0.9 * (0.9 * 0.005)) / 0.9);
+    EXPECT_EQ(view.freqXScale, (0.9 * (0.9 * startFreqXScale)) / 0.9);
     EXPECT_EQ(framesDrawn(), 7u);
 }
 
@@ -73,6 +73,7 @@ TEST_F(Keyboard, UnknownKeysOnlyChangeTheLastKey)
 
 TEST_F(Keyboard, HistoryIndexStaysInsideItsBuffers)
 {
+    drawUnrecorded();
     for (const int presses : {7, 20}) {
         SCOPED_TRACE(presses);
         resetRun();
@@ -124,6 +125,7 @@ TEST_F(Keyboard, DialogKeysRunTheDialogFromTheirEntryAndDrawNothing)
 
 TEST_F(Keyboard, EveryDialogKeyPutsTheWholeViewBack)
 {
+    drawUnrecorded();
     for (const char* entry : {"m", "g", "j"}) {
         SCOPED_TRACE(entry);
         press("yyttxxTY");

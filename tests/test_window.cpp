@@ -7,6 +7,7 @@
 #include "app/frame.h"
 #include "platform/desktop/window_title.h"
 #include "plot/axes_grid_arrow.h"
+#include "tools/glut_window.h"
 #include "tools/xvfb.h"
 
 // GoogleTest before X11: Xlib's macros would rename GoogleTest's own names.
@@ -40,7 +41,7 @@ namespace
 const char* const title = "1DOF強制振動　m:ばねマス g:強制力 j:初期条件 変更, f:周波数特性描画";
 
 // Window size the program opens with, pixels.
-constexpr int startSize = 800;
+constexpr int startSize = xvfb::programWindowSize;
 
 // How far a line's pixels may sit from its exact position: a 2-pixel line
 // covers the two pixels either side of it, and rasterisation may shift a
@@ -149,7 +150,7 @@ void expectAllWhite(const xvfb::Image& image, const std::string& what)
     EXPECT_EQ(others, 0) << what << ": pixels that are not white";
 }
 
-// The back buffer of the current GLUT session.window, rows turned to run top down.
+// The back buffer of the current GLUT window, rows turned to run top down.
 xvfb::Image readBackBuffer()
 {
     const int w = glutGet(GLUT_WINDOW_WIDTH);
@@ -191,7 +192,7 @@ std::string commandOutput(const std::string& command)
     return output;
 }
 
-// The private server, the test's connection to it and the GLUT session.window, for
+// The private server, the test's connection to it and the GLUT window, for
 // the whole process. GLUT's connection is closed before the server goes.
 struct Session {
     std::unique_ptr<xvfb::Server> server;
@@ -211,8 +212,7 @@ Session session;
 class WindowTest : public testing::Test
 {
   protected:
-    // Start the server and open the one GLUT session.window, as the program does.
-    // Start the server and open the one GLUT session.window, as the program does;
+    // Start the server and open the one GLUT window, as the program does;
     // once per process, since GLUT cannot be initialised twice (a repeated
     // run of the suite reuses them).
     static void SetUpTestSuite()
@@ -221,25 +221,9 @@ class WindowTest : public testing::Test
             return;
         session.server = std::make_unique<xvfb::Server>();
         session.x = std::make_unique<xvfb::Connection>(session.server->display());
-
-        // GLUT reads the server from its command line, as the program lets it.
-        static std::string displayName;
-        displayName = session.server->display();
-        static char program[] = "test_window";
-        static char option[] = "-display";
-        char* argv[] = {program, option, displayName.data(), nullptr};
-        int argc = 3;
-
-        glutInitWindowSize(startSize, startSize);
-        glutInit(&argc, argv);
-        glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-        glutCreateWindow(title);
+        session.window = glutwindow::open(*session.server, title,
+                                          {ignoreDisplay, recordReshape, recordKey, initGL});
         setWindowTitle(title);
-        glutDisplayFunc(ignoreDisplay);
-        glutReshapeFunc(recordReshape);
-        glutKeyboardFunc(recordKey);
-        initGL();
-        session.window = glXGetCurrentDrawable();
     }
 
     // Skip the case if the suite could not set up its window.
@@ -251,12 +235,7 @@ class WindowTest : public testing::Test
     // Let GLUT handle what the server sent until the condition holds.
     static bool pumpUntil(const std::function<bool()>& condition)
     {
-        return xvfb::waitFor(
-            [&] {
-                glutMainLoopEvent();
-                return condition();
-            },
-            settleTimeout, std::chrono::milliseconds(5));
+        return glutwindow::pumpUntil(condition, settleTimeout);
     }
 
     // Resize the window from outside, as a user would, and wait until GLUT
@@ -264,9 +243,8 @@ class WindowTest : public testing::Test
     // onto the screen, where its every pixel can be read.
     static void resizeTo(int width, int height)
     {
-        ASSERT_TRUE(pumpUntil([] { return xvfb::isViewable(*session.x, session.window); }))
+        ASSERT_TRUE(glutwindow::showAtCorner(*session.x, session.window, settleTimeout))
             << "the window was never mapped";
-        xvfb::moveWindow(*session.x, session.window, 0, 0);
         xvfb::resizeWindow(*session.x, session.window, width, height);
         ASSERT_TRUE(pumpUntil([&] { return reshaped.width == width && reshaped.height == height; }))
             << "reshape never saw " << width << " x " << height;

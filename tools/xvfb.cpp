@@ -335,12 +335,6 @@ std::string legacyWindowName(Display* display, Window window)
     return result;
 }
 
-std::string windowName(Display* display, Window window)
-{
-    std::string name = netWindowName(display, window);
-    return name.empty() ? legacyWindowName(display, window) : name;
-}
-
 Window findWindowByName(Display* display, const std::string& utf8Name)
 {
     for (Window window : topLevelWindows(display)) {
@@ -377,31 +371,6 @@ Window findWindowByPid(Display* display, pid_t pid)
     return found;
 }
 
-Window waitForWindowByName(Display* display, const std::string& utf8Name,
-                           std::chrono::milliseconds timeout)
-{
-    Window found = None;
-    waitFor(
-        [&] {
-            found = findWindowByName(display, utf8Name);
-            return found != None;
-        },
-        timeout);
-    return found;
-}
-
-Window waitForWindowByPid(Display* display, pid_t pid, std::chrono::milliseconds timeout)
-{
-    Window found = None;
-    waitFor(
-        [&] {
-            found = findWindowByPid(display, pid);
-            return found != None;
-        },
-        timeout);
-    return found;
-}
-
 // --- window state
 
 bool isViewable(Display* display, Window window)
@@ -410,11 +379,6 @@ bool isViewable(Display* display, Window window)
     ErrorTrap trap(display);
     return XGetWindowAttributes(display, window, &attributes) != 0 && !trap.failed() &&
            attributes.map_state == IsViewable;
-}
-
-bool waitForViewable(Display* display, Window window, std::chrono::milliseconds timeout)
-{
-    return waitFor([&] { return isViewable(display, window); }, timeout);
 }
 
 Size windowSize(Display* display, Window window)

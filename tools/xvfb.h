@@ -16,10 +16,12 @@
 //
 //     xvfb::Server server;
 //     xvfb::Connection x(server.display());
-//     // start the program with DISPLAY=server.display() ...
-//     Window w = xvfb::waitForWindowByPid(x, pid, std::chrono::seconds(20));
-//     ASSERT_NE(w, xvfb::noWindow);
-//     ASSERT_TRUE(xvfb::waitForViewable(x, w, std::chrono::seconds(10)));
+//     // start the program with DISPLAY=server.display() (tools/program_driver.h
+//     // does all this for the forced-vibration program) ...
+//     Window w = xvfb::noWindow;
+//     ASSERT_TRUE(xvfb::waitFor([&] { w = xvfb::findWindowByPid(x, pid);
+//                                     return xvfb::isViewable(x, w); },
+//                               std::chrono::seconds(20)));
 //     xvfb::moveWindow(x, w, 0, 0);  // GLUT put it at (-1, -1), partly off screen
 //     xvfb::sendKey(x, w, 's');
 //     xvfb::sendKeysym(x, w, 0xff1b);  // XK_Escape
@@ -57,6 +59,8 @@ constexpr Window noWindow = 0;
 // 800 x 800 window.
 constexpr int defaultScreenWidth = 1024;
 constexpr int defaultScreenHeight = 1024;
+// The program's window at start, pixels a side (app/window.cpp).
+constexpr int programWindowSize = 800;
 
 // How long a server may take to start and report its display, and to stop.
 constexpr std::chrono::seconds startTimeout{15};
@@ -123,10 +127,6 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
 // The children of the root window, bottom to top in stacking order.
 std::vector<Window> topLevelWindows(Display* display);
 
-// The window's _NET_WM_NAME (UTF-8) if it has one, else its WM_NAME decoded
-// to UTF-8 from whatever text type it holds; "" if it has neither.
-std::string windowName(Display* display, Window window);
-
 // The window's WM_NAME alone, decoded to UTF-8 (STRING, COMPOUND_TEXT or
 // UTF8_STRING); "" if it has none or it cannot be decoded.
 std::string legacyWindowName(Display* display, Window window);
@@ -143,11 +143,6 @@ Window findWindowByName(Display* display, const std::string& utf8Name);
 // client sets _NET_WM_PID; noWindow if that process owns no top-level window.
 Window findWindowByPid(Display* display, pid_t pid);
 
-// findWindowByName / findWindowByPid, retried until found or timeout.
-Window waitForWindowByName(Display* display, const std::string& utf8Name,
-                           std::chrono::milliseconds timeout);
-Window waitForWindowByPid(Display* display, pid_t pid, std::chrono::milliseconds timeout);
-
 // --- window state
 
 // Size of a window, pixels.
@@ -158,9 +153,6 @@ struct Size {
 
 // True if the window exists and is mapped with all its ancestors.
 bool isViewable(Display* display, Window window);
-
-// isViewable, retried until true or timeout.
-bool waitForViewable(Display* display, Window window, std::chrono::milliseconds timeout);
 
 // The window's present size; {0, 0} if the window no longer exists.
 Size windowSize(Display* display, Window window);
