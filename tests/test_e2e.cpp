@@ -497,9 +497,14 @@ TEST_F(EndToEnd, ResizedWindowShowsTheWholeSquareAndEachFrameIsOneSlice)
     }
 }
 
-TEST_F(EndToEnd, EscapeEndsWithStatusZeroAndNothingMore)
+TEST_F(EndToEnd, WindowTitledInJapaneseAndEscapeEndsWithStatusZeroAndNothingMore)
 {
     start(exampleAnswers);
+    // The title as the window system holds it: the EWMH name as UTF-8, and
+    // the ICCCM name in whatever text type decodes to the same characters.
+    EXPECT_EQ(xvfb::netWindowName(program->display(), program->window()), fvdriver::windowTitle);
+    EXPECT_EQ(xvfb::legacyWindowName(program->display(), program->window()), fvdriver::windowTitle);
+
     press('s');
     const std::string output = program->output();
     const int frames = program->framesSeen();

@@ -218,15 +218,23 @@ TEST(Program, TerminalTakesOneKeyWithoutEchoOrEnter)
     TerminalRun term;
     term.start();
     term.type("1 0.2 4\n");
-    term.type("1 1\n");
+    // What follows the numbers on their line is thrown away before the key.
+    term.type("1 1 junk\n");
     ASSERT_TRUE(term.waitFor(keyPrompt)) << term.seen;
     ASSERT_TRUE(term.waitForRawMode());
-    term.type("1"); // no Enter
-    ASSERT_TRUE(term.waitFor("ESCキーで：終了")) << term.seen;
+    term.type("2"); // no Enter
+    const std::string startPrompt = "y0[m] v0[m/s] = ";
+    ASSERT_TRUE(term.waitFor(startPrompt)) << term.seen;
     const std::size_t prompt = term.seen.find(keyPrompt) + keyPrompt.size();
-    // Neither the key is echoed nor the Enter of "1 1" taken as a key.
-    const std::string next = "\r\n初期条件(y0,v0)=";
+    // Neither the key is echoed nor the Enter of "1 1 junk" taken as a key.
+    const std::string next = "\r\n" + startPrompt;
     EXPECT_EQ(term.seen.compare(prompt, next.size(), next), 0) << term.seen.substr(prompt);
+    term.type("0.5 0\n");
+    ASSERT_TRUE(term.waitFor("ESCキーで：終了")) << term.seen;
+    // "junk" was never read as the start's first number.
+    EXPECT_EQ(term.seen.find("数値ではありません"), std::string::npos) << term.seen;
+    EXPECT_NE(term.seen.find("初期条件(y0,v0)=( 0.5000[m],  0.0000[m/s])"), std::string::npos)
+        << term.seen;
     EXPECT_EQ(term.seen.find(keyPrompt, prompt), std::string::npos);
     EXPECT_NE(term.finish(), 0); // no display: GLUT gives up after the dialog
     EXPECT_EQ(term.localModes() & (ECHO | ICANON), static_cast<tcflag_t>(ECHO | ICANON));

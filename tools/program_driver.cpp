@@ -25,16 +25,13 @@ namespace fvdriver
 
 const char* const dialogEnd = "ESCキーで：終了";
 const char* const redrawingKeys = "sfxXyYtT";
+const char* const windowTitle =
+    "1DOF強制振動\u3000m:ばねマス g:強制力 j:初期条件 変更, f:周波数特性描画";
 
 namespace
 {
 
 using Clock = std::chrono::steady_clock;
-
-// The program's window title, UTF-8: how its window is found when a wrapper
-// process, not the program itself, is the one started.
-const char* const windowTitle =
-    "1DOF強制振動　m:ばねマス g:強制力 j:初期条件 変更, f:周波数特性描画";
 
 // How often the waits look again at things that send no event (the process,
 // the output files, the window's size).
@@ -191,6 +188,8 @@ void Program::findWindow()
     while (window_ == xvfb::noWindow) {
         checkAlive("its window");
         window_ = xvfb::findWindowByPid(display(), pid_);
+        // A wrapper process, not the program itself, is the one started: its
+        // window is found by its title.
         if (window_ == xvfb::noWindow && !options_.wrapper.empty())
             window_ = xvfb::findWindowByName(display(), windowTitle);
         if (window_ == xvfb::noWindow) {

@@ -60,6 +60,10 @@ extern const char* const dialogEnd;
 // The keys whose command redraws the window at once, one frame per press.
 extern const char* const redrawingKeys;
 
+// The program's window title, UTF-8, exactly: one ideographic space (U+3000)
+// after the first word, every other gap an ASCII space.
+extern const char* const windowTitle;
+
 // How the program is started and how long the driver waits for it.
 struct Options {
     // Path of the forced-vibration executable.
