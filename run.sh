@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/setup.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$(nproc)" --target forced-vibration
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$(nproc)" --target forced-vibration
 exec build/forced-vibration "$@"

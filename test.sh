@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Install what is missing, then:
-#   1. build in Release (build/) and run the whole test suite, then one
-#      scripted session of the program under valgrind's memcheck;
-#   2. build with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/)
-#      and run the whole suite again, leak checks included;
-#   3. fuzz the console dialog for a minute (build-fuzz/, clang's libFuzzer).
+#   1. build in Release (preset release, build/) and run the whole test
+#      suite, then one scripted session of the program under valgrind's
+#      memcheck;
+#   2. build with AddressSanitizer and UndefinedBehaviorSanitizer (preset
+#      asan, build-asan/) and run the whole suite again, leak checks included;
+#   3. fuzz the console dialog for a minute (preset fuzz, build-fuzz/,
+#      clang's libFuzzer).
+# The presets are in CMakePresets.json.
 # Every phase runs even when an earlier one failed, so one run shows all that
 # is wrong. The output ends with a summary and the line "N passed, M failed"
 # (tests of both builds, plus the memcheck session and the fuzz run); the
@@ -52,14 +55,14 @@ step() {
     return 1
 }
 
-# Run CTest in build directory $2 (phase name $1) and count its tests; the
-# words after $2, if any, are a command that runs CTest for us.
+# Run CTest's preset $2 (phase name $1) in build directory $3 and count its
+# tests; the words after $3, if any, are a command that runs CTest for us.
 run_ctest() {
-    local name=$1 dir=$2
-    shift 2
+    local name=$1 preset=$2 dir=$3
+    shift 3
     heading "$name"
     local start=$SECONDS log="$dir/ctest.log"
-    "$@" ctest --test-dir "$dir" --output-on-failure -j "$jobs" 2>&1 | tee "$log"
+    "$@" ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log"
     local status=${PIPESTATUS[0]}
     # "100% tests passed, 0 tests failed out of 80"
     local line total bad
@@ -83,11 +86,9 @@ run_ctest() {
     note "$name" "$outcome" "$(elapsed "$start")"
 }
 
-# Configure and build directory $1 with the CMake options that follow.
+# Configure and build the CMake preset $1.
 build() {
-    local dir=$1
-    shift
-    cmake -S . -B "$dir" "$@" >/dev/null && cmake --build "$dir" -j "$jobs"
+    cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$jobs"
 }
 
 # Run the Release program once under memcheck; it counts as one test.
@@ -122,18 +123,17 @@ if ! step "setup" bash scripts/setup.sh; then
     exit 1
 fi
 
-if step "release: build" build build -DCMAKE_BUILD_TYPE=Release; then
-    run_ctest "release: tests" build
+if step "release: build" build release; then
+    run_ctest "release: tests" release build
     memcheck
 fi
 
 # The sanitizer build: optimised, so the suite runs at a usable speed, with
 # debug information for readable reports. The benchmarks are left out.
-if step "asan+ubsan: build" build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DFV_SANITIZE=ON -DFV_BENCH=OFF; then
+if step "asan+ubsan: build" build asan; then
     # The sanitizers' options and suppressions hold for the test programs and
     # for every program they start, the simulator included.
-    run_ctest "asan+ubsan: tests" build-asan bash scripts/sanitizer_env.sh
+    run_ctest "asan+ubsan: tests" asan build-asan bash scripts/sanitizer_env.sh
 fi
 
 fuzz

@@ -7,13 +7,14 @@
 # rows to the table (bench/table_reporter.h). Programs that need an X server
 # start their own Xvfb, or say in their rows why they were skipped.
 # Extra arguments go to every benchmark program (e.g. --benchmark_filter=Mesa);
-# FV_BENCH_BUILD names the build directory (build unless set). The table is
+# FV_BENCH_BUILD names the build directory (build, the CMake preset release,
+# unless set). The table is
 # also left in $FV_BENCH_BUILD/bench/results.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${FV_BENCH_BUILD:-build}"
 bash scripts/setup.sh
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DFV_BENCH=ON >/dev/null
+cmake --preset release -B "$build" -DFV_BENCH=ON >/dev/null
 cmake --build "$build" -j "$(nproc)" --target benchmarks >/dev/null
 
 bench_dir="$(cd "$build/bench" && pwd)"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Build the console dialog's fuzz target with clang in build-fuzz/ and run it
+# Build the console dialog's fuzz target with clang in build-fuzz/ (the CMake
+# preset fuzz) and run it
 # for a while (60 s unless a number of seconds is given).
 #
 # The seed corpus fuzz/corpus/ is only read: new inputs go to a temporary
@@ -15,10 +16,8 @@ seconds=${1:-60}
 # near this is a hang.
 per_input_timeout=10
 
-cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DFV_FUZZ=ON -DFV_TESTS=OFF -DFV_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j "$(nproc)" --target fuzz_dialog
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$(nproc)"
 
 new_units=$(mktemp -d)
 trap 'rm -rf "$new_units"' EXIT

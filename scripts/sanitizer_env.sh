@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Environment for running the ASan+UBSan build's tests. Source it, or run a
 # command in it:
-#   . scripts/sanitizer_env.sh && ctest --test-dir build-asan
-#   bash scripts/sanitizer_env.sh ctest --test-dir build-asan
+#   . scripts/sanitizer_env.sh && ctest --preset asan
+#   bash scripts/sanitizer_env.sh ctest --preset asan
 # Programs the tests start (the simulator itself among them) inherit it.
 
 fv_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -14,8 +14,9 @@
 #               build/tools/fv_drive --help
 #
 # Each picture comes from a fresh run in a private Xvfb, so it is the same
-# every time. BUILD_DIR chooses the build directory (default build/); the
-# tool and the program are built there first if needed.
+# every time. BUILD_DIR chooses the build directory (default build/, the
+# CMake preset release); the tool and the program are built there first if
+# needed.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
@@ -27,7 +28,7 @@ shift $(($# < 3 ? $# : 3))
 
 bash "$root/scripts/setup.sh"
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    (cd "$root" && cmake --preset release -B "$build" >/dev/null)
 fi
 cmake --build "$build" -j 2 --target fv_drive forced-vibration >/dev/null
 
