@@ -65,6 +65,10 @@ static void drawTimePlot()
     drawAxes(view.axesOrigin, 0.0);
 
     const double secondWidth = view.timeScale / (stepsPerFrame * dt);
+    // The grid is anchored at the right end of the time axis (the mass
+    // figure's anchor), not at t = 0, and kept so on purpose: after 't' or
+    // 'T' its lines no longer meet the vertical axis, as the pictures of the
+    // examples show; the end-to-end tests look for a line at that anchor.
     const Point2 workPoint = {
         view.vibPlotOrigin.x - (timeGridCells * view.timeScale) / (stepsPerFrame * dt),
         view.vibPlotOrigin.y,

@@ -1,6 +1,12 @@
 // Drawing primitives: lines, filled discs and bitmap text, in immediate mode.
 // The glBegin/glEnd groups are kept from the formatter, so that their
 // vertices stay indented as a block.
+//
+// Every shape switches lighting off before it draws and on again after it,
+// one group at a time. Kept on purpose: the text that follows is placed with
+// lighting on, so its raster colour comes from the default material's
+// ambient light, the near-black (10, 10, 10) of every label. Without the
+// switches the labels would take the last shape's colour instead.
 #include "plot/primitives.h"
 
 #include <GL/gl.h>

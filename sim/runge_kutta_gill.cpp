@@ -10,8 +10,9 @@ namespace
 {
 
 // Gill's coefficients as the short decimals the method is usually quoted with,
-// not the exact 1 - 1/sqrt(2), 1 + 1/sqrt(2) and 1/6: the step's results
-// depend on these very numbers.
+// eight or nine digits, not the exact 1 - 1/sqrt(2), 1 + 1/sqrt(2) and 1/6.
+// Kept on purpose: every motion the program draws follows from these very
+// numbers, and the reference steps of the tests tell them from the exact ones.
 constexpr double gillStage2 = 0.292893219; // stands for 1 - 1/sqrt(2)
 constexpr double gillStage3 = 1.70710678;  // stands for 1 + 1/sqrt(2)
 constexpr double gillWeight = 0.16666667;  // weight of the last stage, stands for 1/6
@@ -20,6 +21,10 @@ constexpr double carryFactor = 3.0;        // carry factor of stages 1 to 3
 constexpr double lastCarryFactor = 2.0;    // factor of the carry in the last stage
 
 // Obtain one zero-filled scratch array of n doubles, or end the process.
+// A fresh zeroed block per array and step, and the "memory overflow" exit
+// (on standard output, status 1), are kept on purpose: the step takes any n
+// with no limit of its own, and that message is what a user sees when memory
+// runs out. The allocations cost about 48 ns a step (bench/README-results.md).
 double* obtainScratch(int n)
 {
     void* p = scratchAllocator(static_cast<std::size_t>(n), sizeof(double));
