@@ -105,16 +105,6 @@ constexpr std::chrono::milliseconds quietAfterKeys{300};
 // failure message quotes.
 constexpr std::size_t quotedErrorLength = 4000;
 
-// Pixels of the colour in the rectangle [x0, x1) x [y0, y1).
-int countIn(const xvfb::Image& image, xvfb::Rgb colour, int x0, int y0, int x1, int y1)
-{
-    int count = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x)
-            count += image.pixel(x, y) == colour;
-    return count;
-}
-
 // --- the fixture
 
 class Abuse : public ::testing::Test
@@ -300,7 +290,7 @@ TEST_F(Abuse, WindowShrunkToOnePixelAndBackKeepsDrawing)
         const xvfb::Image image = program->grab();
         ASSERT_EQ(image.width, startSize);
         ASSERT_EQ(image.height, startSize);
-        EXPECT_GE(countIn(image, red, startSize / 2, 0, startSize, startSize), massDiscPixels)
+        EXPECT_GE(image.count(red, startSize / 2, 0, startSize, startSize), massDiscPixels)
             << "no mass disc in the right half after growing back";
     }
     expectStillAnswering();

@@ -2,6 +2,7 @@
 #include "plot/axes_grid_arrow.h"
 
 #include "plot/primitives.h"
+#include "tests/recorded_gl_test.h"
 #include "tools/gl_recorder.h"
 
 #include <GL/gl.h>
@@ -30,12 +31,7 @@ constexpr double quarterTurn = drawPi / 2.0;
 const Rgba green = {0.0f, 1.0f, 0.0f, 0.0f};
 const GlColour black = {0.0f, 0.0f, 0.0f, 0.0f};
 
-class AxesGridArrow : public ::testing::Test
-{
-  protected:
-    void SetUp() override { resetGl(); }
-    void TearDown() override { EXPECT_TRUE(glErrors().empty()) << glErrors().front(); }
-};
+using AxesGridArrow = RecordedGlTest;
 
 // The first count names of the recording.
 std::vector<std::string> firstNames(std::size_t count)

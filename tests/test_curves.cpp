@@ -2,6 +2,7 @@
 #include "plot/curves.h"
 
 #include "plot/primitives.h"
+#include "tests/recorded_gl_test.h"
 #include "tools/gl_recorder.h"
 
 #include <GL/gl.h>
@@ -21,12 +22,7 @@ constexpr double kAccumulation = 1e-12;
 const GlColour red = {1.0f, 0.0f, 0.0f, 0.0f};
 const GlColour green = {0.0f, 1.0f, 0.0f, 0.0f};
 
-class Curves : public ::testing::Test
-{
-  protected:
-    void SetUp() override { resetGl(); }
-    void TearDown() override { EXPECT_TRUE(glErrors().empty()) << glErrors().front(); }
-};
+using Curves = RecordedGlTest;
 
 // A disc as drawn: its centre from the matrix, its radius from vertex 0.
 struct Disc {

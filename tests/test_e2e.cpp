@@ -121,16 +121,6 @@ int firstRowOf(const xvfb::Image& image, int x, xvfb::Rgb colour)
     return -1;
 }
 
-// Pixels of the colour in the rectangle [x0, x1) x [y0, y1).
-int countIn(const xvfb::Image& image, xvfb::Rgb colour, int x0, int y0, int x1, int y1)
-{
-    int count = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x)
-            count += image.pixel(x, y) == colour;
-    return count;
-}
-
 // Centre of the pixels of the colour in the square of half-size `reach`
 // about (x, y); {-1, -1} if there are none.
 std::pair<double, double> centroidNear(const xvfb::Image& image, xvfb::Rgb colour, double x,
@@ -321,9 +311,9 @@ TEST_F(EndToEnd, ChartKeyDrawsTheGivenZetaCurvesAndBluePointsUntilTheNextKey)
     const int top = static_cast<int>(rowOf(chartLabelsBottom, startSize));
     const int axisRow = startSize / 2;
     auto chartBlack = [&](const xvfb::Image& image) {
-        return countIn(image, xvfb::black, startSize / 2 + 8, top, startSize, axisRow - axisBand) +
-               countIn(image, xvfb::black, startSize / 2 + 8, axisRow + axisBand, startSize,
-                       startSize);
+        return image.count(xvfb::black, startSize / 2 + 8, top, startSize, axisRow - axisBand) +
+               image.count(xvfb::black, startSize / 2 + 8, axisRow + axisBand, startSize,
+                           startSize);
     };
     const int reach = static_cast<int>(chartPointRadius / 2 * startSize) + 4;
     auto bluePoint = [&](const xvfb::Image& image, double row, int* count) {
@@ -337,10 +327,10 @@ TEST_F(EndToEnd, ChartKeyDrawsTheGivenZetaCurvesAndBluePointsUntilTheNextKey)
     press('f');
     // Both black curves: hundreds of pixels, above and below the axis.
     EXPECT_TRUE(pictureShows([&](const xvfb::Image& image) {
-        return countIn(image, xvfb::black, startSize / 2 + 8, top, startSize, axisRow - axisBand) >
+        return image.count(xvfb::black, startSize / 2 + 8, top, startSize, axisRow - axisBand) >
                    100 &&
-               countIn(image, xvfb::black, startSize / 2 + 8, axisRow + axisBand, startSize,
-                       startSize) > 100;
+               image.count(xvfb::black, startSize / 2 + 8, axisRow + axisBand, startSize,
+                           startSize) > 100;
     })) << chartBlack(last)
         << " black pixels on the right after 'f'";
     for (const auto& [row, name] : {std::pair{ampRow, "amplitude"}, {phaseRow, "phase"}}) {
@@ -437,8 +427,7 @@ TEST_F(EndToEnd, InitialConditionKeyStartsTheRunAgainWithoutTheChart)
     })) << "the red trace ends at column "
         << redReach(last) << ", not near " << traceEnd1;
     expectDiscAt(1, startYScale, "one frame after 'j'");
-    EXPECT_EQ(countIn(last, xvfb::black, startSize / 2 + 8, 0, startSize, startSize / 2 - axisBand),
-              0)
+    EXPECT_EQ(last.count(xvfb::black, startSize / 2 + 8, 0, startSize, startSize / 2 - axisBand), 0)
         << "the chart is still drawn";
 
     // The second pass asked only for the initial condition.
@@ -478,8 +467,8 @@ TEST_F(EndToEnd, ResizedWindowShowsTheWholeSquareAndEachFrameIsOneSlice)
         EXPECT_NEAR(axisColumn + 0.5, columnOf(axisX, width), edgeTolerance);
         // The rightmost vertical grid line at x = 0.01.
         const int gridColumn = static_cast<int>(columnOf(gridRightX, width));
-        EXPECT_GT(
-            countIn(image, xvfb::black, gridColumn - 1, clearRow, gridColumn + 2, clearRow + 1), 0)
+        EXPECT_GT(image.count(xvfb::black, gridColumn - 1, clearRow, gridColumn + 2, clearRow + 1),
+                  0)
             << "no grid line near column " << gridColumn;
         // The horizontal axis at the middle row, between two grid lines.
         const int clearColumn = static_cast<int>(columnOf(betweenGridLinesX, width));

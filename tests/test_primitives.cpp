@@ -1,6 +1,7 @@
 // Lines, discs and bitmap text, checked call by call against the recorder.
 #include "plot/primitives.h"
 
+#include "tests/recorded_gl_test.h"
 #include "tools/gl_recorder.h"
 
 #include <GL/gl.h>
@@ -22,12 +23,7 @@ constexpr double kTrigRounding = 1e-12;
 const Rgba red = {1.0f, 0.0f, 0.0f, 0.0f};
 const Rgba teal = {0.0f, 0.6f, 0.8f, 0.25f};
 
-class Primitives : public ::testing::Test
-{
-  protected:
-    void SetUp() override { resetGl(); }
-    void TearDown() override { EXPECT_TRUE(glErrors().empty()) << glErrors().front(); }
-};
+using Primitives = RecordedGlTest;
 
 std::vector<std::string> names(std::initializer_list<const char*> list)
 {

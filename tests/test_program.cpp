@@ -124,6 +124,9 @@ TEST(Program, EndOfInputEndsPromptlyWithOneLine)
     }
 }
 
+// The end of the initial-condition question, where the single key is read.
+const std::string keyPrompt = "任意設定 '2'";
+
 // A program started on a pseudo-terminal of its own, as if typed at.
 struct TerminalRun {
     int master = -1;
@@ -178,6 +181,14 @@ struct TerminalRun {
         return mode.c_lflag;
     }
 
+    // Type the answers and wait for the key prompt, with the terminal switched
+    // to single keys.
+    bool answerUpToTheKey(const std::string& answers)
+    {
+        type(answers);
+        return waitFor(keyPrompt) && waitForRawMode();
+    }
+
     // Wait until the program has switched the terminal to single keys.
     bool waitForRawMode()
     {
@@ -211,17 +222,12 @@ struct TerminalRun {
     }
 };
 
-const std::string keyPrompt = "任意設定 '2'";
-
 TEST(Program, TerminalTakesOneKeyWithoutEchoOrEnter)
 {
     TerminalRun term;
     term.start();
-    term.type("1 0.2 4\n");
     // What follows the numbers on their line is thrown away before the key.
-    term.type("1 1 junk\n");
-    ASSERT_TRUE(term.waitFor(keyPrompt)) << term.seen;
-    ASSERT_TRUE(term.waitForRawMode());
+    ASSERT_TRUE(term.answerUpToTheKey("1 0.2 4\n1 1 junk\n")) << term.seen;
     term.type("2"); // no Enter
     const std::string startPrompt = "y0[m] v0[m/s] = ";
     ASSERT_TRUE(term.waitFor(startPrompt)) << term.seen;
@@ -244,9 +250,7 @@ TEST(Program, CtrlCAtTheKeyPromptGivesTheTerminalBack)
 {
     TerminalRun term;
     term.start();
-    term.type("1 0.2 4\n1 1\n");
-    ASSERT_TRUE(term.waitFor(keyPrompt)) << term.seen;
-    ASSERT_TRUE(term.waitForRawMode());
+    ASSERT_TRUE(term.answerUpToTheKey("1 0.2 4\n1 1\n")) << term.seen;
     term.type("\x03");
     EXPECT_EQ(term.finish(), 128 + SIGINT);
     EXPECT_EQ(term.localModes() & (ECHO | ICANON), static_cast<tcflag_t>(ECHO | ICANON));
@@ -256,9 +260,7 @@ TEST(Program, CtrlDAtTheKeyPromptIsTheEndOfInput)
 {
     TerminalRun term;
     term.start();
-    term.type("1 0.2 4\n1 1\n");
-    ASSERT_TRUE(term.waitFor(keyPrompt)) << term.seen;
-    ASSERT_TRUE(term.waitForRawMode());
+    ASSERT_TRUE(term.answerUpToTheKey("1 0.2 4\n1 1\n")) << term.seen;
     term.type("\x04");
     EXPECT_EQ(term.finish(), 1);
     EXPECT_NE(term.seen.find("入力が終わりました。"), std::string::npos) << term.seen;

@@ -196,6 +196,16 @@ struct Image {
         const std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
         return {p[0], p[1], p[2]};
     }
+
+    // Pixels of the colour in the rectangle [x0, x1) x [y0, y1). No range check.
+    int count(Rgb colour, int x0, int y0, int x1, int y1) const
+    {
+        int found = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                found += pixel(x, y) == colour;
+        return found;
+    }
 };
 
 // Read the window's pixels as the server holds them (what is on screen, the
