@@ -1,0 +1,142 @@
+// --play in a real window: the motion advances by itself with no key
+// pressed, the space bar pauses and resumes it, a chart on show stays on
+// show, and a dialog starts the clock afresh; --csv records every frame.
+// Nothing here depends on the machine's speed: the waits are for frames,
+// never for a pace (bench/bench_play.cpp measures that).
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "tools/program_driver.h"
+
+namespace
+{
+
+// The free swing y = sin 2t (m 1, lambda 0, K 4, no force, v0 2).
+const std::string swingAnswers = "1 0 4\n0 0\n2\n0 2\n";
+// How long a paused window must stay without frames: many periods.
+constexpr std::chrono::milliseconds pausedFor{400};
+
+// The lines of a file.
+std::vector<std::string> lines(const std::string& path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> result;
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+// True if the chart's first label darkens the band right of the time plot
+// where only the chart writes (pixels of an 800 x 800 window).
+bool chartShown(const xvfb::Image& picture)
+{
+    for (int y = 28; y < 48; ++y)
+        for (int x = 420; x < 700; ++x)
+            if (picture.pixel(x, y).r < 100)
+                return true;
+    return false;
+}
+
+class PlayWindow : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/fv-play-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        options.program = FV_PROGRAM;
+        options.answers = swingAnswers;
+        options.args = {"--play", "--csv", dir + "/swing"};
+        options.settles = false;
+    }
+    void TearDown() override
+    {
+        std::remove((dir + "/swing-motion.csv").c_str());
+        std::remove((dir + "/swing-response.csv").c_str());
+        rmdir(dir.c_str());
+    }
+    std::string motionFile() const { return dir + "/swing-motion.csv"; }
+
+    xvfb::Server server;
+    fvdriver::Options options;
+    std::string dir;
+};
+
+TEST_F(PlayWindow, MovesByItselfPausesOnSpaceAndKeepsTheChart)
+{
+    fvdriver::Program program(server, options);
+    // No key: frames keep coming, each a new row of the motion.
+    const int start = program.framesSeen();
+    ASSERT_TRUE(program.waitForFrames(start + 10));
+    EXPECT_GE(lines(motionFile()).size(), 11u);
+
+    // Space: the frames stop, the picture and the file stay as they are.
+    program.sendKey(' ');
+    ASSERT_TRUE(program.settle(std::chrono::milliseconds(200)));
+    const xvfb::Image paused = program.grab();
+    const std::size_t rows = lines(motionFile()).size();
+    const int frames = program.framesSeen();
+    std::this_thread::sleep_for(pausedFor);
+    EXPECT_EQ(program.framesSeen(), frames);
+    EXPECT_EQ(lines(motionFile()).size(), rows);
+    EXPECT_EQ(program.grab().rgb, paused.rgb);
+    EXPECT_FALSE(chartShown(paused));
+
+    // 'f' while paused draws its one frame; space again: the motion goes
+    // on and the chart stays on show in the frames of the clock.
+    ASSERT_TRUE(program.sendKeyForFrame('f'));
+    program.sendKey(' ');
+    ASSERT_TRUE(program.waitForFrames(program.framesSeen() + 10));
+    EXPECT_TRUE(chartShown(program.grab()));
+    EXPECT_GT(lines(motionFile()).size(), rows + 10);
+
+    program.sendEscape();
+    EXPECT_EQ(program.waitForExit(), 0);
+    // Complete to the last frame: every row whole, t one slice apart.
+    const std::vector<std::string> all = lines(motionFile());
+    ASSERT_GE(all.size(), 2u);
+    double t = 0;
+    for (std::size_t i = 1; i < all.size(); ++i) {
+        double rowT = 0;
+        double y = 0;
+        double v = 0;
+        double force = 0;
+        int runNumber = 0;
+        ASSERT_EQ(
+            std::sscanf(all[i].c_str(), "%d,%lf,%lf,%lf,%lf", &runNumber, &rowT, &y, &v, &force), 5)
+            << all[i];
+        EXPECT_EQ(runNumber, 1);
+        EXPECT_NEAR(rowT, t + 0.04, 1e-9) << "row " << i;
+        t = rowT;
+    }
+}
+
+TEST_F(PlayWindow, ADialogStopsTheClockAndTheNewRunStartsAtZero)
+{
+    fvdriver::Program program(server, options);
+    ASSERT_TRUE(program.waitForFrames(program.framesSeen() + 5));
+    // 'j' with its answers already waiting: the clock goes on from the new run.
+    program.answer("2\n0.5 0\n");
+    program.sendKey('j');
+    ASSERT_TRUE(program.waitForOutput(fvdriver::dialogEnd, 2));
+    ASSERT_TRUE(program.waitForFrames(program.framesSeen() + 5));
+    program.sendEscape();
+    EXPECT_EQ(program.waitForExit(), 0);
+
+    const std::vector<std::string> all = lines(motionFile());
+    std::size_t firstOfRun2 = 0;
+    for (std::size_t i = 1; i < all.size() && firstOfRun2 == 0; ++i)
+        if (all[i].rfind("2,", 0) == 0)
+            firstOfRun2 = i;
+    ASSERT_NE(firstOfRun2, 0u);
+    EXPECT_EQ(all[firstOfRun2].substr(0, 7), "2,0.04,") << all[firstOfRun2];
+    EXPECT_GE(all.size() - firstOfRun2, 5u);
+}
+
+} // namespace
