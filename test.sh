@@ -116,13 +116,14 @@ fuzz() {
     fi
 }
 
-if ! step "setup" bash scripts/setup.sh; then
+if ! step "setup" bash scripts/setup.sh test; then
     echo "test.sh: the packages above are needed first"
     echo "0 passed, 1 failed"
     exit 1
 fi
 
-if step "release: build" build build -DCMAKE_BUILD_TYPE=Release; then
+# Tests and benchmarks on, even in a build directory that ./run.sh made.
+if step "release: build" build build -DCMAKE_BUILD_TYPE=Release -DFV_TESTS=ON -DFV_BENCH=ON; then
     run_ctest "release: tests" build
     memcheck
 fi
