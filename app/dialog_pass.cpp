@@ -4,8 +4,10 @@
 #include "app/csv_export.h"
 #include "app/play.h"
 #include "app/view.h"
+#include "console/console.h"
 #include "console/dialog.h"
 #include "model/state.h"
+#include "platform/platform.h"
 
 void runDialogPass()
 {
@@ -16,4 +18,18 @@ void runDialogPass()
                 tables.zetaAmp[0], tables.zetaPhase[0], rowLength, tables.givenAmp,
                 tables.givenPhase);
     playReleaseAfterDialog();
+}
+
+void runDialogFromWindow()
+{
+    // Keys typed into the console while the window had the student's
+    // attention were meant for the window: they answer nothing.
+    discardTypedAhead();
+    runDialogPass();
+    // And keys pressed in the frozen window while a student answered must
+    // not start anything afterwards. Answers from a pipe or a file keep
+    // no one waiting, and scripts may send their keys ahead.
+    if (platformKeysArriveAlone()) {
+        platformDiscardWindowKeys();
+    }
 }

@@ -1,5 +1,6 @@
 // A stand-in for the platform's timer, redraw request and clock, so the
-// clock of continuous motion can be run by hand in tests.
+// clock of continuous motion can be run by hand in tests. It takes the place
+// of tools/null_clock.cpp; the rest of the platform stays the null one.
 #pragma once
 
 #include <vector>
