@@ -1,4 +1,4 @@
-// The stand-in platform of tests/fake_platform.h.
+// The stand-in clock of tests/fake_platform.h.
 #include "tests/fake_platform.h"
 
 #include "platform/platform.h"
@@ -9,13 +9,10 @@ namespace fakePlatform
 std::vector<Timer> timers;
 int redrawsRequested = 0;
 double now = 100.0;
-// When each pending timer is due.
-static std::vector<double> dueAt;
 
 void reset()
 {
     timers.clear();
-    dueAt.clear();
     redrawsRequested = 0;
     now = 100.0;
 }
@@ -26,9 +23,8 @@ bool fireNext(double late)
         return false;
     }
     const Timer timer = timers.front();
-    now = dueAt.front() + late;
     timers.erase(timers.begin());
-    dueAt.erase(dueAt.begin());
+    now = timer.dueAt + late;
     timer.tick(timer.value);
     return true;
 }
@@ -37,8 +33,8 @@ bool fireNext(double late)
 
 void platformStartTimer(unsigned milliseconds, void (*tick)(int value), int value)
 {
-    fakePlatform::timers.push_back({milliseconds, tick, value});
-    fakePlatform::dueAt.push_back(fakePlatform::now + milliseconds / 1000.0);
+    fakePlatform::timers.push_back(
+        {milliseconds, tick, value, fakePlatform::now + milliseconds / 1000.0});
 }
 
 void platformRequestRedraw()

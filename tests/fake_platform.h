@@ -13,6 +13,7 @@ struct Timer {
     unsigned milliseconds;
     void (*tick)(int value);
     int value;
+    double dueAt; // platformSeconds() when it fires
 };
 
 // The timers set and not yet fired, in the order they were set.

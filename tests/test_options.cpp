@@ -55,13 +55,12 @@ TEST(Options, OwnOptionsCombineAndGlutsPassThroughInOrder)
     EXPECT_EQ(none.left, (std::vector<std::string>{"forced-vibration"}));
 
     EXPECT_EQ(parse({"--csv=lab"}).options.csvName, "lab");
+    EXPECT_EQ(parse({"--play", "--help"}).outcome, ParseOutcome::help);
     EXPECT_EQ(parse({"--", "-odd-name"}).options.answerFile, "-odd-name");
 }
 
-TEST(Options, HelpVersionAndUsageErrors)
+TEST(Options, UsageErrors)
 {
-    EXPECT_EQ(parse({"--play", "--help"}).outcome, ParseOutcome::help);
-    EXPECT_EQ(parse({"--version"}).outcome, ParseOutcome::version);
     for (const std::vector<std::string>& bad : {std::vector<std::string>{"--fast"},
                                                 {"-x"},
                                                 {"--csv"},
@@ -69,13 +68,8 @@ TEST(Options, HelpVersionAndUsageErrors)
                                                 {"a", "b"},
                                                 {"-display"}}) {
         SCOPED_TRACE(bad[0]);
-        const Parsed p = parse(bad);
-        EXPECT_EQ(p.outcome, ParseOutcome::usageError);
-        EXPECT_FALSE(p.problem.empty());
+        EXPECT_EQ(parse(bad).outcome, ParseOutcome::usageError);
     }
-    const std::string usage = usageText;
-    EXPECT_NE(usage.find("使い方"), std::string::npos);
-    EXPECT_NE(usage.find("Usage"), std::string::npos);
 }
 
 } // namespace

@@ -380,15 +380,6 @@ TEST(CommandLine, AnswerFileIsEchoedAfterEachPrompt)
     EXPECT_EQ(o.out, expected);
 }
 
-TEST(CommandLine, PipedInputAfterTheAnswerFileEndsTheSameWay)
-{
-    const TempFile file("1 0.2 4\n");
-    const Outcome o = runPiped("1 1\n1\n", {file.path});
-    EXPECT_NE(o.out.find("m λ K=1 0.2 4\n"), std::string::npos) << o.out;
-    EXPECT_NE(o.out.find("初期条件(y0,v0)=(-0.0221[m],  0.3319[m/s])"), std::string::npos);
-    EXPECT_EQ(o.err.find("入力が終わりました"), std::string::npos) << o.err;
-}
-
 TEST(CommandLine, AnswerFileHandsOverToTheTerminal)
 {
     // The file ends before the force: its two numbers are typed as a line,
