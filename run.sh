@@ -1,9 +1,26 @@
 #!/usr/bin/env bash
-# Install what is missing, build in Release mode and start the simulator.
-# Arguments are handed to GLUT (for instance -display :1).
+# Install what building and running need, build the simulator (Release)
+# quietly and start it with this script's arguments, e.g.
+#
+#   ./run.sh --play examples/resonance
+#
+# The tests and their tools are neither installed nor built here (./test.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
-bash scripts/setup.sh
-cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" --target forced-vibration
+bash scripts/setup.sh run
+log=build/run-build.log
+mkdir -p build
+# A build directory that ./test.sh configured keeps its tests; a fresh one
+# gets only the program.
+if [ -f build/CMakeCache.txt ]; then
+    configure=(cmake -S . -B build)
+else
+    configure=(cmake --preset program)
+fi
+if ! { "${configure[@]}" && cmake --build build -j "$(nproc)" --target forced-vibration; } \
+    >"$log" 2>&1; then
+    cat "$log" >&2
+    echo "run.sh: the build failed (log in $log)" >&2
+    exit 1
+fi
 exec build/forced-vibration "$@"

@@ -4,6 +4,7 @@
 #include <GL/glut.h>
 #include <cmath>
 
+#include "app/csv_export.h"
 #include "app/frame.h"
 #include "app/view.h"
 #include "model/state.h"
@@ -131,6 +132,7 @@ void display()
     drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, "1grid=(1s, 0.2m)");
 
     recordHistory();
+    csvWriteFrame(run.t, run.state[0], run.state[1], forceHistory()[run.histIndex]);
     drawTimePlot();
     if (chartRequested()) {
         drawFrequencyChart();

@@ -5,6 +5,7 @@
 
 #include "app/dialog_pass.h"
 #include "app/display.h"
+#include "app/play.h"
 #include "app/view.h"
 #include "model/state.h"
 
@@ -12,6 +13,8 @@
 static constexpr double zoomFactor = 0.9;
 // The escape key's character code.
 static constexpr unsigned char escapeKey = 27;
+// Pauses and resumes continuous motion (--play only).
+static constexpr unsigned char playKey = ' ';
 
 // Shrink (lower case) or grow (upper case) the vertical scales of the
 // vibration plot and of every amplitude curve of the chart.
@@ -27,6 +30,11 @@ static void zoomVertically(bool grow)
 
 void keyboard(unsigned char key, int /*x*/, int /*y*/)
 {
+    // The space bar leaves lastKey alone, so a chart on show stays on show.
+    if (key == playKey && playEnabled()) {
+        playToggle();
+        return;
+    }
     lastKey = static_cast<char>(key);
     switch (key) {
     case 'y':

@@ -4,6 +4,7 @@
 #include "app/display.h"
 #include "app/frame.h"
 #include "app/keyboard.h"
+#include "app/play.h"
 #include "platform/platform.h"
 
 namespace
@@ -18,12 +19,22 @@ constexpr int windowHeight = 800;
 constexpr const char* windowTitle =
     "1DOF強制振動　m:ばねマス g:強制力 j:初期条件 変更, f:周波数特性描画";
 
+// Once the window's context exists: the clear colour, and the clock of
+// continuous motion if this run plays.
+void afterWindowCreated()
+{
+    initGL();
+    if (playEnabled()) {
+        playStart();
+    }
+}
+
 } // namespace
 
 // Open the window, register the three callbacks and hand control to the
 // event loop; the clear colour is set once the window's context exists.
 void initWindow(int* argc, char** argv)
 {
-    const WindowCallbacks callbacks = {display, reshape, keyboard, initGL};
+    const WindowCallbacks callbacks = {display, reshape, keyboard, afterWindowCreated};
     platformRunWindow(argc, argv, windowWidth, windowHeight, windowTitle, callbacks);
 }

@@ -1,6 +1,7 @@
 // An answer file in front of the console's own input.
 #include "console/answer_file.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "console/console.h"
@@ -31,10 +32,31 @@ static bool readAnswerLine(std::string* line)
     return behindFile.readLine(line);
 }
 
-// The single key: from the file while it lasts, as any other answer.
+// True if the file holds more than white space; once it holds no more it is
+// closed, so the key is not awaited as a line from a terminal.
+static bool fileHasAnotherAnswer()
+{
+    if (answerFile == nullptr) {
+        return false;
+    }
+    int c = std::getc(answerFile);
+    while (c != EOF && std::isspace(c)) {
+        c = std::getc(answerFile);
+    }
+    if (c == EOF) {
+        std::fclose(answerFile);
+        answerFile = nullptr;
+        return false;
+    }
+    std::ungetc(c, answerFile);
+    return true;
+}
+
+// The single key: from the file while it lasts, as any other answer; when
+// the file ends just before it, one key press at the terminal as usual.
 static int readAnswerKey()
 {
-    return answerFile != nullptr ? keyInText : behindFile.readKey();
+    return fileHasAnotherAnswer() ? keyInText : behindFile.readKey();
 }
 
 bool readAnswersFirstFrom(const char* path)

@@ -1,17 +1,37 @@
 #!/usr/bin/env bash
-# Install the Debian packages the simulator and its tests need, if missing.
-# As root (or through sudo) it runs apt-get; otherwise it names the packages.
+# Install the Debian packages that are missing for one purpose:
+#
+#   scripts/setup.sh run    building and running the simulator: the compiler,
+#                           CMake, GLUT, OpenGL and the X11 headers (./run.sh)
+#   scripts/setup.sh test   all of that, and what the tests, the sanitizer and
+#                           fuzz builds, the benchmarks and the scripts need:
+#                           GoogleTest, Google Benchmark, Boost, Xvfb and its
+#                           extensions, libpng, clang, valgrind (./test.sh)
+#
+# With no argument it installs the "test" set. As root (or through
+# password-less sudo) it runs apt-get; otherwise it names the packages.
 set -euo pipefail
 
-packages=(
+run_packages=(
     g++ cmake make pkg-config
-    freeglut3-dev libgl-dev libgl1-mesa-dri libglx-mesa0 libx11-dev libxtst-dev libxres-dev
-    libxdamage-dev libpng-dev
+    freeglut3-dev libgl-dev libgl1-mesa-dri libglx-mesa0 libx11-dev
+)
+test_packages=(
+    libxtst-dev libxres-dev libxdamage-dev libpng-dev
     libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
     xvfb x11-utils
     clang libclang-rt-dev
     valgrind
 )
+
+case "${1:-test}" in
+run) packages=("${run_packages[@]}") ;;
+test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+*)
+    echo "usage: scripts/setup.sh [run|test]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -66,9 +67,22 @@ int waitLimited(pid_t pid)
     return status;
 }
 
-// Run the program with `input` as its standard input and no display.
-Outcome runPiped(const std::string& input)
+// The argv of the program with these arguments.
+std::vector<char*> commandLine(const std::vector<std::string>& args)
 {
+    std::vector<char*> argv{const_cast<char*>(program)};
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    return argv;
+}
+
+// Run the program with `input` as its standard input, the arguments after
+// its name, and no display.
+Outcome runPiped(const std::string& input, const std::vector<std::string>& args = {})
+{
+    std::vector<char*> argv = commandLine(args);
     FILE* in = std::tmpfile();
     FILE* out = std::tmpfile();
     FILE* err = std::tmpfile();
@@ -80,7 +94,7 @@ Outcome runPiped(const std::string& input)
         dup2(fileno(out), 1);
         dup2(fileno(err), 2);
         unsetenv("DISPLAY");
-        execl(program, program, static_cast<char*>(nullptr));
+        execv(program, argv.data());
         _exit(127);
     }
     const int status = waitLimited(pid);
@@ -153,8 +167,9 @@ struct TerminalRun {
     pid_t pid = -1;
     std::string seen;
 
-    void start()
+    void start(const std::vector<std::string>& args = {})
     {
+        std::vector<char*> argv = commandLine(args);
         int slave = -1;
         ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
         pid = fork();
@@ -167,7 +182,7 @@ struct TerminalRun {
             close(master);
             close(slave);
             unsetenv("DISPLAY");
-            execl(program, program, static_cast<char*>(nullptr));
+            execv(program, argv.data());
             _exit(127);
         }
         close(slave);
@@ -305,6 +320,104 @@ TEST(Program, CtrlDAtTheKeyPromptIsTheEndOfInput)
     EXPECT_EQ(term.finish(), 1);
     EXPECT_NE(term.seen.find("入力が終わりました。"), std::string::npos) << term.seen;
     EXPECT_EQ(term.localModes() & (ECHO | ICANON), static_cast<tcflag_t>(ECHO | ICANON));
+}
+
+// --- the command line
+
+// A file of text in the temporary directory, removed with the object.
+struct TempFile {
+    std::string path;
+    explicit TempFile(const std::string& text)
+    {
+        char pattern[] = "/tmp/fv-answers-XXXXXX";
+        const int fd = mkstemp(pattern);
+        path = pattern;
+        EXPECT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        close(fd);
+    }
+    ~TempFile() { std::remove(path.c_str()); }
+};
+
+TEST(CommandLine, HelpVersionAndUsageErrors)
+{
+    Outcome o = runPiped("", {"--help"});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_NE(o.out.find("使い方"), std::string::npos);
+    EXPECT_NE(o.out.find("--play"), std::string::npos);
+    EXPECT_EQ(o.err, "");
+
+    o = runPiped("", {"--version"});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out.rfind("forced-vibration ", 0), 0u) << o.out;
+
+    o = runPiped("1 0.2 4\n1 1\n1\n", {"--plya"});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.out, "") << "no dialog";
+    EXPECT_NE(o.err.find("--plya"), std::string::npos);
+    EXPECT_NE(o.err.find("Usage"), std::string::npos);
+}
+
+TEST(CommandLine, FilesThatCannotBeUsedStopBeforeTheDialog)
+{
+    const std::string answers = "1 0.2 4\n1 1\n1\n";
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"/nonexistent/answers"},
+                                                 {"/tmp"},
+                                                 {"--csv", "/nonexistent/lab"}}) {
+        SCOPED_TRACE(args.back());
+        const Outcome o = runPiped(answers, args);
+        EXPECT_EQ(o.status, 2);
+        EXPECT_EQ(o.out, "");
+        // One line that names the file.
+        EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << o.err;
+        EXPECT_NE(o.err.find(args.back()), std::string::npos) << o.err;
+    }
+}
+
+TEST(CommandLine, AnswerFileIsEchoedAfterEachPrompt)
+{
+    const TempFile file("1 0.2 4\n1 1\n1\n");
+    const Outcome o = runPiped("", {file.path});
+    // Each line of the file appears after its prompt, as typed; the key
+    // shows with its line. The rest is the worked example's dialog.
+    std::string expected = dialogText::workedExample;
+    for (const auto& [prompt, echo] : {std::pair<std::string, std::string>{"m λ K=", "1 0.2 4\n"},
+                                       {"F ωf=", "1 1\n"},
+                                       {"任意設定 '2'", "1\n"}}) {
+        const std::size_t at = expected.find(prompt);
+        ASSERT_NE(at, std::string::npos) << prompt;
+        expected.insert(at + prompt.size(), echo);
+    }
+    EXPECT_EQ(o.out, expected);
+}
+
+TEST(CommandLine, AnswerFileHandsOverToTheTerminal)
+{
+    // The file ends before the force: its two numbers are typed as a line,
+    // the key is one key press without Enter.
+    const TempFile file("1 0.2 4\n");
+    TerminalRun term;
+    term.start({file.path});
+    ASSERT_TRUE(term.waitFor("F ωf=")) << term.seen;
+    EXPECT_NE(term.seen.find("m λ K=1 0.2 4\r\n"), std::string::npos) << term.seen;
+    term.type("1 1\n");
+    ASSERT_TRUE(term.waitFor(keyPrompt)) << term.seen;
+    ASSERT_TRUE(term.waitForRawMode());
+    term.type("1");
+    ASSERT_TRUE(term.waitFor("ESCキーで：終了")) << term.seen;
+    EXPECT_NE(term.seen.find("初期条件(y0,v0)=(-0.0221[m],  0.3319[m/s])"), std::string::npos);
+    EXPECT_NE(term.finish(), 0); // no display
+    EXPECT_EQ(term.localModes() & (ECHO | ICANON), static_cast<tcflag_t>(ECHO | ICANON));
+
+    // A file that ends just before the key: the key comes from the terminal,
+    // one press, not a line.
+    const TempFile upToKey("1 0.2 4\n1 1\n\n");
+    TerminalRun second;
+    second.start({upToKey.path});
+    ASSERT_TRUE(second.waitFor(keyPrompt)) << second.seen;
+    ASSERT_TRUE(second.waitForRawMode());
+    second.type("1");
+    ASSERT_TRUE(second.waitFor("ESCキーで：終了")) << second.seen;
+    EXPECT_NE(second.finish(), 0);
 }
 
 } // namespace

@@ -37,6 +37,9 @@ Options:
                       (s f x X y Y t T) wait for its frame; after j, g or m
                       for the end of the dialog it runs; other keys are sent
                       without waiting
+  --arg ARG           hand ARG to the program on its command line; repeat for
+                      more (with --arg --play the start does not wait for the
+                      window to be quiet)
   --size WxH          resize the window to W x H pixels before the keys
   --wait-ms N         wait N milliseconds after the last key, before the
                       screenshot (default 0)
@@ -141,6 +144,10 @@ bool parseArguments(int argc, char** argv, Request& request)
             answerFile = value;
         } else if (option == "--answer-text") {
             answerText += unescapeLineFeeds(value);
+        } else if (option == "--arg") {
+            request.options.args.push_back(value);
+            if (value == "--play")
+                request.options.settles = false;
         } else if (option == "--keys") {
             request.keys = value;
         } else if (option == "--size") {

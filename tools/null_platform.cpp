@@ -11,10 +11,6 @@ void platformRunWindow(int*, char**, int, int, const char*, const WindowCallback
     std::exit(1);
 }
 
-void platformRequestRedraw() {}
-
-void platformStartTimer(unsigned, void (*)(int), int) {}
-
 bool platformReadLine(std::string*)
 {
     return false;

@@ -93,6 +93,9 @@ struct Options {
     // the start or a resize: long enough for a repaint the server asked for
     // to arrive. Raise it for slow runs (valgrind).
     std::chrono::milliseconds settleTime{150};
+    // False for a program that keeps drawing by itself (--play): the start
+    // then waits for the first frame after the move, not for quiet.
+    bool settles = true;
 };
 
 // One run of the program in one window. Starting it waits until the window

@@ -1,0 +1,119 @@
+// The motion and the frequency response written as CSV files.
+#include "app/csv_export.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+
+namespace
+{
+
+// The export's state: the two files and the run they are at.
+struct CsvExport {
+    std::FILE* motion;   // NAME-motion.csv, null when not exporting
+    std::FILE* response; // NAME-response.csv
+    int run;             // 1 after the first dialog, +1 after each further one
+};
+
+CsvExport csv;
+
+// Write one finished row and hand it to the system at once.
+void writeRow(std::FILE* file, const std::string& row)
+{
+    std::fputs(row.c_str(), file);
+    std::fputc('\n', file);
+    std::fflush(file);
+}
+
+// Open path for writing; null (errno kept) if it cannot be.
+std::FILE* openForWriting(const std::string& path, std::string* failedPath)
+{
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr) {
+        *failedPath = path;
+    }
+    return file;
+}
+
+} // namespace
+
+std::string csvNumber(double value)
+{
+    // to_chars never looks at the locale, unlike printf's %g.
+    char text[32];
+    const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, end.ptr);
+}
+
+bool csvOpen(const std::string& name, const double* zetas, int count, std::string* failedPath)
+{
+    csvClose();
+    std::FILE* motion = openForWriting(name + "-motion.csv", failedPath);
+    if (motion == nullptr) {
+        return false;
+    }
+    std::FILE* response = openForWriting(name + "-response.csv", failedPath);
+    if (response == nullptr) {
+        const int why = errno;
+        std::fclose(motion);
+        errno = why;
+        return false;
+    }
+    csv = CsvExport{motion, response, 0};
+
+    writeRow(motion, "run,t (s),y (m),v (m/s),F(t)/K (m)");
+    std::string header = "run,entered zeta,frequency ratio";
+    for (int i = 0; i < count; i++) {
+        const std::string zeta = csvNumber(zetas[i]);
+        header += ",amplitude zeta=" + zeta + " (m),phase lag zeta=" + zeta + " (deg)";
+    }
+    header += ",amplitude entered zeta (m),phase lag entered zeta (deg)";
+    writeRow(response, header);
+    return true;
+}
+
+bool csvIsOpen()
+{
+    return csv.motion != nullptr;
+}
+
+void csvBeginRun(double enteredZeta, double ratioStep, int points, int zetaCount,
+                 const double* zetaAmp, const double* zetaPhase, int rowStride,
+                 const double* givenAmp, const double* givenPhase)
+{
+    if (!csvIsOpen()) {
+        return;
+    }
+    csv.run++;
+    const std::string lead = std::to_string(csv.run) + "," + csvNumber(enteredZeta) + ",";
+    std::string rows;
+    for (int k = 0; k <= points; k++) {
+        rows += lead + csvNumber(k * ratioStep);
+        for (int i = 0; i < zetaCount; i++) {
+            const int at = i * rowStride + k;
+            rows += "," + csvNumber(zetaAmp[at]) + "," + csvNumber(zetaPhase[at] * 180);
+        }
+        rows += "," + csvNumber(givenAmp[k]) + "," + csvNumber(givenPhase[k] * 180) + "\n";
+    }
+    // One run's rows in one write: a dialog pass, not a frame, is the unit here.
+    std::fputs(rows.c_str(), csv.response);
+    std::fflush(csv.response);
+}
+
+void csvWriteFrame(double t, double y, double v, double forceOverK)
+{
+    if (!csvIsOpen()) {
+        return;
+    }
+    writeRow(csv.motion, std::to_string(csv.run) + "," + csvNumber(t) + "," + csvNumber(y) + "," +
+                             csvNumber(v) + "," + csvNumber(forceOverK));
+}
+
+void csvClose()
+{
+    if (csv.motion != nullptr) {
+        std::fclose(csv.motion);
+        std::fclose(csv.response);
+    }
+    csv = CsvExport{nullptr, nullptr, 0};
+}

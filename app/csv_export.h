@@ -1,0 +1,40 @@
+// The numbers for a lab report (--csv NAME): NAME-motion.csv, one row per
+// frame, and NAME-response.csv, the chart's curves after every dialog.
+//
+// Both files are comma-separated with '.' as the decimal point whatever the
+// locale, every number the shortest text that reads back as the same
+// double. Each row is flushed as it is written, so the files are complete
+// up to the last frame however the program ends (Escape, the end of the
+// input, a signal). The web page writes the same text to its own files.
+#pragma once
+
+#include <string>
+
+// Open (truncate) NAME-motion.csv and NAME-response.csv and write their
+// header rows; the response header names each of the count damping ratios
+// in zetas. False when either cannot be written: *failedPath names it and
+// errno says why; nothing stays open.
+bool csvOpen(const std::string& name, const double* zetas, int count, std::string* failedPath);
+
+// True while the files are open.
+bool csvIsOpen();
+
+// Start the next run (1 for the first dialog) and write its frequency
+// response: one row per sample k = 0..points, at the frequency ratio
+// k * ratioStep, with the amplitude (m) and the phase lag (degrees; the
+// curves hold units of pi) of each tabulated curve, row i of the blocks
+// zetaAmp and zetaPhase at stride rowStride, then of the entered zeta.
+// Nothing when the files are not open.
+void csvBeginRun(double enteredZeta, double ratioStep, int points, int zetaCount,
+                 const double* zetaAmp, const double* zetaPhase, int rowStride,
+                 const double* givenAmp, const double* givenPhase);
+
+// Write one frame of the present run: t (s), y (m), v (m/s), F(t)/K (m).
+// Nothing when the files are not open.
+void csvWriteFrame(double t, double y, double v, double forceOverK);
+
+// Close both files (tests; the process's end closes them too).
+void csvClose();
+
+// The CSV text of one number: shortest round trip, '.' as decimal point.
+std::string csvNumber(double value);

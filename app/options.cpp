@@ -1,0 +1,147 @@
+// The program's command line.
+#include "app/options.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/csv_export.h"
+#include "app/play.h"
+#include "console/answer_file.h"
+#include "model/state.h"
+
+#ifndef FV_VERSION
+#define FV_VERSION "unknown"
+#endif
+
+// The status of a bad command line or of files that cannot be used.
+static constexpr int usageStatus = 2;
+
+const char* const versionText = "forced-vibration " FV_VERSION "\n";
+
+const char* const usageText =
+    "使い方: forced-vibration [オプション] [回答ファイル]\n"
+    "Usage:  forced-vibration [options] [answer-file]\n"
+    "\n"
+    "  --play        動きを実時間で連続再生する（スペースキーで一時停止・再開）\n"
+    "                play the motion continuously in real time (space pauses and resumes)\n"
+    "  --csv NAME    数値を NAME-motion.csv（毎コマの t, y, v, F(t)/K）と\n"
+    "                NAME-response.csv（周波数特性）に書き出す\n"
+    "                write the numbers to NAME-motion.csv (t, y, v, F(t)/K of every frame)\n"
+    "                and NAME-response.csv (the frequency response)\n"
+    "  --help        この説明を表示する / show this text\n"
+    "  --version     版を表示する / show the version\n"
+    "  回答ファイル  ダイアログの回答をまずこのファイルから読み、尽きたら端末から読む\n"
+    "  answer-file   take the dialog's answers from this file first, then from the\n"
+    "                terminal (e.g. examples/resonance)\n"
+    "\n"
+    "GLUT のオプション -display, -geometry, -iconic, -direct, -indirect, -gldebug,\n"
+    "-sync はそのまま GLUT に渡す。 / GLUT's options are passed on to GLUT.\n"
+    "\n"
+    "例 / Example:  forced-vibration --play --csv run1 examples/beats\n";
+
+// GLUT's options, and whether each takes a value.
+struct GlutOption {
+    const char* name;
+    bool takesValue;
+};
+static const GlutOption glutOptions[] = {
+    {"-display", true},   {"-geometry", true}, {"-iconic", false}, {"-direct", false},
+    {"-indirect", false}, {"-gldebug", false}, {"-sync", false},
+};
+
+static const GlutOption* findGlutOption(const char* arg)
+{
+    for (const GlutOption& option : glutOptions) {
+        if (std::strcmp(arg, option.name) == 0) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+ParseOutcome parseCommandLine(int* argc, char** argv, CommandLine* options, std::string* problem)
+{
+    int kept = 1; // argv[0] stays
+    bool optionsEnded = false;
+    for (int i = 1; i < *argc; i++) {
+        const char* arg = argv[i];
+        const bool isOption = !optionsEnded && arg[0] == '-' && arg[1] != '\0';
+        if (!isOption) {
+            if (!options->answerFile.empty()) {
+                *problem = std::string("回答ファイルは一つだけです / only one answer file: ") + arg;
+                return ParseOutcome::usageError;
+            }
+            options->answerFile = arg;
+            continue;
+        }
+        if (std::strcmp(arg, "--") == 0) {
+            optionsEnded = true;
+        } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            return ParseOutcome::help;
+        } else if (std::strcmp(arg, "--version") == 0) {
+            return ParseOutcome::version;
+        } else if (std::strcmp(arg, "--play") == 0) {
+            options->play = true;
+        } else if (std::strncmp(arg, "--csv=", 6) == 0 || std::strcmp(arg, "--csv") == 0) {
+            const char* name = arg[5] == '=' ? arg + 6 : (i + 1 < *argc ? argv[++i] : "");
+            if (name[0] == '\0') {
+                *problem = "--csv には名前が要ります / --csv needs a NAME";
+                return ParseOutcome::usageError;
+            }
+            options->csvName = name;
+        } else if (const GlutOption* glut = findGlutOption(arg)) {
+            argv[kept++] = argv[i];
+            if (glut->takesValue) {
+                if (i + 1 >= *argc) {
+                    *problem = std::string(arg) + " には値が要ります / " + arg + " needs a value";
+                    return ParseOutcome::usageError;
+                }
+                argv[kept++] = argv[++i];
+            }
+        } else {
+            *problem = std::string("不明なオプション / unknown option: ") + arg;
+            return ParseOutcome::usageError;
+        }
+    }
+    *argc = kept;
+    argv[kept] = nullptr;
+    return ParseOutcome::run;
+}
+
+void startFromCommandLine(int* argc, char** argv)
+{
+    CommandLine options;
+    std::string problem;
+    switch (parseCommandLine(argc, argv, &options, &problem)) {
+    case ParseOutcome::help:
+        std::fputs(usageText, stdout);
+        std::exit(0);
+    case ParseOutcome::version:
+        std::fputs(versionText, stdout);
+        std::exit(0);
+    case ParseOutcome::usageError:
+        std::fprintf(stderr, "forced-vibration: %s\n\n%s", problem.c_str(), usageText);
+        std::exit(usageStatus);
+    case ParseOutcome::run:
+        break;
+    }
+
+    if (!options.answerFile.empty() && !readAnswersFirstFrom(options.answerFile.c_str())) {
+        std::fprintf(stderr, "forced-vibration: 回答ファイルを読めません / cannot read %s: %s\n",
+                     options.answerFile.c_str(), std::strerror(errno));
+        std::exit(usageStatus);
+    }
+    std::string failedPath;
+    if (!options.csvName.empty() &&
+        !csvOpen(options.csvName, zetaTable, zetaTableSize, &failedPath)) {
+        std::fprintf(stderr,
+                     "forced-vibration: CSV ファイルに書き込めません / cannot write %s: %s\n",
+                     failedPath.c_str(), std::strerror(errno));
+        std::exit(usageStatus);
+    }
+    if (options.play) {
+        playEnable();
+    }
+}

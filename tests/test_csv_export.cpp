@@ -1,0 +1,153 @@
+// The CSV files of --csv: the motion against the program's own integrator,
+// the response against the frequency tables.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "app/csv_export.h"
+#include "app/dialog_pass.h"
+#include "app/display.h"
+#include "sim/runge_kutta_gill.h"
+#include "tests/console_capture.h"
+#include "tests/frame_fixture.h"
+
+namespace
+{
+
+using Row = std::vector<std::string>;
+
+// The rows of a CSV file, each split at its commas.
+std::vector<Row> readCsv(const std::string& path)
+{
+    std::ifstream in(path);
+    std::vector<Row> rows;
+    for (std::string line; std::getline(in, line);) {
+        Row row;
+        std::stringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, ',');) {
+            row.push_back(cell);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+double number(const std::string& cell)
+{
+    return std::strtod(cell.c_str(), nullptr);
+}
+
+class CsvExport : public FrameTest
+{
+  protected:
+    void SetUp() override
+    {
+        FrameTest::SetUp();
+        char pattern[] = "/tmp/fv-csv-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        name = dir + "/lab";
+        std::string failed;
+        ASSERT_TRUE(csvOpen(name, zetaTable, zetaTableSize, &failed)) << failed;
+    }
+    void TearDown() override
+    {
+        csvClose();
+        std::remove((name + "-motion.csv").c_str());
+        std::remove((name + "-response.csv").c_str());
+        rmdir(dir.c_str());
+    }
+    // One dialog pass with these answers, from lastKey's entry point.
+    static void dialog(char entry, const std::string& answers)
+    {
+        lastKey = entry;
+        withConsole(answers, runDialogPass);
+    }
+    std::string dir;
+    std::string name;
+};
+
+TEST_F(CsvExport, MotionRowsAreTheIntegratorsFramesRunByRun)
+{
+    dialog('m', "1 0.2 4\n1 1\n2\n0.1 -0.3\n");
+    for (int frame = 0; frame < 30; frame++) {
+        display();
+    }
+    dialog('j', "0\n");
+    for (int frame = 0; frame < 5; frame++) {
+        display();
+    }
+    csvClose();
+
+    const std::vector<Row> rows = readCsv(name + "-motion.csv");
+    ASSERT_EQ(rows.size(), 1u + 30 + 5);
+    EXPECT_EQ(rows[0], (Row{"run", "t (s)", "y (m)", "v (m/s)", "F(t)/K (m)"}));
+
+    // The same motion integrated here, slice by slice; every number must
+    // read back as exactly the double the program had.
+    for (const int runNumber : {1, 2}) {
+        double t = 0;
+        double state[2] = {runNumber == 1 ? 0.1 : 0.0, runNumber == 1 ? -0.3 : 0.0};
+        const std::size_t first = runNumber == 1 ? 1 : 31;
+        const std::size_t count = runNumber == 1 ? 30 : 5;
+        for (std::size_t i = first; i < first + count; i++) {
+            for (int step = 0; step < 4; step++) {
+                double start[2] = {state[0], state[1]};
+                rungeKuttaGill(t, dt, start, state, 2);
+                t = t + dt;
+            }
+            SCOPED_TRACE(i);
+            ASSERT_EQ(rows[i].size(), 5u);
+            EXPECT_EQ(rows[i][0], std::to_string(runNumber));
+            EXPECT_EQ(number(rows[i][1]), t);
+            EXPECT_EQ(number(rows[i][2]), state[0]);
+            EXPECT_EQ(number(rows[i][3]), state[1]);
+            EXPECT_EQ(number(rows[i][4]), std::sin(1.0 * t) * 0.25);
+        }
+    }
+}
+
+TEST_F(CsvExport, ResponseRowsAreTheChartsCurvesInDegrees)
+{
+    dialog('m', "1 0.2 4\n1 1\n1\n");
+    dialog('g', "2 3\n0\n"); // As 0.5 now
+    csvClose();
+
+    const std::vector<Row> rows = readCsv(name + "-response.csv");
+    const std::size_t samples = 301; // ratios 0, 0.02, ..., 6
+    ASSERT_EQ(rows.size(), 1 + 2 * samples);
+    const Row& header = rows[0];
+    ASSERT_EQ(header.size(), 3u + 2 * zetaTableSize + 2);
+    EXPECT_EQ(header[2], "frequency ratio");
+    EXPECT_EQ(header[3], "amplitude zeta=0 (m)");
+    EXPECT_EQ(header[14], "phase lag zeta=0.7071 (deg)");
+    EXPECT_EQ(header[19], "amplitude zeta=5 (m)");
+    EXPECT_EQ(header.back(), "phase lag entered zeta (deg)");
+
+    // Run 2's rows against the tables as the second pass left them.
+    for (std::size_t k = 0; k < samples; k++) {
+        const Row& row = rows[1 + samples + k];
+        SCOPED_TRACE(k);
+        ASSERT_EQ(row.size(), header.size());
+        EXPECT_EQ(row[0], "2");
+        EXPECT_EQ(number(row[1]), derived.zeta);
+        EXPECT_EQ(number(row[2]), static_cast<double>(k) * 0.02);
+        for (int i = 0; i < zetaTableSize; i++) {
+            EXPECT_EQ(number(row[3 + 2 * i]), tables.zetaAmp[i][k]);
+            EXPECT_EQ(number(row[4 + 2 * i]), tables.zetaPhase[i][k] * 180);
+        }
+        EXPECT_EQ(number(row[21]), tables.givenAmp[k]);
+        EXPECT_EQ(number(row[22]), tables.givenPhase[k] * 180);
+    }
+    EXPECT_EQ(rows[1][0], "1");
+    EXPECT_EQ(number(rows[1][3]), 0.25) << "run 1 had As = 0.25";
+}
+
+} // namespace
