@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
 # Install the Debian packages the simulator and its tests need, if missing.
 # As root (or through sudo) it runs apt-get; otherwise it names the packages.
+#
+#   scripts/setup.sh             the desktop program, its tests and tools
+#   scripts/setup.sh --web       also Emscripten, to build the web page
+#   scripts/setup.sh --web-test  also Chromium, and puppeteer-core from npm
+#                                into tests/web/node_modules (its lockfile),
+#                                to test the page
 set -euo pipefail
+mode=${1:-}
 
 packages=(
     g++ cmake make pkg-config
@@ -12,6 +19,10 @@ packages=(
     clang libclang-rt-dev
     valgrind
 )
+case "$mode" in
+--web) packages+=(emscripten python3) ;;
+--web-test) packages+=(emscripten python3 chromium) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -19,7 +30,27 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# npm comes with some builds of nodejs and as a package of its own in others.
+if [ "$mode" = --web-test ] && ! command -v npm >/dev/null 2>&1; then
+    missing+=(npm)
+fi
+
+# The page's test driver, from the npm registry at the locked version.
+install_test_driver() {
+    [ "$mode" = --web-test ] || return 0
+    local dir
+    dir="$(cd "$(dirname "$0")/.." && pwd)/tests/web"
+    if [ ! -d "$dir/node_modules/puppeteer-core" ] ||
+        [ "$dir/package-lock.json" -nt "$dir/node_modules/.package-lock.json" ]; then
+        echo "Installing puppeteer-core into tests/web/node_modules"
+        (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+    fi
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+    install_test_driver
+    exit 0
+fi
 
 if [ "$(id -u)" -eq 0 ]; then
     sudo=()
@@ -35,3 +66,4 @@ echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+install_test_driver
