@@ -259,15 +259,25 @@ test('f draws the chart: its curves and blue points where the desktop draws them
 });
 
 test('frames, first picture and size: the page measures its own work', async (t) => {
-  await windowKeys(worked, 's'.repeat(100) + 'f'.repeat(40));
-  const frames = await worked.evaluate(() => fvPage.frames);
-  const plain = median(frames.filter((f) => f.key === 's').map((f) => f.ms));
-  const chart = median(frames.filter((f) => f.key === 'f').map((f) => f.ms));
-  const first = await worked.evaluate(() => fvPage.firstFrameAt - fvPage.dialogEndedAt);
+  // Frame medians: the work the page does for a key (the program's frame and
+  // the canvas calls), then the same until the canvas has drawn it.
+  const medians = {};
+  for (const flush of [false, true]) {
+    await worked.evaluate((f) => { fvPage.flushFrames = f; fvPage.frames = []; }, flush);
+    await windowKeys(worked, 's'.repeat(100) + 'f'.repeat(40));
+    const frames = await worked.evaluate(() => fvPage.frames);
+    medians[flush] = ['s', 'f'].map((k) => median(frames.filter((f) => f.key === k).map((f) => f.ms)));
+  }
+  await worked.evaluate(() => { fvPage.flushFrames = false; });
+  // From the page's load to its first picture, less the time spent answering.
+  const first = await worked.evaluate(() => fvPage.promptAt + fvPage.firstFrameAt - fvPage.lastAnswerAt);
   const size = ['forced-vibration.js', 'forced-vibration.wasm']
     .reduce((sum, f) => sum + fs.statSync(path.join(pageDir, f)).size, 0);
-  t.diagnostic(`time-plot frame median ${plain.toFixed(2)} ms, chart frame median ${chart.toFixed(2)} ms`);
-  t.diagnostic(`first picture ${first.toFixed(1)} ms after the dialog; .js + .wasm ${size} bytes`);
+  const ms = (v) => v.toFixed(2) + ' ms';
+  t.diagnostic(`time-plot frame median ${ms(medians[false][0])} (${ms(medians[true][0])} drawn)`);
+  t.diagnostic(`chart frame median ${ms(medians[false][1])} (${ms(medians[true][1])} drawn)`);
+  t.diagnostic(`first picture ${ms(first)} after the page began to load, dialog aside`);
+  t.diagnostic(`.js + .wasm ${size} bytes`);
   assert.ok(size <= sizeBudget, `${size} bytes`);
   assert.deepEqual(worked.errors || [], []);
 });
