@@ -58,7 +58,7 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
     case 'g':
     case 'j':
         run.t = 0;
-        runDialogPass();
+        runDialogFromWindow();
         break;
     case escapeKey:
         std::exit(0);

@@ -7,10 +7,11 @@
 
 // Start values of the view, drawing units. The tests and the end-to-end
 // checks read the picture's geometry from these.
-constexpr double startYScale = 0.5;          // per metre of the vibration plot and the amplitudes
-constexpr double startTimeScale = 0.004;     // per history sample: 10 s fill one drawing unit
-constexpr double startFreqXScale = 0.005;    // per table sample: ratio 1 a quarter across the right half
-constexpr double startPhaseScale = -0.8;     // per unit of pi: a lag of pi is 0.8 below the axis
+constexpr double startYScale = 0.5;      // per metre of the vibration plot and the amplitudes
+constexpr double startTimeScale = 0.004; // per history sample: 10 s fill one drawing unit
+constexpr double startFreqXScale =
+    0.005; // per table sample: ratio 1 a quarter across the right half
+constexpr double startPhaseScale = -0.8; // per unit of pi: a lag of pi is 0.8 below the axis
 constexpr Point2 startVibPlotOrigin = {0.01, 0}; // left end of the mass's string
 constexpr Point2 startAxesOrigin = {-0.99, 0};   // crossing point of the time axes
 

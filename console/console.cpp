@@ -24,8 +24,46 @@ static bool readStreamLine(std::string* line)
     return true;
 }
 
-ConsoleInput consoleInput = {readStreamLine, nullptr};
+ConsoleInput consoleInput = {readStreamLine, nullptr, nullptr};
 bool consoleEchoesLine = false;
+
+// The full-width characters a Japanese input method types in numbers, as
+// UTF-8, and the ASCII each one stands for.
+struct FullWidth {
+    const char* utf8;
+    char ascii;
+};
+static const FullWidth fullWidthTable[] = {
+    {"\xEF\xBC\x90", '0'}, {"\xEF\xBC\x91", '1'}, {"\xEF\xBC\x92", '2'}, {"\xEF\xBC\x93", '3'},
+    {"\xEF\xBC\x94", '4'}, {"\xEF\xBC\x95", '5'}, {"\xEF\xBC\x96", '6'}, {"\xEF\xBC\x97", '7'},
+    {"\xEF\xBC\x98", '8'}, {"\xEF\xBC\x99", '9'}, {"\xEF\xBC\x8E", '.'}, {"\xEF\xBC\x8D", '-'},
+    {"\xEF\xBC\x8B", '+'}, {"\xEF\xBD\x85", 'e'}, {"\xEF\xBC\xA5", 'E'}, {"\xE3\x80\x80", ' '},
+};
+// Every entry of the table is three bytes long.
+static constexpr std::size_t fullWidthLength = 3;
+
+void asciiFromFullWidth(std::string* text)
+{
+    std::string ascii;
+    ascii.reserve(text->size());
+    for (std::size_t i = 0; i < text->size();) {
+        const FullWidth* match = nullptr;
+        for (const FullWidth& entry : fullWidthTable) {
+            if (text->compare(i, fullWidthLength, entry.utf8) == 0) {
+                match = &entry;
+                break;
+            }
+        }
+        if (match != nullptr) {
+            ascii.push_back(match->ascii);
+            i += fullWidthLength;
+        } else {
+            ascii.push_back((*text)[i]);
+            i++;
+        }
+    }
+    text->swap(ascii);
+}
 
 // The line being read and how far the dialog has used it.
 static std::string pending;
@@ -43,11 +81,12 @@ static bool fillPending()
         return false;
     }
     if (consoleEchoesLine) {
-        std::fputs(pending.c_str(), consoleOut);
+        std::fwrite(pending.data(), 1, pending.size(), consoleOut);
         if (pending.back() != '\n') {
             std::fputc('\n', consoleOut);
         }
     }
+    asciiFromFullWidth(&pending);
     return true;
 }
 
@@ -89,15 +128,20 @@ ReadResult readNumber(double* value)
     if (!skipSpace()) {
         return ReadResult::endOfInput;
     }
-    // A NUL would end the text for sscanf; it is no number either way.
-    if (pending[pendingPos] == '\0') {
+    // An entry is a whole word: "4x" or "1,2" is no number, not a 4 or a 1
+    // that leaves the rest to spoil the next question.
+    std::size_t end = pendingPos;
+    while (end < pending.size() && !isSpace(pending[end])) {
+        end++;
+    }
+    const std::string word = pending.substr(pendingPos, end - pendingPos);
+    int used = -1;
+    // The word ends at a NUL for sscanf; used then falls short of its length.
+    if (std::sscanf(word.c_str(), "%lf%n", value, &used) != 1 ||
+        static_cast<std::size_t>(used) != word.size()) {
         return ReadResult::notNumber;
     }
-    int used = 0;
-    if (std::sscanf(pending.c_str() + pendingPos, "%lf%n", value, &used) != 1) {
-        return ReadResult::notNumber;
-    }
-    pendingPos += static_cast<std::size_t>(used);
+    pendingPos = end;
     return ReadResult::ok;
 }
 
@@ -118,13 +162,38 @@ int readKey()
         forgetBufferedText();
         const int key = consoleInput.readKey();
         if (key != keyInText) {
-            return key;
+            return asciiFromFullWidthKey(key);
         }
     }
     if (!skipSpace()) {
         return EOF;
     }
     return static_cast<unsigned char>(pending[pendingPos++]);
+}
+
+int asciiFromFullWidthKey(int key)
+{
+    if (key < 0x80) {
+        return key;
+    }
+    // Back to UTF-8, then through the same table as the typed text.
+    std::string utf8;
+    utf8.push_back(static_cast<char>(0xE0 | (key >> 12)));
+    utf8.push_back(static_cast<char>(0x80 | ((key >> 6) & 0x3F)));
+    utf8.push_back(static_cast<char>(0x80 | (key & 0x3F)));
+    asciiFromFullWidth(&utf8);
+    // Any other character is no key of the question: it is asked again.
+    return utf8.size() == 1 ? static_cast<unsigned char>(utf8[0]) : key;
+}
+
+void discardTypedAhead()
+{
+    if (!consoleEchoesLine) {
+        forgetBufferedText();
+    }
+    if (consoleInput.discardTypedAhead != nullptr) {
+        consoleInput.discardTypedAhead();
+    }
 }
 
 void forgetBufferedText()

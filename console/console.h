@@ -16,10 +16,13 @@ struct ConsoleInput {
     // Append the next line of typed text to *line, its line feed included
     // when it has one; false once the input has ended.
     bool (*readLine)(std::string* line);
-    // Wait for one key press without Enter and return its byte, EOF once the
-    // input has ended. Null: the key is the next character of the text that
-    // is not white space, as when the answers come from a pipe or a file.
+    // Wait for one key press without Enter and return its character (a
+    // Unicode code point), EOF once the input has ended. Null: the key is the next character of the
+    // text that is not white space, as when the answers come from a pipe or a file.
     int (*readKey)();
+    // Throw away what was typed ahead and not read yet; null where nothing
+    // can be (text from a pipe or a file is all meant as answers).
+    void (*discardTypedAhead)();
 };
 
 extern ConsoleInput consoleInput;
@@ -46,6 +49,17 @@ void discardLine();
 
 // Read the one-key answer; EOF when the input has ended.
 int readKey();
+
+// Throw away what the user typed into the console while it was not asking
+// (keys meant for the window); the lines of an answer file stay.
+void discardTypedAhead();
+
+// Read the full-width digits, '．', '－', '＋', 'ｅ', 'Ｅ' and the ideographic
+// space of a Japanese input method as their ASCII counterparts.
+void asciiFromFullWidth(std::string* text);
+
+// The same for one key given as a Unicode code point.
+int asciiFromFullWidthKey(int key);
 
 // Forget the text read but not yet used.
 void forgetBufferedText();

@@ -1,6 +1,7 @@
 // The console dialog: parameters in, derived quantities and key list out.
 #include "console/dialog.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -82,11 +83,54 @@ static void printResponse()
                  derived.Ad, derived.Ad / derived.As, derived.phaseLag * 180);
 }
 
-// Ask for the initial condition until one of the three keys is pressed.
-static void chooseInitialState()
+// Highest angular frequency the plot can show, rad/s: half a period per
+// frame, the frames being 0.04 s of motion apart.
+static constexpr double plotLimit = modelPi / 0.04;
+// Highest angular frequency the Gill step of 0.01 s follows without growing
+// on its own, rad/s (|omega dt| about 2.8 bounds its stability).
+static constexpr double stepLimit = 2.8 / 0.01;
+
+// Name on standard error the frequencies the program cannot follow; nothing
+// is refused, the run only shows numbers that are not the physics. Infinite
+// ones need no warning: they show as inf already.
+static void warnAboutFastFrequencies()
 {
-    for (;;) {
+    const double om0 = std::isfinite(derived.om0) ? std::fabs(derived.om0) : 0;
+    const double omf = std::isfinite(params.omf) ? std::fabs(params.omf) : 0;
+    const bool unstable = om0 > stepLimit || omf > stepLimit;
+    const double limit = unstable ? stepLimit : plotLimit;
+    const bool fastOm0 = om0 > limit;
+    const bool fastOmf = omf > limit;
+    if (!fastOm0 && !fastOmf) {
+        return;
+    }
+    const char* which = fastOm0 && fastOmf ? "ω0, ωf" : fastOm0 ? "ω0" : "ωf";
+    std::fflush(consoleOut);
+    if (unstable) {
+        std::fprintf(stderr,
+                     "\n警告：%s が %.0f rad/s (2.8/0.01) を超えるため、0.01 s 刻みの積分が不安定に"
+                     "なり、動きは物理と合いません。 / Warning: %s above %.0f rad/s (2.8/0.01): "
+                     "the integration in steps of 0.01 s is unstable and the motion shown is not "
+                     "the physics.\n",
+                     which, stepLimit, which, stepLimit);
+    } else {
+        std::fprintf(stderr,
+                     "\n警告：%s が %.2f rad/s (π/0.04) を超えるため、0.04 s おきの描画では振動を"
+                     "表せません。 / Warning: %s above %.2f rad/s (π/0.04): samples 0.04 s apart "
+                     "cannot show the vibration.\n",
+                     which, plotLimit, which, plotLimit);
+    }
+}
+
+// Ask for the initial condition until one of the three keys is pressed; a
+// fresh response is followed by the warning of frequencies too fast to show.
+static void chooseInitialState(bool freshResponse)
+{
+    for (bool first = true;; first = false) {
         printResponse();
+        if (first && freshResponse) {
+            warnAboutFastFrequencies();
+        }
         std::fputs("\n初期条件キー入力　静止状態：'0'  定常振動振幅：'1'  任意設定 '2'",
                    consoleOut);
         const int key = readKey();
@@ -98,6 +142,14 @@ static void chooseInitialState()
             params.y0 = 0;
             return;
         case '1':
+            // With no damping at exact resonance the steady swing is
+            // infinite: starting on it would put the mass at infinity.
+            if (!std::isfinite(derived.Ad)) {
+                std::fputs(
+                    "\nこの値には始められる定常振動がありません（定常振幅が有限ではありません）。",
+                    consoleOut);
+                break;
+            }
             setSteadyStateStart();
             return;
         case '2':
@@ -141,7 +193,7 @@ void inputParameters()
         fillFrequencyTables();
     }
 
-    chooseInitialState();
+    chooseInitialState(!initialStateOnly);
     std::fprintf(consoleOut, "\n初期条件(y0,v0)=(%7.4f[m], %7.4f[m/s])", params.y0, params.v0);
     printKeyList();
     std::fflush(consoleOut);

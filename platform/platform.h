@@ -35,6 +35,17 @@ bool platformReadLine(std::string* line);
 // the console's input is text from a pipe or a file.
 bool platformKeysArriveAlone();
 
-// Wait for one key press without echo or Enter; its byte, or EOF once the
-// input has ended.
+// Wait for one key press without echo or Enter; its character (a Unicode
+// code point: a key of several bytes is read whole), or EOF once the input
+// has ended.
 int platformReadKey();
+
+// Throw away what was typed into the console and not read yet.
+void platformDiscardTypedAhead();
+
+// Throw away the keys pressed in the window and not handled yet.
+void platformDiscardWindowKeys();
+
+// Whether the window can open (a display to open it on); the window system's
+// own options in argv are read, not taken out.
+bool platformWindowCanOpen(int argc, char** argv);

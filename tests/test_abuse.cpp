@@ -29,25 +29,23 @@ const std::string steadyRestart = "1\n";
 // Answers of the dialogs the random keys start, taken in turn: odd values,
 // an entry that is not a number, a key that is not one of the three.
 const std::vector<std::string> springMassAnswers = {
-    "0 0.2 4\n1 1\n1\n",             // zero mass
-    "1 -0.2 4\n1 2\n0\n",            // negative damping, from rest
-    "inf 1 1\n1 1\n1\n",             // infinite mass
+    "0 0.2 4\n1 1\n1\n0\n",          // zero mass: no steady start, so from rest
+    "1 -0.2 4\n1 2\n1\n",            // negative damping, on the steady state
+    "inf 1 1\n1 1\n1\n0\n",          // infinite mass: no steady start either
     "abc\n1 0.2 4\n1 2\n2\n0.5 0\n", // a word first, then a typed start
-    "nan nan nan\nnan nan\n1\n",     // nothing defined
+    "nan nan nan\nnan nan\n1\n0\n",  // nothing defined
     "1 0.2 0\n1 1\n0\n",             // zero spring constant
 };
 const std::vector<std::string> forceAnswers = {
-    "1 2\n0\n",
-    "0 0\n1\n",
-    "1e308 1e308\n2\n1e308 -1e308\n",
-    "inf nan\n1\n",
+    "1 2\n0\n", "0 0\n0\n", "1e308 1e308\n2\n1e308 -1e308\n",
+    "inf nan\n1\n0\n", // no steady start: from rest
 };
 const std::vector<std::string> initialStateAnswers = {
     "0\n",           // at rest
-    "x1\n",          // 'x' is no answer: the question is asked again
+    "x0\n",          // 'x' is no answer: the question is asked again
     "2\n0.3 -0.5\n", // a typed start
     "2\nnan inf\n",  // a typed start of nan and inf
-    "1\n",           // on the steady state
+    "2\n1 0\n",      // a typed start (the steady one may not exist by now)
 };
 
 // Parameters whose formulas and motion give inf and nan from the start.
@@ -56,10 +54,10 @@ struct OddRun {
     std::string answers;
 };
 const OddRun oddRuns[] = {
-    {"zero mass", "0 0.2 4\n1 1\n1\n"},
+    {"zero mass", "0 0.2 4\n1 1\n1\n0\n"},
     {"zero spring constant", "1 0.2 0\n1 1\n0\n"},
-    {"infinite mass", "inf 1 1\n1 1\n1\n"},
-    {"nothing defined", "nan nan nan\nnan nan\n1\n"},
+    {"infinite mass", "inf 1 1\n1 1\n1\n0\n"},
+    {"nothing defined", "nan nan nan\nnan nan\n1\n0\n"},
 };
 
 // Every key of the window that redraws at once.
@@ -200,14 +198,18 @@ class Abuse : public ::testing::Test
     }
 
     // Expect the program to draw a frame for 's', to end with status 0 on
-    // Escape and to have said nothing on its error output.
+    // Escape and to have said nothing on its error output but warnings of
+    // frequencies too fast to follow.
     void expectStillAnswering()
     {
         ASSERT_TRUE(program->running()) << fate();
         EXPECT_TRUE(program->sendKeyForFrame('s')) << "no frame after the last 's'; " << fate();
         program->sendEscape();
         EXPECT_EQ(program->waitForExit(), 0) << fate();
-        EXPECT_EQ(program->errors(), "");
+        std::string errors = program->errors();
+        for (std::size_t warning; (warning = errors.find("\n警告：")) != std::string::npos;)
+            errors.erase(warning, errors.find('\n', warning + 1) + 1 - warning);
+        EXPECT_EQ(errors, "");
     }
 
     xvfb::Server server;
@@ -314,7 +316,8 @@ TEST_F(Abuse, InfiniteAndUndefinedParametersDrawEveryKeysFrame)
         SCOPED_TRACE(run.what);
         // The first dialog, then those of 'j' (from rest), 'g' (a sound force)
         // and 'm' (the same parameters again).
-        start(run.answers + "0\n" + "1 1\n1\n" + run.answers);
+        // None of them has a steady state to start on: '1' is refused.
+        start(run.answers + "0\n" + "1 1\n1\n0\n" + run.answers);
         for (int i = 0; i < 3; ++i)
             pressEach(redrawingKeys);
         runDialog('j');

@@ -129,6 +129,44 @@ TEST_F(Dialog, NotANumberAsksTheWholeQuestionAgain)
     EXPECT_EQ(params.v0, 0.2);
 }
 
+TEST_F(Dialog, AnEntryIsAWholeWordAndFullWidthDigitsCount)
+{
+    // Something glued to a number makes that entry the bad one.
+    const std::string glued = dialog('m', "1 0.2 4x\n1 0.2 4\n1 2x\n1,2 1\n1 1\n1\n");
+    EXPECT_EQ(glued, title + askSpringMass +
+                         "\n3番目の入力（K）が数値ではありません。もう一度入力してください。" +
+                         askSpringMass + exampleFree + askForce +
+                         "\n2番目の入力（ωf）が数値ではありません。もう一度入力してください。" +
+                         askForce +
+                         "\n1番目の入力（F）が数値ではありません。もう一度入力してください。" +
+                         askForce + exampleResponse + askInitial + exampleSteadyStart + keyList);
+    // A Japanese input method's digits, point, sign and space; its other
+    // characters stay no number.
+    EXPECT_EQ(dialog('m', "１　０．２　４\n１ ｅ\n１ １ＥＯ\n＋１ １．０ｅ０\n１\n"),
+              title + askSpringMass + exampleFree + askForce +
+                  "\n2番目の入力（ωf）が数値ではありません。もう一度入力してください。" + askForce +
+                  "\n2番目の入力（ωf）が数値ではありません。もう一度入力してください。" + askForce +
+                  exampleResponse + askInitial + exampleSteadyStart + keyList);
+    dialog('j', "2\n－０．５ ２Ｅ－１\n");
+    EXPECT_EQ(params.y0, -0.5);
+    EXPECT_EQ(params.v0, 0.2);
+}
+
+TEST_F(Dialog, NoSteadyStartWithoutAFiniteSteadyAmplitude)
+{
+    const std::string noSteady =
+        "\nこの値には始められる定常振動がありません（定常振幅が有限ではありません）。";
+    const std::string text = dialog('m', "1 0 4\n0.1 2\n1\n0\n");
+    const std::size_t refused = text.find(noSteady);
+    ASSERT_NE(refused, std::string::npos) << text;
+    EXPECT_EQ(text.find(noSteady, refused + 1), std::string::npos);
+    // Then the results and the question again, as for any other key.
+    const std::string again = "\n静撓み   As";
+    EXPECT_EQ(text.compare(refused + noSteady.size(), again.size(), again), 0);
+    EXPECT_EQ(params.y0, 0.0);
+    EXPECT_EQ(params.v0, 0.0);
+}
+
 // Where the input ends, the dialog says so once and ends the process.
 void dialogOnInput(char entry, const char* input)
 {

@@ -207,11 +207,12 @@ class EndToEnd : public ::testing::Test
 {
   protected:
     // Start the program with the first dialog's answers; wait for its window.
-    void start(const std::string& answers)
+    void start(const std::string& answers, bool terminal = false)
     {
         fvdriver::Options options;
         options.program = programPath;
         options.answers = answers;
+        options.terminal = terminal;
         program = std::make_unique<fvdriver::Program>(server, options);
         passes = 1;
     }
@@ -453,6 +454,30 @@ TEST_F(EndToEnd, InitialConditionKeyStartsTheRunAgainWithoutTheChart)
     const std::string massQuestion = "マスm[kg]";
     EXPECT_EQ(output.find(massQuestion), output.rfind(massQuestion));
     EXPECT_NE(output.find("y0[m] v0[m/s] = "), output.rfind("y0[m] v0[m/s] = "));
+}
+
+TEST_F(EndToEnd, KeysTypedForTheOtherWindowAreNotReplayed)
+{
+    const std::string keyQuestion = "任意設定 '2'";
+    start("1 0.2 4\n1 1\n1", true);
+    // Typed into the console while the window was meant: dropped when 'j'
+    // starts the dialog, so the "2" answers nothing.
+    ASSERT_TRUE(program->answer("ssss2"));
+    program->sendKey('j');
+    ASSERT_TRUE(program->waitForOutput(keyQuestion, 2)) << program->output();
+    // Pressed in the frozen window meanwhile: dropped when the dialog ends.
+    program->sendKey('j');
+    EXPECT_TRUE(program->settle(quietAfterKeys));
+    EXPECT_EQ(program->output().find("y0[m] v0[m/s] = "), std::string::npos) << program->output();
+    ASSERT_TRUE(program->answer("0"));
+    ASSERT_TRUE(program->waitForOutput(fvdriver::dialogEnd, 2));
+    EXPECT_TRUE(program->settle(quietAfterKeys));
+    const std::string output = program->output();
+    EXPECT_EQ(output.find(keyQuestion, output.rfind(keyQuestion) - 1), output.rfind(keyQuestion))
+        << "the window's 'j' was replayed:\n"
+        << output;
+    // Keys pressed after the dialog work as always.
+    EXPECT_TRUE(program->sendKeyForFrame('s'));
 }
 
 TEST_F(EndToEnd, ResizedWindowShowsTheWholeSquareAndEachFrameIsOneSlice)

@@ -91,12 +91,17 @@ Outcome runPiped(const std::string& input)
     return o;
 }
 
+// Said at once when there is no display, before the dialog.
+const std::string noDisplay = "ウィンドウを開けません：X ディスプレイがありません (DISPLAY)。 / "
+                              "Cannot open the window: no X display (DISPLAY).\n";
+
 TEST(Program, PipedWorkedExampleThenNoDisplay)
 {
     const Outcome o = runPiped("1 0.2 4\n1 1\n1\n");
     EXPECT_EQ(o.out, dialogText::workedExample);
-    // The dialog is done before any window; then GLUT itself says it cannot
-    // open a display and the program ends with a failure status.
+    // The student hears of the missing display first; the dialog still runs,
+    // then GLUT itself gives up and the program ends with a failure status.
+    EXPECT_EQ(o.err.rfind(noDisplay, 0), 0u) << o.err;
     EXPECT_NE(o.err.find("freeglut"), std::string::npos) << o.err;
     EXPECT_NE(o.status, 0);
     EXPECT_NE(o.status, -1) << "the program hung";
@@ -120,8 +125,23 @@ TEST(Program, EndOfInputEndsPromptlyWithOneLine)
         SCOPED_TRACE(input);
         const Outcome o = runPiped(input);
         EXPECT_EQ(o.status, 1);
-        EXPECT_EQ(o.err, "入力が終わりました。プログラムを終了します。\n");
+        EXPECT_EQ(o.err, noDisplay + "入力が終わりました。プログラムを終了します。\n");
     }
+}
+
+TEST(Program, FrequenciesTooFastToFollowAreNamedOnStandardError)
+{
+    const Outcome plain = runPiped("1 0 4\n1 1\n0\n");
+    EXPECT_EQ(plain.err.find("警告"), std::string::npos) << plain.err;
+    // ω0 = 100 rad/s: beyond what samples 0.04 s apart can show.
+    const Outcome stiff = runPiped("1 0 10000\n1 1\n0\n");
+    EXPECT_NE(stiff.err.find("\n警告：ω0 が 78.54 rad/s (π/0.04)"), std::string::npos) << stiff.err;
+    // ωf = 300 rad/s: beyond what a step of 0.01 s follows.
+    const Outcome fast = runPiped("1 0 4\n1 300\n0\n");
+    EXPECT_NE(fast.err.find("\n警告：ωf が 280 rad/s (2.8/0.01)"), std::string::npos) << fast.err;
+    // Standard output is what it always was.
+    EXPECT_EQ(stiff.out.find("警告"), std::string::npos);
+    EXPECT_NE(stiff.out.find("固有振動数 ω0=100.0000[rad/s]"), std::string::npos) << stiff.out;
 }
 
 // A program started on a pseudo-terminal of its own, as if typed at.
@@ -230,6 +250,26 @@ TEST(Program, TerminalTakesOneKeyWithoutEchoOrEnter)
     EXPECT_EQ(term.seen.find(keyPrompt, prompt), std::string::npos);
     EXPECT_NE(term.finish(), 0); // no display: GLUT gives up after the dialog
     EXPECT_EQ(term.localModes() & (ECHO | ICANON), static_cast<tcflag_t>(ECHO | ICANON));
+}
+
+TEST(Program, TerminalTakesGluedEntriesAsBadAndFullWidthKeysWhole)
+{
+    TerminalRun term;
+    term.start();
+    term.type("1 0.2 4x\n");
+    ASSERT_TRUE(term.waitFor("3番目の入力（K）が数値ではありません")) << term.seen;
+    term.type("１　０．２　４\n");
+    ASSERT_TRUE(term.waitFor("ω0= 2.0000")) << term.seen;
+    // The rest of the line after the numbers is not the key.
+    term.type("1 1 junk\n");
+    ASSERT_TRUE(term.waitFor(keyPrompt)) << term.seen;
+    ASSERT_TRUE(term.waitForRawMode());
+    term.type("１"); // three bytes from an input method: one key, the '1'
+    ASSERT_TRUE(term.waitFor("ESCキーで：終了")) << term.seen;
+    EXPECT_NE(term.seen.find("初期条件(y0,v0)=(-0.0221[m],  0.3319[m/s])"), std::string::npos)
+        << term.seen;
+    EXPECT_EQ(term.seen.find(keyPrompt, term.seen.find(keyPrompt) + 1), std::string::npos);
+    EXPECT_NE(term.finish(), 0);
 }
 
 TEST(Program, CtrlCAtTheKeyPromptGivesTheTerminalBack)

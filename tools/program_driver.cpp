@@ -7,9 +7,12 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -134,9 +137,20 @@ Program::Program(const xvfb::Server& server, const Options& options)
 {
     output_.reset(privateTempFile());
     errors_.reset(privateTempFile());
+    // fds[0] becomes the program's standard input, fds[1] the driver's end.
     int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
+    if (options.terminal) {
+        if (openpty(&fds[1], &fds[0], nullptr, nullptr, nullptr) != 0)
+            throwSystemError("pseudo-terminal for the program's input");
+        termios mode{};
+        tcgetattr(fds[0], &mode);
+        mode.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(fds[0], TCSANOW, &mode);
+        fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+    } else if (pipe2(fds, O_CLOEXEC) != 0) {
         throwSystemError("pipe for the program's input");
+    }
+    const bool terminal = options.terminal;
 
     // Everything the child needs is built before fork: between fork and exec
     // only async-signal-safe calls are allowed.
@@ -159,7 +173,13 @@ Program::Program(const xvfb::Server& server, const Options& options)
     if (child == 0) {
         // A group of its own, so that kill() reaches a wrapper's children;
         // death with the driver, so that a crashed test leaves nothing behind.
-        setpgid(0, 0);
+        // At a terminal the group is a session whose terminal that is.
+        if (terminal) {
+            setsid();
+            ioctl(fds[0], TIOCSCTTY, 0);
+        } else {
+            setpgid(0, 0);
+        }
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (getppid() != parent)
             _exit(126);

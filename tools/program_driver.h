@@ -76,6 +76,10 @@ struct Options {
     // Extra "NAME=value" entries for the program's environment, replacing
     // the driver's own of the same name. DISPLAY is always the server's.
     std::vector<std::string> environment;
+    // Standard input a pseudo-terminal (without echo) instead of a pipe, as
+    // when a student types at a terminal: the key questions then take one
+    // key press without Enter.
+    bool terminal = false;
     // Until the window is on show after the start (the dialog included).
     std::chrono::milliseconds startTimeout{20000};
     // Until the frame of a key or a resize has arrived; until the program

@@ -1,6 +1,7 @@
 // The console's input on the desktop: lines of standard input, and at a
 // terminal one key press on its own.
 #include <cstdio>
+#include <termios.h>
 #include <unistd.h>
 
 #include "platform/desktop/terminal_key.h"
@@ -29,4 +30,11 @@ bool platformKeysArriveAlone()
 int platformReadKey()
 {
     return readTerminalKey(STDIN_FILENO);
+}
+
+void platformDiscardTypedAhead()
+{
+    if (isatty(STDIN_FILENO)) {
+        tcflush(STDIN_FILENO, TCIFLUSH);
+    }
 }

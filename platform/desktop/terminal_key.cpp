@@ -61,6 +61,25 @@ int readTerminalKey(int fd)
         got = read(fd, &key, 1);
     } while (got < 0 && errno == EINTR);
 
+    // A key of several bytes (a full-width digit from an input method) comes
+    // whole and at once: read the rest of it while still raw.
+    int character = key;
+    const int more = key >= 0xF0 ? 3 : key >= 0xE0 ? 2 : key >= 0xC0 ? 1 : 0;
+    if (got == 1 && more > 0) {
+        character = key & (0x3F >> more);
+        for (int i = 0; i < more; i++) {
+            unsigned char next = 0;
+            ssize_t n;
+            do {
+                n = read(fd, &next, 1);
+            } while (n < 0 && errno == EINTR);
+            if (n != 1) {
+                break;
+            }
+            character = (character << 6) | (next & 0x3F);
+        }
+    }
+
     tcsetattr(fd, TCSANOW, &savedMode);
     for (std::size_t i = 0; i < sizeof restoringSignals / sizeof restoringSignals[0]; i++) {
         std::signal(restoringSignals[i], previous[i]);
@@ -69,5 +88,5 @@ int readTerminalKey(int fd)
     if (got != 1 || key == endOfTransmission) {
         return EOF;
     }
-    return key;
+    return character;
 }

@@ -1,7 +1,10 @@
 // The window on the desktop: freeglut on X11.
 #include <GL/glut.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/desktop/window_title.h"
 #include "platform/platform.h"
@@ -37,4 +40,36 @@ void platformRequestRedraw()
 void platformStartTimer(unsigned milliseconds, void (*tick)(int value), int value)
 {
     glutTimerFunc(milliseconds, tick, value);
+}
+
+void platformDiscardWindowKeys()
+{
+    // Only a window that exists has keys waiting; GLUT reads its events
+    // from the connection of the window's own context.
+    Display* display = glXGetCurrentDisplay();
+    if (glutGetWindow() == 0 || display == nullptr) {
+        return;
+    }
+    // Fetch every event the server has queued, then drop the keys among them.
+    XSync(display, False);
+    XEvent event;
+    while (XCheckMaskEvent(display, KeyPressMask | KeyReleaseMask, &event)) {
+    }
+}
+
+bool platformWindowCanOpen(int argc, char** argv)
+{
+    // The display GLUT will open: its -display option, else $DISPLAY.
+    const char* name = nullptr;
+    for (int i = 1; i + 1 < argc; i++) {
+        if (std::strcmp(argv[i], "-display") == 0) {
+            name = argv[i + 1];
+        }
+    }
+    Display* display = XOpenDisplay(name);
+    if (display == nullptr) {
+        return false;
+    }
+    XCloseDisplay(display);
+    return true;
 }
