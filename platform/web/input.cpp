@@ -9,7 +9,8 @@
 EM_ASYNC_JS(int, webWaitLine, (), { return await Module.fvReadLine(); });
 // Copy the line just awaited into the buffer.
 EM_JS(void, webTakeLine, (char* into), { HEAPU8.set(Module.fvLineBytes, into); });
-// Wait for one key press on the page; its byte, or -1 once the input has ended.
+// Wait for one key press on the page; its character (a Unicode code point),
+// or -1 once the input has ended.
 EM_ASYNC_JS(int, webWaitKey, (), { return await Module.fvReadKey(); });
 
 bool platformReadLine(std::string* line)
@@ -32,4 +33,10 @@ bool platformKeysArriveAlone()
 int platformReadKey()
 {
     return webWaitKey();
+}
+
+void platformDiscardTypedAhead()
+{
+    // The page's input line takes text only while the program asks for it,
+    // so nothing is ever typed ahead.
 }

@@ -93,6 +93,18 @@ void platformStartTimer(unsigned milliseconds, void (*tick)(int value), int valu
     }
 }
 
+void platformDiscardWindowKeys()
+{
+    // The page drops the keys pressed on the canvas while a dialog runs, so
+    // none are left waiting.
+}
+
+bool platformWindowCanOpen(int /*argc*/, char** /*argv*/)
+{
+    // The canvas is always there.
+    return true;
+}
+
 extern "C" {
 
 void glutSwapBuffers(void)

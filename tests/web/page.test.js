@@ -168,13 +168,17 @@ async function compareWithDesktop(page, png) {
   }), png.toString('base64'));
 }
 
-// Largest distance between two column profiles where both have the colour,
-// and how many columns have it in one picture but not the other.
+// Largest distance between two column profiles, over the columns where both
+// pictures have the colour two columns either side too (a line's ends are
+// where anti-aliasing decides most), and how many columns have it in one
+// picture but not the other.
 function profileGap(a, b) {
   let worst = 0, unmatched = 0, shared = 0;
+  const both = (x) => a[x] !== null && a[x] !== undefined && b[x] !== null && b[x] !== undefined;
   for (let x = 0; x < a.length; x++) {
     if ((a[x] === null) !== (b[x] === null)) unmatched++;
-    else if (a[x] !== null) { shared++; worst = Math.max(worst, Math.abs(a[x] - b[x])); }
+    else if (a[x] !== null) shared++;
+    if ([-2, -1, 0, 1, 2].every((d) => both(x + d))) worst = Math.max(worst, Math.abs(a[x] - b[x]));
   }
   return { worst, unmatched, shared };
 }
@@ -270,13 +274,14 @@ test('frames, first picture and size: the page measures its own work', async (t)
   }
   await worked.evaluate(() => { fvPage.flushFrames = false; });
   // From the page's load to its first picture, less the time spent answering.
-  const first = await worked.evaluate(() => fvPage.promptAt + fvPage.firstFrameAt - fvPage.lastAnswerAt);
+  const [load, draw] = await worked.evaluate(() => [fvPage.promptAt, fvPage.firstFrameAt - fvPage.lastAnswerAt]);
+  const first = load + draw;
   const size = ['forced-vibration.js', 'forced-vibration.wasm']
     .reduce((sum, f) => sum + fs.statSync(path.join(pageDir, f)).size, 0);
   const ms = (v) => v.toFixed(2) + ' ms';
   t.diagnostic(`time-plot frame median ${ms(medians[false][0])} (${ms(medians[true][0])} drawn)`);
   t.diagnostic(`chart frame median ${ms(medians[false][1])} (${ms(medians[true][1])} drawn)`);
-  t.diagnostic(`first picture ${ms(first)} after the page began to load, dialog aside`);
+  t.diagnostic(`first picture ${ms(first)} after the page began to load, dialog aside (${ms(load)} to the first question, ${ms(draw)} from the last answer)`);
   t.diagnostic(`.js + .wasm ${size} bytes`);
   assert.ok(size <= sizeBudget, `${size} bytes`);
   assert.deepEqual(worked.errors || [], []);
