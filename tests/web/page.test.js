@@ -308,3 +308,14 @@ test('Escape ends the program, keeps the text and offers to start again', async 
   assert.deepEqual(Buffer.from(await worked.evaluate(() => fvPage.stdout)), desktop(workedAnswers, '').stdout);
   await worked.close();
 });
+
+test('a page whose WebAssembly cannot load says so in the panel', async () => {
+  const page = await browser.newPage();
+  await page.setRequestInterception(true);
+  page.on('request', (r) => (r.url().endsWith('.wasm') ? r.abort() : r.continue()));
+  await page.goto(baseUrl);
+  await page.waitForFunction(() => fvPage.state === 'failed');
+  const text = await page.$eval('#console', (c) => c.textContent);
+  assert.match(text, /could not start the simulator: the browser did not load its WebAssembly/);
+  await page.close();
+});
