@@ -23,9 +23,10 @@ namespace
 {
 
 // What the stream says once the fuzz data is used up, over and over: the line
-// feed ends whatever number the data left unfinished, and "1" is taken both as
-// a number and as the key for the steady-state start, so every question ends.
-constexpr char endlessAnswer[] = "\n1";
+// feed ends whatever number the data left unfinished; "1" and "0" are taken
+// as numbers, and as keys "1" starts on the steady state or, where there is
+// none, is refused and "0" starts at rest, so every question ends.
+constexpr char endlessAnswer[] = "\n1\n0";
 constexpr std::size_t endlessAnswerLength = sizeof endlessAnswer - 1;
 
 // Most dialog passes one input may drive; each pass refills every table, so
