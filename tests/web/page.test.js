@@ -83,6 +83,7 @@ async function openPage() {
 
 // Type the lines into the console panel, then the single key.
 async function answerDialog(page, lines, key) {
+  await page.bringToFront();  // a page behind another may get no animation frames
   for (const line of lines) {
     await page.type('#answer', line);
     await page.keyboard.press('Enter');
