@@ -4,9 +4,17 @@
 #
 #   ./run.sh --play examples/resonance
 #
+# ./run.sh --web builds the web page instead and serves it on this machine.
+#
 # The tests and their tools are neither installed nor built here (./test.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
+if [ "${1:-}" = --web ]; then
+    bash scripts/setup.sh web
+    bash scripts/build-web.sh
+    echo "The simulator is at http://127.0.0.1:8000/ (Ctrl-C stops the server)"
+    exec python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web/page
+fi
 bash scripts/setup.sh run
 log=build/run-build.log
 mkdir -p build

@@ -6,12 +6,14 @@
 #   2. build with AddressSanitizer and UndefinedBehaviorSanitizer (preset
 #      asan, build-asan/) and run the whole suite again, leak checks included;
 #   3. fuzz the console dialog for a minute (preset fuzz, build-fuzz/,
-#      clang's libFuzzer).
+#      clang's libFuzzer);
+#   4. build the web page (build-web/, Emscripten) and test it in headless
+#      Chromium against the Release program (tests/web/page.test.js).
 # The presets are in CMakePresets.json.
 # Every phase runs even when an earlier one failed, so one run shows all that
 # is wrong. The output ends with a summary and the line "N passed, M failed"
-# (tests of both builds, plus the memcheck session and the fuzz run); the
-# exit status is 0 only if nothing failed.
+# (tests of both builds, the memcheck session, the fuzz run and the page's
+# tests); the exit status is 0 only if nothing failed.
 set -uo pipefail
 cd "$(dirname "$0")" || exit 1
 
@@ -117,6 +119,29 @@ fuzz() {
     fi
 }
 
+# Build the page and run its test file; each of its tests counts.
+web_tests() {
+    heading "web: the page in headless Chromium"
+    local start=$SECONDS log=build-web/page-test.log
+    if ! bash scripts/build-web.sh; then
+        note "web: page" "FAILED (build)" "$(elapsed "$start")"
+        failed=$((failed + 1))
+        return
+    fi
+    (cd tests/web && node --test --test-reporter=tap page.test.js) 2>&1 | tee "$log"
+    local good bad
+    good=$(sed -n 's/^# pass \([0-9]*\)$/\1/p' "$log")
+    bad=$(sed -n 's/^# fail \([0-9]*\)$/\1/p' "$log")
+    if [ -z "$good" ] || [ -z "$bad" ]; then
+        note "web: page" "FAILED (no test ran)" "$(elapsed "$start")"
+        failed=$((failed + 1))
+        return
+    fi
+    passed=$((passed + good))
+    failed=$((failed + bad))
+    note "web: page" "$good of $((good + bad)) passed" "$(elapsed "$start")"
+}
+
 if ! step "setup" bash scripts/setup.sh test; then
     echo "test.sh: the packages above are needed first"
     echo "0 passed, 1 failed"
@@ -128,6 +153,8 @@ fi
 if step "release: build" build release; then
     run_ctest "release: tests" release build
     memcheck
+    # The page's test compares it with this build's program.
+    web_tests
 fi
 
 # The sanitizer build: optimised, so the suite runs at a usable speed, with

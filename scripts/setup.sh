@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Install the Debian packages that are missing for one purpose:
+# Install what is missing for one purpose:
 #
 #   scripts/setup.sh run    building and running the simulator: the compiler,
 #                           CMake, GLUT, OpenGL and the X11 headers (./run.sh)
+#   scripts/setup.sh web    building and serving the web page: the above,
+#                           Emscripten and Python (./run.sh --web)
 #   scripts/setup.sh test   all of that, and what the tests, the sanitizer and
 #                           fuzz builds, the benchmarks and the scripts need:
 #                           GoogleTest, Google Benchmark, Boost, Xvfb and its
-#                           extensions, libpng, clang, valgrind (./test.sh)
+#                           extensions, libpng, clang, valgrind, Chromium and
+#                           npm, then puppeteer-core from the npm registry into
+#                           tests/web/node_modules at its locked version
+#                           (./test.sh)
 #
 # With no argument it installs the "test" set. As root (or through
 # password-less sudo) it runs apt-get; otherwise it names the packages.
@@ -16,19 +21,23 @@ run_packages=(
     g++ cmake make pkg-config
     freeglut3-dev libgl-dev libgl1-mesa-dri libglx-mesa0 libx11-dev
 )
+web_packages=(emscripten python3)
 test_packages=(
     libxtst-dev libxres-dev libxdamage-dev libpng-dev
     libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
     xvfb x11-utils
     clang libclang-rt-dev
     valgrind
+    chromium nodejs
 )
 
-case "${1:-test}" in
+mode=${1:-test}
+case "$mode" in
 run) packages=("${run_packages[@]}") ;;
-test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+web) packages=("${run_packages[@]}" "${web_packages[@]}") ;;
+test) packages=("${run_packages[@]}" "${web_packages[@]}" "${test_packages[@]}") ;;
 *)
-    echo "usage: scripts/setup.sh [run|test]" >&2
+    echo "usage: scripts/setup.sh [run|web|test]" >&2
     exit 2
     ;;
 esac
@@ -39,7 +48,27 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# npm comes with some builds of nodejs and as a package of its own in others.
+if [ "$mode" = test ] && ! command -v npm >/dev/null 2>&1; then
+    missing+=(npm)
+fi
+
+# The page's test driver, from the npm registry at the locked version.
+install_test_driver() {
+    [ "$mode" = test ] || return 0
+    local dir
+    dir="$(cd "$(dirname "$0")/.." && pwd)/tests/web"
+    if [ ! -d "$dir/node_modules/puppeteer-core" ] ||
+        [ "$dir/package-lock.json" -nt "$dir/node_modules/.package-lock.json" ]; then
+        echo "Installing puppeteer-core into tests/web/node_modules"
+        (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+    fi
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+    install_test_driver
+    exit 0
+fi
 
 if [ "$(id -u)" -eq 0 ]; then
     sudo=()
@@ -55,3 +84,4 @@ echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+install_test_driver

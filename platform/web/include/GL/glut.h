@@ -1,0 +1,22 @@
+// The few GLUT calls the program makes, for the web build; see gl.h beside
+// this file. platform/web/gl.cpp and platform/web/window.cpp implement them.
+#pragma once
+
+#include <GL/gl.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// The one bitmap font the program uses; its address is the font's handle.
+extern void* glutBitmapHelvetica18;
+#define GLUT_BITMAP_HELVETICA_18 ((void*)&glutBitmapHelvetica18)
+
+void glutBitmapCharacter(void* font, int character);
+void glutSwapBuffers(void);
+void glutPostRedisplay(void);
+void glutTimerFunc(unsigned int milliseconds, void (*callback)(int value), int value);
+
+#ifdef __cplusplus
+}
+#endif
