@@ -2,8 +2,9 @@
 #include "app/csv_export.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace
 {
@@ -39,10 +40,28 @@ std::FILE* openForWriting(const std::string& path, std::string* failedPath)
 
 std::string csvNumber(double value)
 {
-    // to_chars never looks at the locale, unlike printf's %g.
+    // The fewest significant digits that read back as the same double. The
+    // program never sets a locale, so %g writes '.' as the decimal point.
+    // (std::to_chars would do the same, but the web build's C++ library
+    // has it only for integers.)
+    // Whole numbers up to 17 digits are written out (100000, not 1e+05).
     char text[32];
-    const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, end.ptr);
+    int digits = 1;
+    for (; digits < 17; digits++) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) {
+            break;
+        }
+    }
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    for (int more = digits + 1; more <= 17 && std::strstr(text, "e+") != nullptr; more++) {
+        char longer[32];
+        std::snprintf(longer, sizeof longer, "%.*g", more, value);
+        if (std::strstr(longer, "e+") == nullptr) {
+            std::snprintf(text, sizeof text, "%s", longer);
+        }
+    }
+    return text;
 }
 
 bool csvOpen(const std::string& name, const double* zetas, int count, std::string* failedPath)

@@ -150,4 +150,16 @@ TEST_F(CsvExport, ResponseRowsAreTheChartsCurvesInDegrees)
     EXPECT_EQ(number(rows[1][3]), 0.25) << "run 1 had As = 0.25";
 }
 
+// Numbers read back exactly, in their shortest form, whole numbers written
+// out: the chart's stand-in for infinity is 100000 in a spreadsheet too.
+TEST(CsvNumber, ShortestExactAndWholeNumbersWrittenOut)
+{
+    EXPECT_EQ(csvNumber(0.04), "0.04");
+    EXPECT_EQ(csvNumber(100000), "100000");
+    EXPECT_EQ(csvNumber(-2.5e-7), "-2.5e-07");
+    for (const double x : {0.1 + 0.2, 1.0 / 3, -std::sqrt(2.0) * 1e20, 5e-324}) {
+        EXPECT_EQ(number(csvNumber(x)), x) << csvNumber(x);
+    }
+}
+
 } // namespace

@@ -228,6 +228,29 @@ test('the worked example typed into the panel prints what the desktop program pr
   assert.equal(typed, workedExample.join('\n') + '\n');
 });
 
+test('the page plays by itself from its first run; the play button pauses and resumes', async () => {
+  const frames = () => worked.evaluate(() => fvPage.framesDrawn);
+  const settle = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+  const label = () => worked.$eval('#play', (b) => b.textContent);
+  // 25 frames a second: well over 5 in 600 ms with no key pressed.
+  const before = await frames();
+  await settle(600);
+  assert.ok(await frames() - before >= 5, `${await frames() - before} frames in 600 ms`);
+  assert.equal(await label(), 'Pause');
+  await worked.click('#play');
+  await worked.waitForFunction(() => document.getElementById('play').textContent === 'Play');
+  await settle(200);  // a frame asked for just before the pause may still come
+  const paused = await frames();
+  await settle(500);
+  assert.equal(await frames(), paused, 'no frame while paused');
+  await worked.click('#play');
+  await settle(300);
+  assert.ok(await frames() > paused, 'frames again after play');
+  // Paused again for the pictures below, which count their frames by keys.
+  await worked.click('#play');
+  await worked.waitForFunction(() => document.getElementById('play').textContent === 'Play');
+});
+
 test('after j and 30 x s the mass, the arrow and both traces lie where the desktop draws them', async () => {
   reference = desktop(workedAnswers + workedKey + '\\n', thirtyFrames);
   await windowKeys(worked, 'j');
