@@ -8,8 +8,9 @@
 #   scripts/setup.sh test   all of that, and what the tests, the sanitizer and
 #                           fuzz builds, the benchmarks and the scripts need:
 #                           GoogleTest, Google Benchmark, Boost, Xvfb and its
-#                           extensions, libpng, clang, valgrind, Chromium and
-#                           npm, then puppeteer-core from the npm registry into
+#                           extensions, libpng, clang, valgrind, Chromium,
+#                           npm and a Japanese font for pictures of the page,
+#                           then puppeteer-core from the npm registry into
 #                           tests/web/node_modules at its locked version
 #                           (./test.sh)
 #
@@ -28,7 +29,7 @@ test_packages=(
     xvfb x11-utils
     clang libclang-rt-dev
     valgrind
-    chromium nodejs
+    chromium nodejs fonts-ipafont-gothic
 )
 
 mode=${1:-test}

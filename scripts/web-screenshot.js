@@ -3,7 +3,7 @@
 // Usage: node scripts/web-screenshot.js [OUTPUT.png]   (default docs/web-page.png)
 //
 // Needs the page built (scripts/build-web.sh) and the test driver installed
-// (scripts/setup.sh --web-test). The page is served from a private loopback
+// (scripts/setup.sh test). The page is served from a private loopback
 // port, answered with the worked example, paused, and shown after 150 x 's'
 // and 'f', as the desktop window in docs/screenshot-window.png.
 'use strict';
@@ -36,7 +36,7 @@ const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '
   });
   try {
     const page = await browser.newPage();
-    await page.setViewport({ width: 1360, height: 840 });
+    await page.setViewport({ width: 1440, height: 840 });
     await page.goto(`http://127.0.0.1:${server.address().port}/`);
     for (const line of ['1 0.2 4', '1 1']) {
       await page.waitForFunction(() => fvPage.waiting === 'line');
