@@ -11,7 +11,12 @@ set -euo pipefail
 cd "$(dirname "$0")"
 if [ "${1:-}" = --web ]; then
     bash scripts/setup.sh web
-    bash scripts/build-web.sh
+    mkdir -p build-web
+    if ! bash scripts/build-web.sh >build-web/run-build.log 2>&1; then
+        cat build-web/run-build.log >&2
+        echo "run.sh: the web build failed (log in build-web/run-build.log)" >&2
+        exit 1
+    fi
     echo "The simulator is at http://127.0.0.1:8000/ (Ctrl-C stops the server)"
     exec python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web/page
 fi
