@@ -1,7 +1,7 @@
 // The OpenGL 1.x subset and the bitmap text of GLUT that the drawing library
 // calls, for the web page: the state is kept here, each frame becomes a list
 // of drawing commands in window pixels, and glutSwapBuffers hands the list to
-// the page, which draws it on a 2-D canvas (platform/web/page.js).
+// the page, which draws it on a 2-D canvas (platform/web/index.html).
 //
 // Only what the program does is modelled: lines and convex polygons, one
 // colour per primitive, rotations about the z axis, no blending (alpha is

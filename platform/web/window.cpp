@@ -26,7 +26,7 @@ Timer timers[timerSlots] = {};
 
 } // namespace
 
-// The page's side of the window (platform/web/page.js).
+// The page's side of the window (platform/web/index.html).
 EM_JS(void, webOpenWindow, (int width, int height, const char* title),
       { Module.fvOpenWindow(width, height, UTF8ToString(title)); });
 EM_JS(void, webPresent, (const float* commands, int count),
