@@ -47,7 +47,7 @@ const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '
     await page.keyboard.press('1');
     await page.waitForFunction(() => fvPage.state === 'window');
     // Hold the motion still, so that the keys alone choose the picture.
-    if (await page.$eval('#play', (b) => b.textContent === 'Pause')) await page.click('#play');
+    if (await page.$eval('#play', (b) => b.textContent.endsWith('Pause'))) await page.click('#play');
     await page.focus('#window');
     for (const k of 's'.repeat(150) + 'f') await page.keyboard.press(k);
     await page.screenshot({ path: output });
