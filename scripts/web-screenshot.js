@@ -16,7 +16,8 @@ const root = path.resolve(__dirname, '..');
 const puppeteer = require(path.join(root, 'tests', 'web', 'node_modules', 'puppeteer-core'));
 const pageDir = path.join(root, 'build-web', 'page');
 const output = path.resolve(process.argv[2] || path.join(root, 'docs', 'web-page.png'));
-const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+const types = { '.html': 'text/html; charset=utf-8', '.css': 'text/css', '.js': 'text/javascript',
+                '.wasm': 'application/wasm' };
 
 (async () => {
   const server = http.createServer((req, res) => {

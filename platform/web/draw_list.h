@@ -16,6 +16,8 @@
 class DrawList
 {
   public:
+    // The one list of command codes: the build turns it into the page's
+    // draw-codes.js (draw_codes.cmake), so keep it one line of NAMECode = N.
     enum Code { clearCode = 0, linesCode = 1, polygonCode = 2, glyphCode = 3 };
 
     // Forget every command.

@@ -27,7 +27,8 @@ const shapeTolerance = 1.5;
 // The page's .js and .wasm together, bytes at most.
 const sizeBudget = 600 * 1024;
 
-const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+const types = { '.html': 'text/html; charset=utf-8', '.css': 'text/css', '.js': 'text/javascript',
+                '.wasm': 'application/wasm' };
 let server;
 let baseUrl;
 let browser;

@@ -1,0 +1,115 @@
+// The program's window on the page: each frame's command list
+// (draw_list.h) drawn on the canvas, and the heading above it.
+import { DrawCode } from './draw-codes.js';
+
+const canvas = document.getElementById('window');
+const title = document.getElementById('title');
+const ctx = canvas.getContext('2d');
+
+// The picture's state. Written here, except flushFrames (the measurements).
+export const view = {
+  size: 800,            // the window's width and height, window pixels
+  framesDrawn: 0,       // frames drawn since the page loaded
+  flushFrames: false,   // make each frame's drawing finish before present() returns
+};
+
+// 'frame' after each frame drawn.
+export const viewEvents = new EventTarget();
+
+// Canvas colours by their red, green and blue, 0 to 1.
+const colours = new Map();
+function colour(r, g, b) {
+  const key = r * 65536 + g * 256 + b;
+  let c = colours.get(key);
+  if (!c) {
+    c = 'rgb(' + Math.round(r * 255) + ',' + Math.round(g * 255) + ',' + Math.round(b * 255) + ')';
+    colours.set(key, c);
+  }
+  return c;
+}
+
+// Stroke a lines command starting at i; the index after it.
+function drawLines(c, i) {
+  const width = c[i + 4];
+  const count = c[i + 5];
+  ctx.strokeStyle = colour(c[i + 1], c[i + 2], c[i + 3]);
+  ctx.lineWidth = width;
+  // Long lines along the pixel grid (axes, grid) cover whole pixels, as
+  // OpenGL draws them without smoothing: an odd width centred on a pixel, an
+  // even one on the boundary between two. Curves' short segments are left
+  // where they are.
+  const snap = Math.round(width) % 2 ? (v) => Math.floor(v) + 0.5 : Math.round;
+  i += 6;
+  ctx.beginPath();
+  let lx = NaN, ly = NaN;
+  for (let s = 0; s < count; s++, i += 4) {
+    let x0 = c[i], y0 = c[i + 1], x1 = c[i + 2], y1 = c[i + 3];
+    if (x0 === x1 && Math.abs(y1 - y0) > 8) x0 = x1 = snap(x0);
+    else if (y0 === y1 && Math.abs(x1 - x0) > 8) y0 = y1 = snap(y0);
+    if (x0 !== lx || y0 !== ly) ctx.moveTo(x0, y0);
+    lx = x1;
+    ly = y1;
+    ctx.lineTo(lx, ly);
+  }
+  ctx.stroke();
+  return i;
+}
+
+// Fill a polygon command starting at i; the index after it.
+function drawPolygon(c, i) {
+  const count = c[i + 4];
+  ctx.fillStyle = colour(c[i + 1], c[i + 2], c[i + 3]);
+  i += 5;
+  ctx.beginPath();
+  ctx.moveTo(c[i], c[i + 1]);
+  for (let v = 1; v < count; v++) ctx.lineTo(c[i + 2 * v], c[i + 2 * v + 1]);
+  ctx.closePath();
+  ctx.fill();
+  return i + 2 * count;
+}
+
+// Draw one frame's command list.
+export function present(c) {
+  const n = c.length;
+  let i = 0;
+  while (i < n) {
+    switch (c[i]) {
+    case DrawCode.clear:
+      ctx.fillStyle = colour(c[i + 1], c[i + 2], c[i + 3]);
+      ctx.fillRect(0, 0, view.size, view.size);
+      i += 4;
+      break;
+    case DrawCode.lines:
+      i = drawLines(c, i);
+      break;
+    case DrawCode.polygon:
+      i = drawPolygon(c, i);
+      break;
+    case DrawCode.glyph:
+      ctx.fillStyle = colour(c[i + 1], c[i + 2], c[i + 3]);
+      ctx.fillText(String.fromCharCode(c[i + 6]), c[i + 4], c[i + 5]);
+      i += 7;
+      break;
+    default:
+      throw new Error(`page: unknown drawing command ${c[i]} at ${i}`);
+    }
+  }
+  if (view.flushFrames) ctx.getImageData(0, 0, 1, 1);
+  view.framesDrawn++;
+  viewEvents.dispatchEvent(new Event('frame'));
+}
+
+// Show the window: a square of width x height window pixels and its title.
+export function openWindow(width, height, text) {
+  view.size = width;
+  const dpr = window.devicePixelRatio || 1;
+  canvas.width = Math.round(width * dpr);
+  canvas.height = Math.round(height * dpr);
+  // Drawn in window pixels; a 2 px line is 2 px on any screen.
+  ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
+  ctx.font = '18px Helvetica, Arial, "Liberation Sans", sans-serif';
+  ctx.textBaseline = 'alphabetic';
+  ctx.lineJoin = 'round';
+  title.textContent = text;
+  document.title = text;
+}

@@ -1,0 +1,178 @@
+// The program itself: starting a run of its WebAssembly module, the calls it
+// makes to the page (the fv* members of its module object, platform/web/*.cpp)
+// and the page's calls to it (keys, frames, timers, its files).
+import { lifecycle, moveTo } from './lifecycle.js';
+import { beginRun, flushOutput, readKey, readLine, show, stderrStream, stdoutStream, stopReading } from './console-panel.js';
+import { openWindow, present } from './canvas-view.js';
+
+// Every run is the program with continuous motion and its numbers written to
+// files, as `forced-vibration --play --csv forced-vibration [answer-file]`.
+const csvName = 'forced-vibration';
+export const csvFiles = { motion: csvName + '-motion.csv', response: csvName + '-response.csv' };
+
+// The codes of the window keys that run the console dialog: m, g and j.
+const dialogKeys = [109, 103, 106];
+const spaceKey = 32;
+
+// The current run. Written here only.
+export const run = {
+  module: null,          // the running program's module object
+  busy: false,           // a key of the window is being handled
+  frameRequested: false, // a redraw waits for the next animation frame
+  playing: false,        // the motion runs (--play), as the space bar leaves it
+  deferredTimers: [],    // timers that ran out while a key was being handled
+};
+
+// 'key' (detail {key, ms}) after each window key that draws a frame; 'play'
+// when the motion starts or stops; 'examples' when the experiments are known.
+export const programEvents = new EventTarget();
+
+function setPlaying(on) {
+  run.playing = on;
+  programEvents.dispatchEvent(new Event('play'));
+}
+
+function windowOpened(width, height, text) {
+  openWindow(width, height, text);
+  setPlaying(true);  // --play starts the motion with the window
+  moveTo('window');
+}
+
+function requestFrame() {
+  if (run.frameRequested) return;
+  run.frameRequested = true;
+  requestAnimationFrame(() => {
+    run.frameRequested = false;
+    if (run.module && lifecycle.state === 'window' && !run.busy) run.module._webDisplay();
+  });
+}
+
+function startTimer(ms, slot) {
+  const program = run.module;
+  const fire = () => {
+    if (program !== run.module || lifecycle.state === 'ended') return;
+    // The window waits while the console dialog runs.
+    if (run.busy) {
+      run.deferredTimers.push(fire);
+      return;
+    }
+    program._webTimer(slot);
+  };
+  setTimeout(fire, ms);
+}
+
+// Hand one key (the byte GLUT gives) to the window; m, g and j run the
+// console dialog meanwhile.
+export async function windowKey(byte) {
+  if (!run.module || lifecycle.state !== 'window' || run.busy) return;
+  run.busy = true;
+  const dialog = dialogKeys.includes(byte);
+  if (dialog) moveTo('dialog');
+  const start = performance.now();
+  try {
+    const done = run.module.ccall('webKey', null, ['number'], [byte], { async: true });
+    if (!dialog) {
+      programEvents.dispatchEvent(new CustomEvent('key', {
+        detail: { key: String.fromCharCode(byte), ms: performance.now() - start } }));
+    }
+    if (byte === spaceKey) setPlaying(!run.playing);
+    await done;
+    if (dialog && lifecycle.state === 'dialog') moveTo('window');
+  } catch (e) {
+    stopped(e);
+  } finally {
+    run.busy = false;
+    const timers = run.deferredTimers;
+    run.deferredTimers = [];
+    for (const fire of timers) fire();
+  }
+}
+
+// The program ended through exit() (Escape) or failed.
+function stopped(e) {
+  if (lifecycle.state === 'ended') return;
+  flushOutput();
+  if (e && e.name === 'ExitStatus') {
+    ended(e.status);
+  } else {
+    show('\nプログラムが内部エラーで止まりました。 / The program stopped because of an internal error: ' + e + '\n', 'err');
+    ended();
+  }
+}
+
+function ended(status) {
+  if (lifecycle.state === 'ended') return;
+  stopReading();
+  setPlaying(false);
+  const how = status ? ' (exit status ' + status + ')' : '';
+  show('\n[プログラムは終了しました。「最初から」でもう一度動かせます。 / The program has ended' + how +
+       '. Press "Start again" to run it once more.]\n', 'note');
+  moveTo('ended');
+}
+
+export function cannotLoad(why) {
+  if (lifecycle.state === 'failed') return;
+  show('このページではシミュレータを始められませんでした。ブラウザが WebAssembly のプログラム ' +
+       '(forced-vibration.wasm) を読み込めませんでした。ウェブサーバ経由 (http:// か https://) で、' +
+       'WebAssembly の動くブラウザで開き、再読み込みしてください。\n' +
+       'This page could not start the simulator: the browser did not load its WebAssembly ' +
+       'program (forced-vibration.wasm). Open the page through a web server (http:// or ' +
+       'https://, not a file), in a browser that runs WebAssembly, and reload it.\n' +
+       (why ? '(' + why + ')\n' : ''), 'err');
+  moveTo('failed');
+}
+
+// The experiments the program carries in its files (examples/).
+function listExamples(module) {
+  const names = module.FS.readdir('/examples').filter((n) => n !== '.' && n !== '..');
+  programEvents.dispatchEvent(new CustomEvent('examples', { detail: names }));
+}
+
+// Start a fresh run of the program; args are its command-line arguments.
+export function start(args = []) {
+  if (typeof createForcedVibration !== 'function' || typeof WebAssembly !== 'object') {
+    cannotLoad(typeof WebAssembly !== 'object' ? 'no WebAssembly in this browser'
+                                               : 'forced-vibration.js did not load');
+    return;
+  }
+  beginRun();
+  run.busy = false;
+  run.deferredTimers = [];
+  setPlaying(false);
+  const module = {
+    arguments: ['--play', '--csv', csvName].concat(args),
+    print: (t) => show(t + '\n'),
+    printErr: (t) => console.warn(t),
+    preRun: [() => {
+      module.FS.init(() => null, stdoutStream.write, stderrStream.write);
+      moveTo('dialog');
+    }],
+    onExit: (status) => { flushOutput(); if (run.module === module) ended(status); },
+    onAbort: (what) => {
+      if (run.module !== module) return;
+      if (lifecycle.state === 'loading' || !module.calledRun) cannotLoad(what);
+      else stopped(what);
+    },
+    fvReadLine: async () => {
+      module.fvLineBytes = await readLine();
+      return module.fvLineBytes.length;
+    },
+    fvReadKey: readKey,
+    fvOpenWindow: windowOpened,
+    fvPresent: present,
+    fvRequestFrame: requestFrame,
+    fvStartTimer: startTimer,
+  };
+  run.module = module;
+  moveTo('loading');
+  createForcedVibration(module).then(listExamples, (e) => { if (run.module === module) cannotLoad(String(e)); });
+}
+
+// The program's file, or null when it has not written it.
+export function programFile(name) {
+  try {
+    return run.module ? run.module.FS.readFile('/' + name) : null;
+  } catch (e) {
+    return null;
+  }
+}
