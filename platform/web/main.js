@@ -1,7 +1,8 @@
 // The page's entry: its parts, then the program's first run.
 import './test-hooks.js';
 import './controls.js';
-import { start } from './program.js';
+import { startFromAddress } from './link.js';
+import './offline.js';
 
 // The program leaves its main for the page's events by throwing 'unwind'
 // once the window is open; that is no error.
@@ -9,4 +10,5 @@ window.addEventListener('unhandledrejection', (e) => {
   if (e.reason === 'unwind') e.preventDefault();
 });
 
-start();
+// The first run: the experiment the address names, if any.
+startFromAddress();

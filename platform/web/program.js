@@ -129,7 +129,9 @@ function listExamples(module) {
 }
 
 // Start a fresh run of the program; args are its command-line arguments.
-export function start(args = []) {
+// prepare(FS), if given, runs once the program's files are there and before
+// its main: to write a file that args name.
+export function start(args = [], prepare = null) {
   if (typeof createForcedVibration !== 'function' || typeof WebAssembly !== 'object') {
     cannotLoad(typeof WebAssembly !== 'object' ? 'no WebAssembly in this browser'
                                                : 'forced-vibration.js did not load');
@@ -144,6 +146,7 @@ export function start(args = []) {
     print: (t) => show(t + '\n'),
     printErr: (t) => console.warn(t),
     preRun: [() => {
+      if (prepare) prepare(module.FS);
       module.FS.init(() => null, stdoutStream.write, stderrStream.write);
       moveTo('dialog');
     }],
