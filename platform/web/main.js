@@ -3,10 +3,4 @@ import './test-hooks.js';
 import './controls.js';
 import { start } from './program.js';
 
-// The program leaves its main for the page's events by throwing 'unwind'
-// once the window is open; that is no error.
-window.addEventListener('unhandledrejection', (e) => {
-  if (e.reason === 'unwind') e.preventDefault();
-});
-
 start();
