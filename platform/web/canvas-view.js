@@ -153,10 +153,12 @@ function fitCanvas() {
   else drawWaiting();
 }
 
-// A change of devicePixelRatio (zoom, another screen) matches no longer.
+// A change of devicePixelRatio (zoom, another screen) makes the query for the
+// present one stop matching. Held here, so that it lives as long as it listens.
+let pixelRatioQuery = null;
 function watchPixelRatio() {
-  matchMedia(`(resolution: ${window.devicePixelRatio || 1}dppx)`)
-    .addEventListener('change', () => { fitCanvas(); watchPixelRatio(); }, { once: true });
+  pixelRatioQuery = matchMedia(`(resolution: ${window.devicePixelRatio || 1}dppx)`);
+  pixelRatioQuery.addEventListener('change', () => { fitCanvas(); watchPixelRatio(); }, { once: true });
 }
 new ResizeObserver(fitCanvas).observe(canvas);
 watchPixelRatio();

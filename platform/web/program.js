@@ -141,6 +141,8 @@ export function start(args = []) {
                                                : 'forced-vibration.js did not load');
     return;
   }
+  run.module = null;
+  moveTo('loading');
   beginRun();
   clearWindow();
   run.busy = false;
@@ -173,7 +175,6 @@ export function start(args = []) {
     fvStartTimer: startTimer,
   };
   run.module = module;
-  moveTo('loading');
   createForcedVibration(module).then(listExamples, (e) => { if (run.module === module) cannotLoad(String(e)); });
 }
 

@@ -18,6 +18,7 @@ const fvPage = window.fvPage = {
   // Time frames until the canvas has drawn them, not only issued.
   get flushFrames() { return view.flushFrames; },
   set flushFrames(on) { view.flushFrames = on; },
+  get program() { return run.module; },  // the running program's module object
   moves: [],             // every state entered, in order
   frames: [],            // {key, ms}: the page's work for each window key that draws
   promptAt: null,        // the first question on show, ms after the page began to load
