@@ -9,9 +9,10 @@
 #                           fuzz builds, the benchmarks and the scripts need:
 #                           GoogleTest, Google Benchmark, Boost, Xvfb and its
 #                           extensions, libpng, clang, valgrind, Chromium,
-#                           npm and a Japanese font for pictures of the page,
-#                           then puppeteer-core from the npm registry into
-#                           tests/web/node_modules at its locked version
+#                           Firefox ESR, npm and a Japanese font for pictures
+#                           of the page, then puppeteer-core and axe-core from
+#                           the npm registry into tests/web/node_modules at
+#                           their locked versions
 #                           (./test.sh)
 #
 # With no argument it installs the "test" set. As root (or through
@@ -29,7 +30,7 @@ test_packages=(
     xvfb x11-utils
     clang libclang-rt-dev
     valgrind
-    chromium nodejs fonts-ipafont-gothic
+    chromium firefox-esr nodejs fonts-ipafont-gothic
 )
 
 mode=${1:-test}
@@ -61,7 +62,7 @@ install_test_driver() {
     dir="$(cd "$(dirname "$0")/.." && pwd)/tests/web"
     if [ ! -d "$dir/node_modules/puppeteer-core" ] ||
         [ "$dir/package-lock.json" -nt "$dir/node_modules/.package-lock.json" ]; then
-        echo "Installing puppeteer-core into tests/web/node_modules"
+        echo "Installing the page test's npm packages into tests/web/node_modules"
         (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
     fi
 }

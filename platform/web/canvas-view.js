@@ -11,10 +11,19 @@ export const view = {
   size: 800,            // the window's width and height, window pixels
   framesDrawn: 0,       // frames drawn since the page loaded
   flushFrames: false,   // make each frame's drawing finish before present() returns
+  lastFrame: null,      // a copy of the last frame's command list, null before the first
+  scale: 1,             // canvas pixels per window pixel
+  fittedPixels: 0,      // the canvas's width and height when last fitted, 0: fit again
 };
 
 // 'frame' after each frame drawn.
 export const viewEvents = new EventTarget();
+
+// The heading and the picture's name while no window is open.
+const defaultTitle = title.textContent;
+const defaultDocumentTitle = document.title;
+const waitingName = 'まだ図はありません。コンソールの質問に答えると描かれます。 / ' +
+                    'No picture yet: it is drawn once the console\'s questions are answered.';
 
 // Canvas colours by their red, green and blue, 0 to 1.
 const colours = new Map();
@@ -70,6 +79,14 @@ function drawPolygon(c, i) {
 
 // Draw one frame's command list.
 export function present(c) {
+  draw(c);
+  view.lastFrame = c.slice();
+  if (view.flushFrames) ctx.getImageData(0, 0, 1, 1);
+  view.framesDrawn++;
+  viewEvents.dispatchEvent(new Event('frame'));
+}
+
+function draw(c) {
   const n = c.length;
   let i = 0;
   while (i < n) {
@@ -94,22 +111,83 @@ export function present(c) {
       throw new Error(`page: unknown drawing command ${c[i]} at ${i}`);
     }
   }
-  if (view.flushFrames) ctx.getImageData(0, 0, 1, 1);
-  view.framesDrawn++;
-  viewEvents.dispatchEvent(new Event('frame'));
 }
 
-// Show the window: a square of width x height window pixels and its title.
-export function openWindow(width, height, text) {
-  view.size = width;
-  const dpr = window.devicePixelRatio || 1;
-  canvas.width = Math.round(width * dpr);
-  canvas.height = Math.round(height * dpr);
-  // Drawn in window pixels; a 2 px line is 2 px on any screen.
-  ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
+// The text of the last frame, one line per row of glyphs.
+export function pictureText() {
+  const c = view.lastFrame;
+  if (!c) return '';
+  const lines = [];
+  let line = '', row = NaN;
+  for (let i = 0; i < c.length;) {
+    switch (c[i]) {
+    case DrawCode.clear: i += 4; break;
+    case DrawCode.lines: i += 6 + 4 * c[i + 5]; break;
+    case DrawCode.polygon: i += 5 + 2 * c[i + 4]; break;
+    default:
+      if (c[i + 5] !== row && line) { lines.push(line); line = ''; }
+      row = c[i + 5];
+      line += String.fromCharCode(c[i + 6]);
+      i += 7;
+    }
+  }
+  if (line) lines.push(line);
+  return lines.join('\n');
+}
+
+// Size the canvas's pixels to its size on the screen times the screen's
+// pixels per CSS pixel, so that the picture stays sharp on any screen and at
+// any zoom, and draw the picture again at that size.
+function fitCanvas() {
+  const cssSize = canvas.getBoundingClientRect().width;
+  const pixels = Math.max(1, Math.round(cssSize * (window.devicePixelRatio || 1)));
+  if (pixels === view.fittedPixels) return;
+  view.fittedPixels = canvas.width = canvas.height = pixels;
+  view.scale = pixels / view.size;
+  // Drawn in window pixels; the scale maps them onto the canvas's.
+  ctx.setTransform(view.scale, 0, 0, view.scale, 0, 0);
   ctx.font = '18px Helvetica, Arial, "Liberation Sans", sans-serif';
   ctx.textBaseline = 'alphabetic';
   ctx.lineJoin = 'round';
+  if (view.lastFrame) draw(view.lastFrame);
+  else drawWaiting();
+}
+
+// A change of devicePixelRatio (zoom, another screen) makes the query for the
+// present one stop matching. Held here, so that it lives as long as it listens.
+let pixelRatioQuery = null;
+function watchPixelRatio() {
+  pixelRatioQuery = matchMedia(`(resolution: ${window.devicePixelRatio || 1}dppx)`);
+  pixelRatioQuery.addEventListener('change', () => { fitCanvas(); watchPixelRatio(); }, { once: true });
+}
+new ResizeObserver(fitCanvas).observe(canvas);
+watchPixelRatio();
+
+// The picture until the program draws: blank, with a line saying why.
+function drawWaiting() {
+  ctx.fillStyle = '#fff';
+  ctx.fillRect(0, 0, view.size, view.size);
+  ctx.fillStyle = '#666';
+  ctx.textAlign = 'center';
+  ctx.fillText('コンソールの質問に答えると図が描かれます', view.size / 2, view.size / 2 - 14);
+  ctx.fillText('The picture comes once the console\'s questions are answered', view.size / 2, view.size / 2 + 14);
+  ctx.textAlign = 'start';
+}
+
+// Forget the last run's picture and heading until the next run draws.
+export function clearWindow() {
+  view.lastFrame = null;
+  title.textContent = defaultTitle;
+  document.title = defaultDocumentTitle;
+  canvas.setAttribute('aria-label', waitingName);
+  drawWaiting();
+}
+
+// Show the window, a square of size window pixels, and its title.
+export function openWindow(size, text) {
+  view.size = size;
+  view.fittedPixels = 0;
+  fitCanvas();
   title.textContent = text;
   document.title = text;
 }

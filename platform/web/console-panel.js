@@ -79,7 +79,8 @@ function waitFor(kind, hintText) {
   return new Promise((resolve) => {
     consoleState.reading = { kind, resolve };
     answerBox.disabled = false;
-    if (kind === 'key') answerBox.value = '';
+    // Text an input method committed after the last answer is no answer.
+    answerBox.value = '';
     answerBox.focus();
     setHint(hintText);
     consoleEvents.dispatchEvent(new CustomEvent('waiting', { detail: kind }));
@@ -118,7 +119,10 @@ function terminalKey(e) {
 
 answerBox.addEventListener('keydown', (e) => {
   const reading = consoleState.reading;
-  if (!reading) return;
+  // A key that an input method takes (keyCode 229), the Enter that confirms
+  // its conversion among them, belongs to the text being composed: only an
+  // Enter with no composition open hands the line over.
+  if (!reading || e.isComposing || e.keyCode === 229) return;
   if (reading.kind === 'key') {
     const key = terminalKey(e);
     if (key === null) return;

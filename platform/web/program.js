@@ -3,7 +3,7 @@
 // and the page's calls to it (keys, frames, timers, its files).
 import { lifecycle, moveTo } from './lifecycle.js';
 import { beginRun, flushOutput, readKey, readLine, show, stderrStream, stdoutStream, stopReading } from './console-panel.js';
-import { openWindow, present } from './canvas-view.js';
+import { clearWindow, openWindow, present } from './canvas-view.js';
 
 // Every run is the program with continuous motion and its numbers written to
 // files, as `forced-vibration --play --csv forced-vibration [answer-file]`.
@@ -21,6 +21,8 @@ export const run = {
   frameRequested: false, // a redraw waits for the next animation frame
   playing: false,        // the motion runs (--play), as the space bar leaves it
   deferredTimers: [],    // timers that ran out while a key was being handled
+  timersPending: 0,      // timers set and not yet run out
+  csvRows: {},           // csvFiles' names whose file has a data row this run
 };
 
 // 'key' (detail {key, ms}) after each window key that draws a frame; 'play'
@@ -33,7 +35,7 @@ function setPlaying(on) {
 }
 
 function windowOpened(width, height, text) {
-  openWindow(width, height, text);
+  openWindow(width, text);
   setPlaying(true);  // --play starts the motion with the window
   moveTo('window');
 }
@@ -49,10 +51,14 @@ function requestFrame() {
 
 function startTimer(ms, slot) {
   const program = run.module;
+  run.timersPending++;
   const fire = () => {
-    if (program !== run.module || lifecycle.state === 'ended') return;
+    if (program !== run.module) return;
+    run.timersPending--;
+    if (lifecycle.state === 'ended') return;
     // The window waits while the console dialog runs.
     if (run.busy) {
+      run.timersPending++;
       run.deferredTimers.push(fire);
       return;
     }
@@ -137,9 +143,14 @@ export function start(args = [], prepare = null) {
                                                : 'forced-vibration.js did not load');
     return;
   }
+  run.module = null;
+  moveTo('loading');
   beginRun();
+  clearWindow();
   run.busy = false;
   run.deferredTimers = [];
+  run.timersPending = 0;
+  run.csvRows = {};
   setPlaying(false);
   const module = {
     arguments: ['--play', '--csv', csvName].concat(args),
@@ -167,7 +178,6 @@ export function start(args = [], prepare = null) {
     fvStartTimer: startTimer,
   };
   run.module = module;
-  moveTo('loading');
   createForcedVibration(module).then(listExamples, (e) => { if (run.module === module) cannotLoad(String(e)); });
 }
 
@@ -178,4 +188,55 @@ export function programFile(name) {
   } catch (e) {
     return null;
   }
+}
+
+// Read at most count bytes of the program's file from offset on; null when
+// it has not written the file.
+function readPart(name, offset, count) {
+  const FS = run.module && run.module.FS;
+  let stream = null;
+  try {
+    stream = FS.open('/' + name, 'r');
+    const bytes = new Uint8Array(count);
+    return bytes.subarray(0, FS.read(stream, bytes, 0, count, offset));
+  } catch (e) {
+    return null;
+  } finally {
+    if (stream) FS.close(stream);
+  }
+}
+
+function fileSize(name) {
+  try {
+    return run.module ? run.module.FS.stat('/' + name).size : 0;
+  } catch (e) {
+    return 0;
+  }
+}
+
+// A CSV file's header is far shorter than this, bytes.
+const headerLimit = 4096;
+
+// Whether the program's CSV file has a row after its header. Rows are only
+// ever added in a run, so once it has one it is not read again; before that
+// only its head is read, whatever its length.
+export function csvHasRow(name) {
+  if (run.csvRows[name]) return true;
+  const size = fileSize(name);
+  if (size === 0) return false;
+  const head = readPart(name, 0, Math.min(size, headerLimit));
+  const end = head ? head.indexOf(10) : -1;
+  run.csvRows[name] = end >= 0 && size > end + 1;
+  return run.csvRows[name];
+}
+
+// The last row of the program's CSV file as its fields, or null; only the
+// file's tail is read.
+export function lastCsvRow(name) {
+  if (!csvHasRow(name)) return null;
+  const size = fileSize(name);
+  const tailLength = 512;
+  const tail = readPart(name, Math.max(0, size - tailLength), tailLength);
+  const lines = tail ? new TextDecoder().decode(tail).split('\n').filter((l) => l) : [];
+  return lines.length ? lines[lines.length - 1].split(',') : null;
 }

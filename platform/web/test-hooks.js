@@ -5,16 +5,20 @@
 import { lifecycle, onMove } from './lifecycle.js';
 import { consoleEvents, consoleState } from './console-panel.js';
 import { view, viewEvents } from './canvas-view.js';
-import { programEvents } from './program.js';
+import { programEvents, run } from './program.js';
 
 const fvPage = window.fvPage = {
   get stdout() { return consoleState.stdout; },
   get state() { return lifecycle.state; },
   get waiting() { return consoleState.reading ? consoleState.reading.kind : null; },  // 'line', 'key' or null
   get framesDrawn() { return view.framesDrawn; },
+  // Timers and redraws the page has yet to run: at 0 no frame can come
+  // before the next key.
+  get pending() { return run.timersPending + (run.frameRequested ? 1 : 0); },
   // Time frames until the canvas has drawn them, not only issued.
   get flushFrames() { return view.flushFrames; },
   set flushFrames(on) { view.flushFrames = on; },
+  get program() { return run.module; },  // the running program's module object
   moves: [],             // every state entered, in order
   frames: [],            // {key, ms}: the page's work for each window key that draws
   promptAt: null,        // the first question on show, ms after the page began to load

@@ -26,7 +26,7 @@ Timer timers[timerSlots] = {};
 
 } // namespace
 
-// The page's side of the window (platform/web/index.html).
+// The page's side of the window (platform/web/program.js).
 EM_JS(void, webOpenWindow, (int width, int height, const char* title),
       { Module.fvOpenWindow(width, height, UTF8ToString(title)); });
 EM_JS(void, webPresent, (const float* commands, int count),
@@ -34,6 +34,18 @@ EM_JS(void, webPresent, (const float* commands, int count),
 EM_JS(void, webRequestFrame, (), { Module.fvRequestFrame(); });
 EM_JS(void, webStartTimer, (unsigned milliseconds, int slot),
       { Module.fvStartTimer(milliseconds, slot); });
+
+// Make ready to leave main by emscripten_exit_with_live_runtime(). When an
+// answer of the console dialog resumed main (Asyncify), the runtime's
+// rewinding code catches the 'unwind' that leaving throws and throws it again
+// from a promise callback, where nothing catches it and browsers log it as an
+// error; handlers for that promise take it instead. (Called from the runtime's
+// own callMain, main needs none: callMain catches the 'unwind' itself.)
+EM_JS(void, webPrepareLeavingMain, (), {
+    if (calledMain) {
+        Asyncify.asyncPromiseHandlers = { resolve: () => {}, reject: () => {} };
+    }
+});
 
 // Draw one frame; the page calls it for a redraw it was asked for.
 extern "C" EMSCRIPTEN_KEEPALIVE void webDisplay()
@@ -74,6 +86,7 @@ void platformRunWindow(int* /*argc*/, char** /*argv*/, int width, int height, co
     callbacks.reshape(width, height);
     webRequestFrame();
     // The page's events drive the program from here on.
+    webPrepareLeavingMain();
     emscripten_exit_with_live_runtime();
 }
 

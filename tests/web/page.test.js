@@ -1,10 +1,13 @@
-// The simulator's web page in headless Chromium, against the desktop program.
+// The simulator's web page in headless Chromium and Firefox ESR, against the
+// desktop program.
 //
 // The page (build-web/page, FV_PAGE_DIR) is served from a private loopback
 // port; the desktop program and its driver come from the Release build
 // (build/, FV_DESKTOP_BUILD), whose pictures are taken in a private Xvfb.
+// Every test opens a page of its own and waits for the page's own signals
+// (window.fvPage), never for a span of time.
 'use strict';
-const { test, before, after } = require('node:test');
+const { test, describe, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
@@ -16,6 +19,7 @@ const puppeteer = require('puppeteer-core');
 const root = path.resolve(__dirname, '..', '..');
 const pageDir = process.env.FV_PAGE_DIR || path.join(root, 'build-web', 'page');
 const desktopBuild = process.env.FV_DESKTOP_BUILD || path.join(root, 'build');
+const axeSource = fs.readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
 
 // The worked example of the README: m λ K, F ωf, then the key for the
 // steady-state start.
@@ -26,12 +30,24 @@ const workedKey = '1';
 const shapeTolerance = 1.5;
 // The page's .js and .wasm together, bytes at most.
 const sizeBudget = 600 * 1024;
+// The smallest touch target, CSS pixels, as phones' and tablets' guidelines ask.
+const touchTarget = 44;
 
 const types = { '.html': 'text/html; charset=utf-8', '.css': 'text/css', '.js': 'text/javascript',
                 '.wasm': 'application/wasm' };
+const browsers = {
+  chromium: {
+    executablePath: '/usr/bin/chromium',
+    options: (scratch) => ({
+      args: ['--headless', '--no-sandbox', '--use-gl=swiftshader', '--enable-unsafe-swiftshader',
+             '--disable-gpu-sandbox', '--disable-background-networking', '--disable-component-update',
+             '--disable-sync', '--no-first-run', `--user-data-dir=${path.join(scratch, 'chromium')}`],
+    }),
+  },
+  firefox: { executablePath: '/usr/bin/firefox-esr', options: () => ({ browser: 'firefox' }) },
+};
 let server;
 let baseUrl;
-let browser;
 let scratch;
 
 before(async () => {
@@ -46,17 +62,9 @@ before(async () => {
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   baseUrl = `http://127.0.0.1:${server.address().port}/`;
-  browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    args: ['--headless', '--no-sandbox', '--use-gl=swiftshader', '--enable-unsafe-swiftshader',
-           '--disable-gpu-sandbox', '--disable-background-networking', '--disable-component-update',
-           '--disable-sync', '--no-first-run', `--user-data-dir=${path.join(scratch, 'profile')}`],
-  });
 });
 
-after(async () => {
-  if (browser) await browser.close();
+after(() => {
   if (server) server.close();
   fs.rmSync(scratch, { recursive: true, force: true });
 });
@@ -71,28 +79,54 @@ function desktop(answers, keys) {
   return { png: fs.readFileSync(png), stdout: fs.readFileSync(out) };
 }
 
-// A fresh page, waiting for its first console answer.
-async function openPage() {
+// A fresh page, waiting for its first console answer. Whatever it throws
+// is kept, for closePage to report.
+async function openPage(browser, { width = 1400, height = 900, device = null } = {}) {
   const page = await browser.newPage();
-  page.on('pageerror', (e) => { page.errors = (page.errors || []).concat(String(e)); });
-  await page.setViewport({ width: 1400, height: 900 });
+  page.errors = [];
+  page.on('pageerror', (e) => page.errors.push(String(e)));
+  if (device) await page.emulate(device);
+  else await page.setViewport({ width, height });
   await page.goto(baseUrl);
   await page.addScriptTag({ content: `window.pictureFeatures = ${pictureFeatures}; window.pixelsOf = ${pixelsOf};` });
+  await page.bringToFront();  // a page behind another may get no animation frames
   await page.waitForFunction(() => fvPage.waiting === 'line');
   return page;
 }
 
+// Close the page; it must have thrown nothing.
+async function closePage(page) {
+  await page.close();
+  assert.deepEqual(page.errors, [], 'errors thrown in the page');
+}
+
 // Type the lines into the console panel, then the single key.
 async function answerDialog(page, lines, key) {
-  await page.bringToFront();  // a page behind another may get no animation frames
   for (const line of lines) {
+    await page.waitForFunction(() => fvPage.waiting === 'line');
     await page.type('#answer', line);
     await page.keyboard.press('Enter');
-    await page.waitForFunction(() => fvPage.waiting !== null);
   }
   await page.waitForFunction(() => fvPage.waiting === 'key');
   await page.keyboard.press(key);
   await page.waitForFunction(() => fvPage.state === 'window' && fvPage.firstFrameAt !== null);
+}
+
+// Pause the motion and wait until nothing is left to draw a frame: from
+// then on only keys draw, as in the desktop program without --play.
+async function pause(page) {
+  await page.waitForFunction(() => document.getElementById('play').textContent.endsWith('Pause'));
+  await page.click('#play');
+  await page.waitForFunction(() => document.getElementById('play').textContent.endsWith('Play') &&
+                                    fvPage.pending === 0);
+}
+
+// A page after the worked example's dialog, paused.
+async function workedPage(browser, options) {
+  const page = await openPage(browser, options);
+  await answerDialog(page, workedExample, workedKey);
+  await pause(page);
+  return page;
 }
 
 // Type keys on the canvas, one by one.
@@ -101,7 +135,8 @@ async function windowKeys(page, keys) {
   for (const k of keys) await page.keyboard.press(k);
 }
 
-// The RGBA pixels of an image (a PNG's bytes) or of the page's canvas.
+// The RGBA pixels of an image (a PNG's bytes) or of the page's canvas, at
+// 800 x 800. Runs in the page.
 async function pixelsOf(png) {
   let source = document.getElementById('window');
   if (png) {
@@ -200,6 +235,18 @@ function assertNear(web, desk, what, keys = ['x', 'y']) {
   }
 }
 
+// The mass, the arrow and both traces of the time plot lie where the desktop
+// draws them.
+function assertTimePlot({ web, desk }) {
+  assertNear(web.mass, desk.mass, 'mass');
+  assertNear(web.arrow, desk.arrow, 'arrow', ['x', 'top', 'bottom']);
+  for (const trace of ['yTrace', 'forceTrace']) {
+    const gap = profileGap(web[trace], desk[trace]);
+    assert.ok(gap.shared >= 40, `${trace}: ${gap.shared} columns in both`);
+    assert.ok(gap.worst <= shapeTolerance && gap.unmatched <= maxUnmatched(gap), `${trace}: ${JSON.stringify(gap)}`);
+  }
+}
+
 function median(values) {
   const s = [...values].sort((a, b) => a - b);
   return s[Math.floor(s.length / 2)];
@@ -212,135 +259,339 @@ const workedAnswers = workedExample.join('\\n') + '\\n' + workedKey + '\\n';
 // a 'j': its dialog resets the motion, and nothing redraws until a key.
 const thirtyFrames = 'j' + 's'.repeat(30);
 
-let worked;      // the page after the worked example's dialog
-let reference;   // the desktop run after 'j' and 30 x 's'
-
-test('the worked example typed into the panel prints what the desktop program prints', async () => {
-  const desk = desktop(workedAnswers, '');
-  worked = await openPage();
-  await answerDialog(worked, workedExample, workedKey);
-  const { bytes, shown, typed } = await worked.evaluate(() => ({
-    bytes: fvPage.stdout,
-    shown: [...document.querySelectorAll('#console span:not(.typed)')].map((s) => s.textContent).join(''),
-    typed: [...document.querySelectorAll('#console span.typed')].map((s) => s.textContent).join(''),
-  }));
-  assert.deepEqual(Buffer.from(bytes), desk.stdout);
-  assert.equal(shown, desk.stdout.toString('utf8'));
-  assert.equal(typed, workedExample.join('\n') + '\n');
-});
-
-test('the page plays by itself from its first run; the play button pauses and resumes', async () => {
-  const frames = () => worked.evaluate(() => fvPage.framesDrawn);
-  const settle = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-  const label = () => worked.$eval('#play', (b) => b.textContent);
-  // 25 frames a second: well over 5 in 600 ms with no key pressed.
-  const before = await frames();
-  await settle(600);
-  assert.ok(await frames() - before >= 5, `${await frames() - before} frames in 600 ms`);
-  assert.ok((await label()).endsWith('Pause'));
-  await worked.click('#play');
-  await worked.waitForFunction(() => document.getElementById('play').textContent.endsWith('Play'));
-  await settle(200);  // a frame asked for just before the pause may still come
-  const paused = await frames();
-  await settle(500);
-  assert.equal(await frames(), paused, 'no frame while paused');
-  await worked.click('#play');
-  await settle(300);
-  assert.ok(await frames() > paused, 'frames again after play');
-  // Paused again for the pictures below, which count their frames by keys.
-  await worked.click('#play');
-  await worked.waitForFunction(() => document.getElementById('play').textContent.endsWith('Play'));
-});
-
-test('after j and 30 x s the mass, the arrow and both traces lie where the desktop draws them', async () => {
-  reference = desktop(workedAnswers + workedKey + '\\n', thirtyFrames);
-  await windowKeys(worked, 'j');
+// From the worked example, paused: 'j' and 30 x 's' by the keyboard.
+async function thirtyFramesOn(page) {
+  await windowKeys(page, 'j');
   // The dialog of 'j' takes the focus to the panel and gives it back after.
-  await worked.waitForFunction(() => fvPage.waiting === 'key' && document.activeElement.id === 'answer');
-  await worked.keyboard.press(workedKey);
-  await worked.waitForFunction(() => fvPage.state === 'window' && document.activeElement.id === 'window');
-  await windowKeys(worked, 's'.repeat(30));
-  assert.deepEqual(Buffer.from(await worked.evaluate(() => fvPage.stdout)), reference.stdout);
-  const { web, desk } = await compareWithDesktop(worked, reference.png);
-  assertNear(web.mass, desk.mass, 'mass');
-  assertNear(web.arrow, desk.arrow, 'arrow', ['x', 'top', 'bottom']);
-  for (const trace of ['yTrace', 'forceTrace']) {
-    const gap = profileGap(web[trace], desk[trace]);
-    assert.ok(gap.shared >= 40, `${trace}: ${gap.shared} columns in both`);
-    assert.ok(gap.worst <= shapeTolerance && gap.unmatched <= maxUnmatched(gap), `${trace}: ${JSON.stringify(gap)}`);
-  }
-});
+  await page.waitForFunction(() => fvPage.waiting === 'key' && document.activeElement.id === 'answer');
+  await page.keyboard.press(workedKey);
+  await page.waitForFunction(() => fvPage.state === 'window' && document.activeElement.id === 'window');
+  await windowKeys(page, 's'.repeat(30));
+}
 
-test('f draws the chart: its curves and blue points where the desktop draws them', async () => {
-  const chart = desktop(workedAnswers + workedKey + '\\n', thirtyFrames + 'f');
-  await windowKeys(worked, 'f');
-  const { web, desk } = await compareWithDesktop(worked, chart.png);
-  web.curves.forEach((curve, i) => {
-    for (const part of ['amplitude', 'phase']) {
-      const gap = profileGap(curve[part], desk.curves[i][part]);
-      assert.ok(gap.shared >= 100, `curve ${i} ${part}: ${gap.shared} columns in both`);
-      assert.ok(gap.worst <= shapeTolerance && gap.unmatched <= maxUnmatched(gap),
-                `curve ${i} ${part}: ${JSON.stringify(gap)}`);
+// Tests that run in every browser; chromiumOnly ones need the DevTools
+// Protocol (input methods, touch emulation) or measure Chromium.
+function pageTests(name, chromiumOnly) {
+  let browser;
+  before(async () => {
+    browser = await puppeteer.launch({ executablePath: browsers[name].executablePath, headless: true,
+                                       ...browsers[name].options(scratch) });
+  });
+  after(async () => { if (browser) await browser.close(); });
+
+  test('the worked example typed into the panel prints what the desktop program prints', async () => {
+    const desk = desktop(workedAnswers, '');
+    const page = await openPage(browser);
+    await answerDialog(page, workedExample, workedKey);
+    const { bytes, shown, typed } = await page.evaluate(() => ({
+      bytes: fvPage.stdout,
+      shown: [...document.querySelectorAll('#console span:not(.typed)')].map((s) => s.textContent).join(''),
+      typed: [...document.querySelectorAll('#console span.typed')].map((s) => s.textContent).join(''),
+    }));
+    assert.deepEqual(Buffer.from(bytes), desk.stdout);
+    assert.equal(shown, desk.stdout.toString('utf8'));
+    assert.equal(typed, workedExample.join('\n') + '\n');
+    await closePage(page);
+  });
+
+  test('the page plays by itself from its first run; the play button pauses and resumes', async () => {
+    const page = await openPage(browser);
+    await answerDialog(page, workedExample, workedKey);
+    const start = await page.evaluate(() => fvPage.framesDrawn);
+    await page.waitForFunction((n) => fvPage.framesDrawn >= n + 5, {}, start);
+    await pause(page);
+    // Nothing is left to draw a frame, so none can come until a key.
+    const paused = await page.evaluate(() => fvPage.framesDrawn);
+    await page.click('#play');
+    await page.waitForFunction((n) => fvPage.framesDrawn > n, {}, paused);
+    assert.ok((await page.$eval('#play', (b) => b.textContent)).endsWith('Pause'));
+    await closePage(page);
+  });
+
+  test('after j and 30 x s, then f, the time plot and the chart lie where the desktop draws them', async () => {
+    const reference = desktop(workedAnswers + workedKey + '\\n', thirtyFrames);
+    const chart = desktop(workedAnswers + workedKey + '\\n', thirtyFrames + 'f');
+    const page = await workedPage(browser);
+    await thirtyFramesOn(page);
+    assert.deepEqual(Buffer.from(await page.evaluate(() => fvPage.stdout)), reference.stdout);
+    assertTimePlot(await compareWithDesktop(page, reference.png));
+    await windowKeys(page, 'f');
+    const { web, desk } = await compareWithDesktop(page, chart.png);
+    web.curves.forEach((curve, i) => {
+      for (const part of ['amplitude', 'phase']) {
+        const gap = profileGap(curve[part], desk.curves[i][part]);
+        assert.ok(gap.shared >= 100, `curve ${i} ${part}: ${gap.shared} columns in both`);
+        assert.ok(gap.worst <= shapeTolerance && gap.unmatched <= maxUnmatched(gap),
+                  `curve ${i} ${part}: ${JSON.stringify(gap)}`);
+      }
+    });
+    assertNear(web.bluePoints[0], desk.bluePoints[0], 'amplitude point');
+    assertNear(web.bluePoints[1], desk.bluePoints[1], 'phase point');
+    await closePage(page);
+  });
+
+  test('at two screen pixels per CSS pixel the canvas has twice the pixels, and the picture holds', async () => {
+    const reference = desktop(workedAnswers + workedKey + '\\n', thirtyFrames);
+    const page = await workedPage(browser);
+    await thirtyFramesOn(page);
+    // A sharper screen and a smaller picture, after the window opened.
+    await page.setViewport({ width: 1400, height: 700, deviceScaleFactor: 2 });
+    await page.waitForFunction(() => {
+      const c = document.getElementById('window');
+      return c.width === 2 * c.getBoundingClientRect().width && c.height === c.width;
+    });
+    assertTimePlot(await compareWithDesktop(page, reference.png));
+    await closePage(page);
+  });
+
+  test('a bad answer is named and asked again, as on the desktop', async () => {
+    const answers = ['1 abc 4', '1 0.2 4', '1 1'];
+    const desk = desktop(answers.join('\\n') + '\\n' + workedKey + '\\n', '');
+    const page = await openPage(browser);
+    await answerDialog(page, answers, workedKey);
+    assert.deepEqual(Buffer.from(await page.evaluate(() => fvPage.stdout)), desk.stdout);
+    await closePage(page);
+  });
+
+  test('Escape ends the program and keeps the text; Start again clears the picture and runs anew', async () => {
+    const page = await workedPage(browser);
+    const before = await page.$eval('#console', (c) => c.textContent);
+    await windowKeys(page, ['Escape']);
+    await page.waitForFunction(() => fvPage.state === 'ended');
+    const text = await page.$eval('#console', (c) => c.textContent);
+    assert.ok(text.startsWith(before) && /program has ended/.test(text.slice(before.length)));
+    await page.click('#restart');
+    await page.waitForFunction(() => fvPage.waiting === 'line');
+    const cleared = await page.evaluate(async () => ({
+      features: pictureFeatures(await pixelsOf(null)),
+      title: document.getElementById('title').textContent,
+      name: document.getElementById('window').getAttribute('aria-label'),
+    }));
+    assert.equal(cleared.features.mass, null, 'no mass from the last run');
+    assert.ok(cleared.features.yTrace.every((y) => y === null), 'no trace from the last run');
+    assert.equal(cleared.title, '1DOF強制振動');
+    assert.match(cleared.name, /No picture yet/);
+    await answerDialog(page, workedExample, workedKey);
+    assert.deepEqual(Buffer.from(await page.evaluate(() => fvPage.stdout)), desktop(workedAnswers, '').stdout);
+    await closePage(page);
+  });
+
+  test('a page whose WebAssembly cannot load says so in the panel', async () => {
+    const page = await browser.newPage();
+    await page.setRequestInterception(true);
+    page.on('request', (r) => (r.url().endsWith('.wasm') ? r.abort() : r.continue()));
+    await page.goto(baseUrl);
+    await page.waitForFunction(() => fvPage.state === 'failed');
+    const text = await page.$eval('#console', (c) => c.textContent);
+    assert.match(text, /could not start the simulator: the browser did not load its WebAssembly/);
+    await page.close();
+  });
+
+  test('Tab and Shift+Tab leave the picture, and the focus follows the reading order', async () => {
+    const page = await workedPage(browser);
+    await page.focus('#window');
+    await page.keyboard.press('Tab');
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'play');
+    await page.focus('#window');
+    await page.keyboard.down('Shift');
+    await page.keyboard.press('Tab');
+    await page.keyboard.up('Shift');
+    assert.notEqual(await page.evaluate(() => document.activeElement.id), 'window');
+    assert.ok(!(await page.evaluate(() => fvPage.frames.some((f) => f.key === '\t'))), 'no Tab for the window');
+    // Every control that takes the focus, in the order of the page's text.
+    const order = await page.evaluate(() => [...document.querySelectorAll('canvas, button, select, input, [tabindex]')]
+      .filter((e) => !e.disabled && e.tabIndex >= 0).map((e) => e.id || e.dataset.key));
+    const visited = [];
+    await page.focus('#window');
+    for (let i = 0; i < order.length; i++) {
+      visited.push(await page.evaluate(() => document.activeElement.id || document.activeElement.dataset.key));
+      await page.keyboard.press('Tab');
+    }
+    assert.deepEqual(visited, order);
+    await closePage(page);
+  });
+
+  test('during a dialog the window\'s controls are off and clicks leave the answer box its focus', async () => {
+    const page = await workedPage(browser);
+    await windowKeys(page, 'm');
+    await page.waitForFunction(() => fvPage.waiting === 'line');
+    assert.ok(await page.$$eval('#keypad button', (bs) => bs.every((b) => b.disabled)), 'key pad off');
+    await page.type('#answer', '1 0.2');
+    for (const where of ['#play', '#window', '#console', '#hint']) {
+      await page.click(where);
+      await page.waitForFunction(() => document.activeElement.id === 'answer');
+    }
+    await page.type('#answer', ' 4');
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => fvPage.waiting === 'line');
+    assert.match(await page.$eval('#console', (c) => c.textContent), /1 0\.2 4\n[^]*F ωf=$/);
+    await closePage(page);
+  });
+
+  test('axe finds no fault on the first question, in play and with the chart', async () => {
+    const page = await openPage(browser);
+    const check = async (when) => {
+      const violations = await page.evaluate(async (src) => {
+        if (!window.axe) (0, eval)(src);
+        return (await axe.run(document)).violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(' ')}`);
+      }, axeSource);
+      assert.deepEqual(violations, [], when);
+    };
+    await check('first question');
+    await answerDialog(page, workedExample, workedKey);
+    await check('in play');
+    await windowKeys(page, 'f');
+    await pause(page);
+    const name = await page.$eval('#window', (c) => `${c.getAttribute('role')}: ${c.getAttribute('aria-label')}`);
+    assert.match(name, /^img: .*Ad= 0\.3326.*t = \d+\.\d\d s, y = -?\d\.\d{4} m\. .*frequency chart is shown.*Paused/);
+    await check('chart');
+    await closePage(page);
+  });
+
+  test('the CSV buttons wait for a data row and never copy the files to find one', async () => {
+    const page = await openPage(browser);
+    assert.ok(await page.$$eval('[id^=csv]', (bs) => bs.every((b) => b.disabled)), 'no rows yet');
+    await answerDialog(page, workedExample, workedKey);
+    await page.waitForFunction(() => [...document.querySelectorAll('[id^=csv]')].every((b) => !b.disabled));
+    await page.evaluate(() => {
+      const FS = fvPage.program.FS;
+      const readFile = FS.readFile;
+      window.copies = 0;
+      FS.readFile = (...args) => { window.copies++; return readFile(...args); };
+    });
+    // 50 frames of play: two seconds and more.
+    const start = await page.evaluate(() => fvPage.framesDrawn);
+    await page.waitForFunction((n) => fvPage.framesDrawn >= n + 50, {}, start);
+    assert.equal(await page.evaluate(() => window.copies), 0);
+    await closePage(page);
+  });
+
+  test('at 320 CSS pixels wide nothing scrolls sideways and every control is a touch target', async () => {
+    const page = await openPage(browser, { width: 320, height: 640 });
+    const sizes = await page.evaluate((target) => ({
+      overflow: document.documentElement.scrollWidth - document.documentElement.clientWidth,
+      small: [...document.querySelectorAll('button, select')].map((b) => b.getBoundingClientRect())
+        .filter((r) => r.width < target || r.height < target).length,
+    }), touchTarget);
+    assert.deepEqual(sizes, { overflow: 0, small: 0 });
+    await closePage(page);
+  });
+
+  if (!chromiumOnly) return;
+
+  test('an Enter that confirms an input method\'s conversion answers nothing', async () => {
+    // The input method composes text, its Enter (keyCode 229) confirms it,
+    // and the text goes into the box; then the student's own Enter.
+    const compose = async (page, text) => {
+      const cdp = await page.createCDPSession();
+      await cdp.send('Input.imeSetComposition', { text, selectionStart: text.length, selectionEnd: text.length });
+      await cdp.send('Input.dispatchKeyEvent', { type: 'rawKeyDown', key: 'Enter', code: 'Enter',
+                                                 windowsVirtualKeyCode: 229, nativeVirtualKeyCode: 229 });
+      await cdp.send('Input.insertText', { text });
+      await cdp.send('Input.dispatchKeyEvent', { type: 'keyUp', key: 'Enter', code: 'Enter', windowsVirtualKeyCode: 13 });
+      await cdp.detach();
+    };
+    for (const [composed, typed] of [['１　０．２　４', ''], ['１', ' 0.2 4']]) {
+      const line = composed + typed;
+      const desk = desktop(`${line}\\n${workedExample[1]}\\n${workedKey}\\n`, '');
+      const page = await openPage(browser);
+      await page.focus('#answer');
+      await compose(page, composed);
+      await page.type('#answer', typed);
+      assert.equal(await page.$eval('#answer', (a) => a.value), line);
+      assert.ok(!(await page.$eval('#console', (c) => c.textContent)).includes('F ωf='), 'still the first question');
+      await page.keyboard.press('Enter');
+      await page.waitForFunction(() => fvPage.waiting === 'line' &&
+                                        document.getElementById('console').textContent.endsWith('F ωf='));
+      await answerDialog(page, [workedExample[1]], workedKey);
+      assert.deepEqual(Buffer.from(await page.evaluate(() => fvPage.stdout)), desk.stdout);
+      await closePage(page);
     }
   });
-  assertNear(web.bluePoints[0], desk.bluePoints[0], 'amplitude point');
-  assertNear(web.bluePoints[1], desk.bluePoints[1], 'phase point');
-});
 
-test('frames, first picture and size: the page measures its own work', async (t) => {
-  // Frame medians: the work the page does for a key (the program's frame and
-  // the canvas calls), then the same until the canvas has drawn it.
-  const medians = {};
-  for (const flush of [false, true]) {
-    await worked.evaluate((f) => { fvPage.flushFrames = f; fvPage.frames = []; }, flush);
-    await windowKeys(worked, 's'.repeat(100) + 'f'.repeat(40));
-    const frames = await worked.evaluate(() => fvPage.frames);
-    medians[flush] = ['s', 'f'].map((k) => median(frames.filter((f) => f.key === k).map((f) => f.ms)));
+  // Answer a line as an on-screen keyboard types it: the text, then its Enter.
+  async function tapLine(page, line) {
+    await page.waitForFunction(() => fvPage.waiting === 'line');
+    await page.tap('#answer');
+    await page.keyboard.sendCharacter(line);
+    await page.keyboard.press('Enter');
   }
-  await worked.evaluate(() => { fvPage.flushFrames = false; });
-  // From the page's load to its first picture, less the time spent answering.
-  const [load, draw] = await worked.evaluate(() => [fvPage.promptAt, fvPage.firstFrameAt - fvPage.lastAnswerAt]);
-  const first = load + draw;
-  const size = ['forced-vibration.js', 'forced-vibration.wasm']
-    .reduce((sum, f) => sum + fs.statSync(path.join(pageDir, f)).size, 0);
-  const ms = (v) => v.toFixed(2) + ' ms';
-  t.diagnostic(`time-plot frame median ${ms(medians[false][0])} (${ms(medians[true][0])} drawn)`);
-  t.diagnostic(`chart frame median ${ms(medians[false][1])} (${ms(medians[true][1])} drawn)`);
-  t.diagnostic(`first picture ${ms(first)} after the page began to load, dialog aside (${ms(load)} to the first question, ${ms(draw)} from the last answer)`);
-  t.diagnostic(`.js + .wasm ${size} bytes`);
-  assert.ok(size <= sizeBudget, `${size} bytes`);
-  assert.deepEqual(worked.errors || [], []);
-});
 
-test('a bad answer is named and asked again, as on the desktop', async () => {
-  const answers = ['1 abc 4', '1 0.2 4', '1 1'];
-  const desk = desktop(answers.join('\\n') + '\\n' + workedKey + '\\n', '');
-  const page = await openPage();
-  await answerDialog(page, answers, workedKey);
-  assert.deepEqual(Buffer.from(await page.evaluate(() => fvPage.stdout)), desk.stdout);
-  await page.close();
-});
+  test('with taps only on a phone: the worked example, 30 x s, f, Y, g, Esc and Start again', async () => {
+    const gAnswers = ['2 3', '0'];
+    const desk = desktop(workedAnswers + gAnswers.join('\\n') + '\\n', 's'.repeat(30) + 'fYg');
+    const page = await openPage(browser, { device: puppeteer.KnownDevices['iPhone 13'] });
+    for (const line of workedExample) await tapLine(page, line);
+    await page.waitForFunction(() => fvPage.waiting === 'key');
+    await page.keyboard.sendCharacter(workedKey);
+    await page.waitForFunction(() => fvPage.state === 'window');
+    // The picture, Play/Pause, s and f on the screen at once, unscrolled.
+    const layout = await page.evaluate(() => ['#window', '#play', '[data-key="s"]', '[data-key="f"]'].map((s) => {
+      const r = document.querySelector(s).getBoundingClientRect();
+      return r.top >= 0 && r.left >= 0 && r.bottom <= innerHeight && r.right <= innerWidth;
+    }).concat(scrollX === 0 && scrollY === 0));
+    assert.deepEqual(layout, [true, true, true, true, true]);
+    const keys = await page.$$eval('#keypad button', (bs, target) => bs.map((b) => {
+      const r = b.getBoundingClientRect();
+      return [b.dataset.key, r.width >= target && r.height >= target, /[ぁ-んァ-ン一-龥]/.test(b.textContent) && /[A-Za-z]{2}/.test(b.textContent)];
+    }), touchTarget);
+    assert.deepEqual(keys.map((k) => k[0]), [' ', 's', 'f', 'y', 'Y', 't', 'T', 'x', 'X', 'm', 'g', 'j', 'Escape']);
+    assert.ok(keys.every((k) => k[1] && k[2]), JSON.stringify(keys));
+    await page.tap('#play');
+    await page.waitForFunction(() => fvPage.pending === 0);
+    for (const key of 's'.repeat(30) + 'fYg') await page.tap(`[data-key="${key}"]`);
+    await tapLine(page, gAnswers[0]);
+    await page.waitForFunction(() => fvPage.waiting === 'key');
+    await page.keyboard.sendCharacter(gAnswers[1]);
+    await page.waitForFunction(() => fvPage.state === 'window');
+    await page.tap('[data-key="Escape"]');
+    await page.waitForFunction(() => fvPage.state === 'ended');
+    assert.deepEqual(Buffer.from(await page.evaluate(() => fvPage.stdout)), desk.stdout);
+    await page.tap('#restart');
+    await page.waitForFunction(() => fvPage.waiting === 'line');
+    await closePage(page);
+  });
 
-test('Escape ends the program, keeps the text and offers to start again', async () => {
-  const before = await worked.evaluate(() => document.getElementById('console').textContent);
-  await windowKeys(worked, ['Escape']);
-  await worked.waitForFunction(() => fvPage.state === 'ended');
-  const text = await worked.evaluate(() => document.getElementById('console').textContent);
-  assert.ok(text.startsWith(before) && /program has ended/.test(text.slice(before.length)));
-  await worked.click('#restart');
-  await worked.waitForFunction(() => fvPage.waiting === 'line');
-  await answerDialog(worked, workedExample, workedKey);
-  assert.deepEqual(Buffer.from(await worked.evaluate(() => fvPage.stdout)), desktop(workedAnswers, '').stdout);
-  await worked.close();
-});
+  test('on a tablet the key pad steps the picture', async () => {
+    const page = await openPage(browser, { device: puppeteer.KnownDevices['iPad Mini'] });
+    for (const line of workedExample) await tapLine(page, line);
+    await page.waitForFunction(() => fvPage.waiting === 'key');
+    await page.keyboard.sendCharacter(workedKey);
+    await page.waitForFunction(() => fvPage.state === 'window');
+    await page.tap('#play');
+    await page.waitForFunction(() => fvPage.pending === 0);
+    const frames = await page.evaluate(() => fvPage.framesDrawn);
+    await page.tap('[data-key="s"]');
+    assert.equal(await page.evaluate(() => fvPage.framesDrawn), frames + 1);
+    await closePage(page);
+  });
 
-test('a page whose WebAssembly cannot load says so in the panel', async () => {
-  const page = await browser.newPage();
-  await page.setRequestInterception(true);
-  page.on('request', (r) => (r.url().endsWith('.wasm') ? r.abort() : r.continue()));
-  await page.goto(baseUrl);
-  await page.waitForFunction(() => fvPage.state === 'failed');
-  const text = await page.$eval('#console', (c) => c.textContent);
-  assert.match(text, /could not start the simulator: the browser did not load its WebAssembly/);
-  await page.close();
-});
+  test('frames, first picture and size: the page measures its own work', async (t) => {
+    const page = await workedPage(browser);
+    // Frame medians: the work the page does for a key (the program's frame and
+    // the canvas calls), then the same until the canvas has drawn it.
+    const medians = {};
+    for (const flush of [false, true]) {
+      await page.evaluate((f) => { fvPage.flushFrames = f; fvPage.frames = []; }, flush);
+      await windowKeys(page, 's'.repeat(100) + 'f'.repeat(40));
+      const frames = await page.evaluate(() => fvPage.frames);
+      medians[flush] = ['s', 'f'].map((k) => median(frames.filter((f) => f.key === k).map((f) => f.ms)));
+    }
+    // From the page's load to its first picture, less the time spent answering.
+    const [load, draw] = await page.evaluate(() => [fvPage.promptAt, fvPage.firstFrameAt - fvPage.lastAnswerAt]);
+    const first = load + draw;
+    const size = ['forced-vibration.js', 'forced-vibration.wasm']
+      .reduce((sum, f) => sum + fs.statSync(path.join(pageDir, f)).size, 0);
+    const ms = (v) => v.toFixed(2) + ' ms';
+    t.diagnostic(`time-plot frame median ${ms(medians[false][0])} (${ms(medians[true][0])} drawn)`);
+    t.diagnostic(`chart frame median ${ms(medians[false][1])} (${ms(medians[true][1])} drawn)`);
+    t.diagnostic(`first picture ${ms(first)} after the page began to load, dialog aside (${ms(load)} to the first question, ${ms(draw)} from the last answer)`);
+    t.diagnostic(`.js + .wasm ${size} bytes`);
+    assert.ok(size <= sizeBudget, `${size} bytes`);
+    await closePage(page);
+  });
+}
+
+describe('Chromium', () => pageTests('chromium', true));
+describe('Firefox ESR', { skip: !fs.existsSync(browsers.firefox.executablePath) && 'no /usr/bin/firefox-esr' },
+         () => pageTests('firefox', false));
