@@ -8,7 +8,8 @@
 #   3. fuzz the console dialog for a minute (preset fuzz, build-fuzz/,
 #      clang's libFuzzer);
 #   4. build the web page (build-web/, Emscripten) and test it in headless
-#      Chromium against the Release program (tests/web/page.test.js).
+#      Chromium against the Release program (every tests/web/*.test.js:
+#      the page, and the page handed out as one file, by links and offline).
 # The presets are in CMakePresets.json.
 # Every phase runs even when an earlier one failed, so one run shows all that
 # is wrong. The output ends with a summary and the line "N passed, M failed"
@@ -119,7 +120,8 @@ fuzz() {
     fi
 }
 
-# Build the page and run its test file; each of its tests counts.
+# Build the page and run its test files, one after the other (each starts
+# browsers of its own); each of their tests counts.
 web_tests() {
     heading "web: the page in headless Chromium"
     local start=$SECONDS log=build-web/page-test.log
@@ -128,7 +130,7 @@ web_tests() {
         failed=$((failed + 1))
         return
     fi
-    (cd tests/web && node --test --test-reporter=tap page.test.js) 2>&1 | tee "$log"
+    (cd tests/web && node --test --test-concurrency=1 --test-reporter=tap ./*.test.js) 2>&1 | tee "$log"
     local good bad
     good=$(sed -n 's/^# pass \([0-9]*\)$/\1/p' "$log")
     bad=$(sed -n 's/^# fail \([0-9]*\)$/\1/p' "$log")

@@ -53,6 +53,9 @@ let scratch;
 before(async () => {
   scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'fv-web-'));
   server = http.createServer((req, res) => {
+    // Without its service worker: pages here load from this server, as the
+    // request interception below needs (handout.test.js tests the worker).
+    if (req.url.startsWith('/sw.js')) { res.writeHead(404); res.end(); return; }
     const file = path.join(pageDir, path.normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^[/\\]+/, '') || 'index.html');
     fs.readFile(file.endsWith(path.sep) ? file + 'index.html' : file, (err, body) => {
       if (err) { res.writeHead(404); res.end(); return; }
