@@ -151,6 +151,23 @@ test('#answers= and #example= start as the desktop program given that answer fil
     assert.deepEqual(page.errors, []);
     await page.close();
   }
+  // A link pasted over the open page's address changes only the fragment:
+  // the page starts the new run itself.
+  page = await open(site.url, 'line');
+  await page.evaluate(() => { location.hash = '#example=resonance'; });
+  await waitFor(page, 'window');
+  assert.ok((await stdout(page)).toString().endsWith(resonance.toString()));
+  await page.close();
+});
+
+test("examples/README.md's links carry each experiment's file", () => {
+  const readme = fs.readFileSync(path.join(root, 'examples', 'README.md'), 'utf8');
+  const rows = [...readme.matchAll(/^\| `([\w-]+)` \| `#example=\1` \| `#answers=([^`]*)` \|$/gm)];
+  const files = fs.readdirSync(path.join(root, 'examples')).filter((f) => !f.endsWith('.md'));
+  assert.deepEqual(rows.map((r) => r[1]).sort(), files.sort());
+  for (const [, name, text] of rows) {
+    assert.equal(decodeURIComponent(text), fs.readFileSync(path.join(root, 'examples', name), 'utf8'), name);
+  }
 });
 
 test('Copy link gives the run on show, also after g with new answers', async () => {
