@@ -5,6 +5,7 @@
 #include "app/frame.h"
 #include "app/keyboard.h"
 #include "app/play.h"
+#include "app/restart_answers.h"
 #include "platform/platform.h"
 
 namespace
@@ -35,6 +36,7 @@ void afterWindowCreated()
 // event loop; the clear colour is set once the window's context exists.
 void initWindow(int* argc, char** argv)
 {
-    const WindowCallbacks callbacks = {display, reshape, keyboard, afterWindowCreated};
+    const WindowCallbacks callbacks = {display, reshape, keyboard, afterWindowCreated,
+                                       restartAnswers};
     platformRunWindow(argc, argv, windowWidth, windowHeight, windowTitle, callbacks);
 }

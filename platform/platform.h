@@ -13,6 +13,9 @@ struct WindowCallbacks {
     void (*reshape)(int width, int height);
     void (*keyboard)(unsigned char key, int x, int y);
     void (*afterCreate)();
+    // The answers that start the run on show again (app/restart_answers.h),
+    // for the web page's Copy link; none where it is null.
+    const char* (*restartAnswers)() = nullptr;
 };
 
 // Open the window with the UTF-8 title, hand the callbacks to it and run the

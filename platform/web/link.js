@@ -88,7 +88,7 @@ onMove((to) => { button.disabled = to !== 'window'; });
 
 button.addEventListener('click', async () => {
   if (!run.module || lifecycle.state !== 'window' || run.busy) return;
-  const link = linkFor(location.href, run.module.ccall('webRunAnswers', 'string', [], []));
+  const link = linkFor(location.href, run.module.ccall('webRestartAnswers', 'string', [], []));
   try {
     await navigator.clipboard.writeText(link);
     setHint('リンクをコピーしました / Link copied: ' + link);

@@ -64,6 +64,15 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webKey(int key)
     }
 }
 
+// The answers that start the run on show again, for the page's Copy link;
+// empty before the window opens.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* webRestartAnswers()
+{
+    return windowOpen && windowCallbacks.restartAnswers != nullptr
+               ? windowCallbacks.restartAnswers()
+               : "";
+}
+
 // A timer of slot has run out.
 extern "C" EMSCRIPTEN_KEEPALIVE void webTimer(int slot)
 {
