@@ -4,7 +4,8 @@
 #
 #   ./run.sh --play examples/resonance
 #
-# ./run.sh --web builds the web page instead and serves it on this machine.
+# ./run.sh --web builds the web page instead and serves it on this machine;
+# the same page in one file, build-web/forced-vibration.html, opens from a disk.
 #
 # The tests and their tools are neither installed nor built here (./test.sh).
 set -euo pipefail
@@ -18,6 +19,7 @@ if [ "${1:-}" = --web ]; then
         exit 1
     fi
     echo "The simulator is at http://127.0.0.1:8000/ (Ctrl-C stops the server)"
+    echo "The page in one file, to hand out: build-web/forced-vibration.html"
     exec python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web/page
 fi
 bash scripts/setup.sh run
