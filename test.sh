@@ -8,7 +8,8 @@
 #   3. fuzz the console dialog for a minute (preset fuzz, build-fuzz/,
 #      clang's libFuzzer);
 #   4. build the web page (build-web/, Emscripten) and test it in headless
-#      Chromium against the Release program (tests/web/page.test.js).
+#      Chromium and Firefox ESR against the Release program
+#      (tests/web/page.test.js).
 # The presets are in CMakePresets.json.
 # Every phase runs even when an earlier one failed, so one run shows all that
 # is wrong. The output ends with a summary and the line "N passed, M failed"
@@ -121,7 +122,7 @@ fuzz() {
 
 # Build the page and run its test file; each of its tests counts.
 web_tests() {
-    heading "web: the page in headless Chromium"
+    heading "web: the page in headless Chromium and Firefox ESR"
     local start=$SECONDS log=build-web/page-test.log
     if ! bash scripts/build-web.sh; then
         note "web: page" "FAILED (build)" "$(elapsed "$start")"
