@@ -523,7 +523,9 @@ function pageTests(name, chromiumOnly) {
   test('with taps only on a phone: the worked example, 30 x s, f, Y, g, Esc and Start again', async () => {
     const gAnswers = ['2 3', '0'];
     const desk = desktop(workedAnswers + gAnswers.join('\\n') + '\\n', 's'.repeat(30) + 'fYg');
-    const page = await openPage(browser, { device: puppeteer.KnownDevices['iPhone 13'] });
+    // An iPhone 13 with its browser's bars: 390 x 664 CSS pixels for the page.
+    const phone = puppeteer.KnownDevices['iPhone 13'];
+    const page = await openPage(browser, { device: { ...phone, viewport: { ...phone.viewport, height: 664 } } });
     for (const line of workedExample) await tapLine(page, line);
     await page.waitForFunction(() => fvPage.waiting === 'key');
     await page.keyboard.sendCharacter(workedKey);
