@@ -96,5 +96,4 @@ button.addEventListener('click', async () => {
     // No clipboard (an old browser, or no permission): the link to copy by hand.
     setHint('コピーできませんでした。このリンクを選んでコピーしてください / Could not copy; select and copy this link: ' + link);
   }
-  document.getElementById('window').focus();
 });
