@@ -58,7 +58,8 @@ const types = { '.html': 'text/html; charset=utf-8', '.css': 'text/css', '.js': 
     await page.keyboard.press('1');
     await page.waitForFunction(() => fvPage.state === 'window' && document.activeElement.id === 'window');
     for (const k of 's'.repeat(150) + 'f') await page.keyboard.press(k);
-    await page.$eval('#console', (c) => { c.scrollTop = c.scrollHeight; });
+    // The panel from its top: the worked example's answers.
+    await page.$eval('#console', (c) => { c.scrollTop = 0; });
     await page.screenshot({ path: output });
     console.log(`saved ${output}`);
   } finally {
