@@ -4,8 +4,8 @@
 //
 // Needs the page built (scripts/build-web.sh) and the test driver installed
 // (scripts/setup.sh test). The page is served from a private loopback
-// port, answered with the worked example, paused, and shown after 150 x 's'
-// and 'f', as the desktop window in docs/screenshot-window.png, with the key
+// port, answered with the worked example, paused, and shown after 'j' (the
+// steady start again), 150 x 's' and 'f', as the desktop window in docs/screenshot-window.png, with the key
 // pad and the console beside it.
 'use strict';
 const fs = require('node:fs');
@@ -48,12 +48,18 @@ const types = { '.html': 'text/html; charset=utf-8', '.css': 'text/css', '.js': 
     await page.waitForFunction(() => fvPage.waiting === 'key');
     await page.keyboard.press('1');
     await page.waitForFunction(() => fvPage.state === 'window');
-    // Hold the motion still, so that the keys alone choose the picture.
+    // Hold the motion still and start it again with 'j', so that the keys
+    // alone choose the picture.
     await page.click('#play');
     await page.waitForFunction(() => fvPage.pending === 0);
     await page.focus('#window');
+    await page.keyboard.press('j');
+    await page.waitForFunction(() => fvPage.waiting === 'key');
+    await page.keyboard.press('1');
+    await page.waitForFunction(() => fvPage.state === 'window' && document.activeElement.id === 'window');
     for (const k of 's'.repeat(150) + 'f') await page.keyboard.press(k);
-    await page.$eval('#console', (c) => { c.scrollTop = c.scrollHeight; });
+    // The panel from its top: the worked example's answers.
+    await page.$eval('#console', (c) => { c.scrollTop = 0; });
     await page.screenshot({ path: output });
     console.log(`saved ${output}`);
   } finally {

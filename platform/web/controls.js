@@ -98,7 +98,14 @@ programEvents.addEventListener('play', () => {
   ui.play.lastElementChild.textContent = run.playing ? '一時停止 / Pause' : '再生 / Play';
   namePicture();
 });
-programEvents.addEventListener('key', namePicture);
+// After keys, once they stop coming: a new name costs the next frame a
+// restyle of the page, too dear for every key of a held-down 's'.
+const nameAfterKeysMs = 300;
+let nameTimer = null;
+programEvents.addEventListener('key', () => {
+  clearTimeout(nameTimer);
+  nameTimer = setTimeout(namePicture, nameAfterKeysMs);
+});
 
 // A CSV file gets its first row with a frame (motion) or a dialog's end
 // (response); after that nothing needs checking.

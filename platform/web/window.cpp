@@ -43,7 +43,8 @@ EM_JS(void, webStartTimer, (unsigned milliseconds, int slot),
 // own callMain, main needs none: callMain catches the 'unwind' itself.)
 EM_JS(void, webPrepareLeavingMain, (), {
     if (calledMain) {
-        Asyncify.asyncPromiseHandlers = { resolve: () => {}, reject: () => {} };
+        const ignore = function(){};
+        Asyncify.asyncPromiseHandlers = {resolve : ignore, reject : ignore};
     }
 });
 
