@@ -5,6 +5,7 @@
 #include "app/frame.h"
 #include "app/keyboard.h"
 #include "app/play.h"
+#include "app/sweep_run.h"
 #include "platform/platform.h"
 
 namespace
@@ -27,6 +28,7 @@ void afterWindowCreated()
     if (playEnabled()) {
         playStart();
     }
+    sweepStartIfAsked();
 }
 
 } // namespace
