@@ -21,8 +21,8 @@ CsvExport csv;
 // The sweep file, apart from the two above: it exists only once a sweep has
 // finished.
 struct SweepCsv {
-    std::string path;  // NAME-sweep.csv; empty when not exporting
-    std::FILE* file;   // null until the first sweep
+    std::string path; // NAME-sweep.csv; empty when not exporting
+    std::FILE* file;  // null until the first sweep
 };
 
 SweepCsv sweepCsv;
@@ -160,8 +160,8 @@ bool csvWriteSweep(const CsvSweepRow* rows, int count, std::string* failedPath)
         writeRow(sweepCsv.file, std::to_string(csv.run) + "," + csvNumber(row.ratio) + "," +
                                     csvNumber(row.measuredAmplitude) + "," +
                                     csvNumber(row.theoryAmplitude) + "," +
-                                    csvNumber(row.measuredLag) + "," +
-                                    csvNumber(row.theoryLag) + "," + (row.settled ? "1" : "0"));
+                                    csvNumber(row.measuredLag) + "," + csvNumber(row.theoryLag) +
+                                    "," + (row.settled ? "1" : "0"));
     }
     return true;
 }

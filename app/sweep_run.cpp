@@ -61,11 +61,12 @@ void reportUnsettled(const Sweep& sweep)
                      count, count);
         return;
     case SweepTrouble::timeLimit:
-        std::fprintf(stderr,
-                     "掃引：減衰が小さく過渡振動が %g 秒では消えないため、%d 点が定常に達しません / "
-                     "sweep: the damping is too small for the transient to die away within "
-                     "%g s; %d points did not settle\n",
-                     sweepTimeLimit, count, sweepTimeLimit, count);
+        std::fprintf(
+            stderr,
+            "掃引：減衰が小さく過渡振動が %g 秒では消えないため、%d 点が定常に達しません / "
+            "sweep: the damping is too small for the transient to die away within "
+            "%g s; %d points did not settle\n",
+            sweepTimeLimit, count, sweepTimeLimit, count);
         return;
     case SweepTrouble::noDamping:
         std::fprintf(stderr,
@@ -94,7 +95,7 @@ void exportSweep(const Sweep& sweep)
     CsvSweepRow rows[sweepPointCount];
     for (int k = 0; k < sweepPointCount; k++) {
         const SweepPoint& point = sweep.points[k];
-        rows[k] = {point.ratio,         point.amplitude,         theoryAmp[k + 1],
+        rows[k] = {point.ratio,          point.amplitude,        theoryAmp[k + 1],
                    point.phaseLag * 180, theoryLag[k + 1] * 180, point.settled};
     }
     std::string failedPath;
@@ -184,7 +185,8 @@ void drawSweepPoints()
         }
         // Placed as the blue points are: the ratio at its fractional table index.
         const double x = (point.ratio / tables.freqStep) * view.freqXScale + view.freqPlotOrigin.x;
-        const Point2 amplitude = {x, view.zetaAmpScale[0] * point.amplitude + view.freqPlotOrigin.y};
+        const Point2 amplitude = {x,
+                                  view.zetaAmpScale[0] * point.amplitude + view.freqPlotOrigin.y};
         const Point2 lag = {x, view.zetaPhaseScale[0] * point.phaseLag + view.freqPlotOrigin.y};
         if (point.settled) {
             drawSquare(amplitude, sweepSquareHalfSide, sweepColour);

@@ -24,8 +24,8 @@ namespace
 
 using Clock = std::chrono::steady_clock;
 
-constexpr double sweepGoal = 1.0;       // s
-constexpr double escapeGoal = 0.050;    // s
+constexpr double sweepGoal = 1.0;    // s
+constexpr double escapeGoal = 0.050; // s
 constexpr int sweepRepetitions = 5;
 constexpr int programRepetitions = 5;
 
@@ -40,10 +40,22 @@ void sweep(benchmark::State& bench, double lambda)
         benchmark::DoNotOptimize(s.points);
     }
 }
-void sweepZeta001(benchmark::State& bench) { sweep(bench, 0.04); }
-void sweepZeta005(benchmark::State& bench) { sweep(bench, 0.2); }
-void sweepZeta1(benchmark::State& bench) { sweep(bench, 4); }
-void sweepUndamped(benchmark::State& bench) { sweep(bench, 0); }
+void sweepZeta001(benchmark::State& bench)
+{
+    sweep(bench, 0.04);
+}
+void sweepZeta005(benchmark::State& bench)
+{
+    sweep(bench, 0.2);
+}
+void sweepZeta1(benchmark::State& bench)
+{
+    sweep(bench, 4);
+}
+void sweepUndamped(benchmark::State& bench)
+{
+    sweep(bench, 0);
+}
 void perSweep(benchmark::internal::Benchmark* b)
 {
     benchtable::perCall(b, sweepRepetitions)->Unit(benchmark::kMillisecond);

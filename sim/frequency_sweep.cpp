@@ -58,7 +58,8 @@ void beginPoint(Sweep* sweep)
     // The fastest rate of the motion: the force, or the free motion's
     // quicker root, om0 (zeta + sqrt(zeta^2 - 1)) once overdamped.
     const double overdamping = std::sqrt(std::fmax(sweep->zeta * sweep->zeta - 1, 0.0));
-    const double fastest = std::fmax(sweep->omf, sweep->om0 * (std::fabs(sweep->zeta) + overdamping));
+    const double fastest =
+        std::fmax(sweep->omf, sweep->om0 * (std::fabs(sweep->zeta) + overdamping));
     if (!(2 * modelPi / fastest >= minStepsPerPeriod * dt)) {
         sweep->stepCount = 0;
         sweep->windowStart = 1;

@@ -52,13 +52,15 @@ TEST(FrequencySweep, MeasuredAmplitudeAndLagAgreeWithTheClosedForm)
             const double lagDeg = std::atan2(2 * zeta * r, 1 - r * r) * 180 / pi;
             EXPECT_DOUBLE_EQ(p.ratio, r);
             EXPECT_TRUE(p.settled) << "zeta " << zeta << ", ratio " << r;
-            EXPECT_NEAR(p.amplitude / Ad, 1, amplitudeTolerance) << "zeta " << zeta << ", ratio " << r;
-            EXPECT_NEAR(p.phaseLag * 180, lagDeg, lagToleranceDeg) << "zeta " << zeta << ", ratio " << r;
+            EXPECT_NEAR(p.amplitude / Ad, 1, amplitudeTolerance)
+                << "zeta " << zeta << ", ratio " << r;
+            EXPECT_NEAR(p.phaseLag * 180, lagDeg, lagToleranceDeg)
+                << "zeta " << zeta << ", ratio " << r;
             worstAmp = std::fmax(worstAmp, std::fabs(p.amplitude / Ad - 1));
             worstLag = std::fmax(worstLag, std::fabs(p.phaseLag * 180 - lagDeg));
         }
-        std::printf("zeta %.2f: largest disagreement %.3f %% in amplitude, %.3f deg in lag\n",
-                    zeta, 100 * worstAmp, worstLag);
+        std::printf("zeta %.2f: largest disagreement %.3f %% in amplitude, %.3f deg in lag\n", zeta,
+                    100 * worstAmp, worstLag);
     }
 }
 

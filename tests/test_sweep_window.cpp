@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -137,7 +137,8 @@ TEST_F(SweepWindow, SquaresAreOnTheScreenWhereTheCsvPutsThemAndNowhereElse)
                 continue;
             bool near = false;
             for (const Pixel& c : centres)
-                near = near || (std::abs(c.x - x) <= squareReach && std::abs(c.y - y) <= squareReach);
+                near =
+                    near || (std::abs(c.x - x) <= squareReach && std::abs(c.y - y) <= squareReach);
             ASSERT_TRUE(near) << "a brown pixel at (" << x << ", " << y << ") belongs to no point";
         }
     EXPECT_EQ(program.errors(), "") << "every point settles";
