@@ -76,9 +76,11 @@ void reportUnsettled(const Sweep& sweep)
                      count, count);
         return;
     case SweepTrouble::noFrequency:
-        std::fputs("掃引：固有振動数 ω0 が正の数でないため測れません / "
-                   "sweep: om0 is not a positive number; there is nothing to measure\n",
-                   stderr);
+        std::fputs(
+            "掃引：正の固有振動数 ω0 がないか、m, λ, K, F に数でない値があるため測れません / "
+            "sweep: there is no positive om0, or m, lambda, K or F is not a finite number; "
+            "there is nothing to measure\n",
+            stderr);
         return;
     }
 }

@@ -123,7 +123,9 @@ void sweepBegin(Sweep* sweep, const SweepSystem& system)
     sweep->zeta = system.lambda / (root + root);
     sweep->trouble = SweepTrouble::none;
     sweep->point = 0;
-    if (!(sweep->om0 > 0) || !std::isfinite(sweep->om0)) {
+    const bool finite = std::isfinite(system.m) && std::isfinite(system.lambda) &&
+                        std::isfinite(system.K) && std::isfinite(system.F);
+    if (!finite || !(sweep->om0 > 0) || !std::isfinite(sweep->om0)) {
         sweep->trouble = SweepTrouble::noFrequency;
         for (int k = 0; k < sweepPointCount; k++) {
             sweep->points[k] = {(k + 1) * sweepRatioStep, notMeasured, notMeasured, false};

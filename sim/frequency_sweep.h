@@ -40,7 +40,7 @@ enum class SweepTrouble {
     tooFast,     // the system moves too fast for the 0.01 s step to follow it
     timeLimit,   // too little damping: the transient outlasts sweepTimeLimit
     noDamping,   // zeta is not above zero: the transient never dies
-    noFrequency, // om0 is not a positive number: there are no frequencies to sweep
+    noFrequency, // no positive om0, or a coefficient that is not a finite number
 };
 
 // A sweep under way: where it stands and what it has measured so far.

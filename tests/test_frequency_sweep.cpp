@@ -86,9 +86,13 @@ TEST(FrequencySweep, SystemsThatCannotSettleAreMarkedAndNeverCrash)
     for (const SweepPoint& p : growing.points) {
         EXPECT_FALSE(p.settled);
     }
-    const Sweep impossible = sweepAtOnce({-1, 0.2, 4, 1});
-    EXPECT_EQ(impossible.trouble, SweepTrouble::noFrequency);
-    EXPECT_TRUE(std::isnan(impossible.points[0].amplitude));
+    for (const SweepSystem& impossible : {SweepSystem{-1, 0.2, 4, 1}, SweepSystem{1, 0.2, 4, NAN},
+                                          SweepSystem{1, 0.2, 4, INFINITY}}) {
+        const Sweep sweep = sweepAtOnce(impossible);
+        EXPECT_EQ(sweep.trouble, SweepTrouble::noFrequency);
+        EXPECT_TRUE(std::isnan(sweep.points[0].amplitude));
+        EXPECT_EQ(sweepUnsettledCount(sweep), sweepPointCount);
+    }
 
     // Too stiff for the 0.01 s step: not measured, so not drawn.
     const Sweep stiff = sweepAtOnce({1, 2000, 1e6, 1});
