@@ -214,9 +214,12 @@ TEST_F(Abuse, ThousandRandomKeysDrawOneFrameEachAndFinishEveryDialog)
 {
     // All printable ASCII and a few control characters; Escape would end
     // the run. 'm', 'g' and 'j' get their answers in advance, in order.
+    // 'w' is left out: its sweep draws a frame of its own when it ends, or
+    // none if a dialog comes first (tests/test_sweep_window.cpp has it).
     std::string alphabet = controlKeys;
     for (char c = ' '; c <= '~'; ++c)
-        alphabet += c;
+        if (c != 'w')
+            alphabet += c;
     std::mt19937 engine(randomSeed);
     std::string keys;
     std::string answers = exampleAnswers;
