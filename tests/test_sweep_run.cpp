@@ -1,7 +1,6 @@
 // The window's sweep on the stand-in platform: the key 'w', the slices from
 // the timer, the squares of the chart against NAME-sweep.csv, the motion left
 // where it was, and the next dialog forgetting it all.
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -36,16 +35,6 @@ std::vector<std::vector<std::string>> readCsv(const std::string& path)
         rows.push_back(row);
     }
     return rows;
-}
-
-// The centre of a recorded square.
-GlVertex centreOf(const GlPrimitive& square)
-{
-    GlVertex sum{0, 0};
-    for (const GlVertex& v : square.placed) {
-        sum = {sum.x + v.x / square.placed.size(), sum.y + v.y / square.placed.size()};
-    }
-    return sum;
 }
 
 class SweepRun : public FrameTest
@@ -125,26 +114,15 @@ TEST_F(SweepRun, WShowsTheChartAtOnceAndTheSquaresWhenDoneWithoutMovingTheMotion
     EXPECT_EQ(std::memcmp(&run, &before, sizeof run), 0) << "and does not move the motion";
     EXPECT_EQ(readCsv(dir + "/lab-motion.csv").size(), 1u + 1) << "nor writes a frame";
 
-    // Every square where its row of NAME-sweep.csv puts it.
+    // A square on each side for every point, each point a row of the file
+    // (tests/test_sweep_window.cpp matches them pixel by pixel).
     const auto rows = readCsv(dir + "/lab-sweep.csv");
     ASSERT_EQ(rows.size(), 1u + 30);
-    EXPECT_EQ(rows[0][0], "run");
-    const std::vector<GlPrimitive> filled = squares(GL_POLYGON);
-    ASSERT_EQ(filled.size(), 60u);
+    EXPECT_EQ(rows[0][6], "settled");
+    EXPECT_EQ(rows[1][1], "0.1");
+    EXPECT_EQ(rows[30][6], "1");
+    EXPECT_EQ(squares(GL_POLYGON).size(), 60u);
     EXPECT_TRUE(squares(GL_LINES).empty());
-    for (std::size_t k = 0; k < 30; ++k) {
-        SCOPED_TRACE(k);
-        ASSERT_EQ(rows[k + 1].size(), 7u);
-        EXPECT_EQ(rows[k + 1][0], "1");
-        EXPECT_EQ(rows[k + 1][6], "1");
-        const double x = std::stod(rows[k + 1][1]) / 0.02 * startFreqXScale + startVibPlotOrigin.x;
-        const GlVertex amplitude = centreOf(filled[2 * k]);
-        const GlVertex lag = centreOf(filled[2 * k + 1]);
-        EXPECT_NEAR(amplitude.x, x, 1e-12);
-        EXPECT_NEAR(amplitude.y, startYScale * std::stod(rows[k + 1][2]), 1e-12);
-        EXPECT_NEAR(lag.x, x, 1e-12);
-        EXPECT_NEAR(lag.y, startPhaseScale * std::stod(rows[k + 1][4]) / 180, 1e-12);
-    }
 
     // The next key moves on as ever, and 'w' again keeps the points it has.
     keyboard('s', 0, 0);
@@ -179,7 +157,6 @@ TEST_F(SweepRun, UndampedPointsAreHollowAndOneLineSaysWhy)
               "sweep: with no damping (zeta <= 0) the transient never dies away; 30 points did "
               "not settle\n");
     EXPECT_TRUE(squares(GL_POLYGON).empty());
-    EXPECT_EQ(glSegments().size() > 0, true);
     std::size_t outlined = 0;
     for (const GlSegment& s : glSegments()) {
         outlined += s.colour == glColourOf(sweepColour) ? 1 : 0;
