@@ -18,6 +18,15 @@ struct CsvExport {
 
 CsvExport csv;
 
+// The sweep file, apart from the two above: it exists only once a sweep has
+// finished.
+struct SweepCsv {
+    std::string path; // NAME-sweep.csv; empty when not exporting
+    std::FILE* file;  // null until the first sweep
+};
+
+SweepCsv sweepCsv;
+
 // Write one finished row and hand it to the system at once.
 void writeRow(std::FILE* file, const std::string& row)
 {
@@ -128,8 +137,42 @@ void csvWriteFrame(double t, double y, double v, double forceOverK)
                              csvNumber(v) + "," + csvNumber(forceOverK));
 }
 
+void csvNameSweep(const std::string& name)
+{
+    sweepCsv.path = name + "-sweep.csv";
+}
+
+bool csvWriteSweep(const CsvSweepRow* rows, int count, std::string* failedPath)
+{
+    if (sweepCsv.path.empty()) {
+        return true;
+    }
+    if (sweepCsv.file == nullptr) {
+        sweepCsv.file = openForWriting(sweepCsv.path, failedPath);
+        if (sweepCsv.file == nullptr) {
+            return false;
+        }
+        writeRow(sweepCsv.file, "run,frequency ratio,measured amplitude (m),theory amplitude (m),"
+                                "measured phase lag (deg),theory phase lag (deg),settled");
+    }
+    for (int k = 0; k < count; k++) {
+        const CsvSweepRow& row = rows[k];
+        writeRow(sweepCsv.file, std::to_string(csv.run) + "," + csvNumber(row.ratio) + "," +
+                                    csvNumber(row.measuredAmplitude) + "," +
+                                    csvNumber(row.theoryAmplitude) + "," +
+                                    csvNumber(row.measuredLag) + "," + csvNumber(row.theoryLag) +
+                                    "," + (row.settled ? "1" : "0"));
+    }
+    return true;
+}
+
 void csvClose()
 {
+    if (sweepCsv.file != nullptr) {
+        std::fclose(sweepCsv.file);
+    }
+    sweepCsv = SweepCsv{};
+
     if (csv.motion != nullptr) {
         std::fclose(csv.motion);
         std::fclose(csv.response);

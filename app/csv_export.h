@@ -1,5 +1,6 @@
 // The numbers for a lab report (--csv NAME): NAME-motion.csv, one row per
-// frame, and NAME-response.csv, the chart's curves after every dialog.
+// frame, and NAME-response.csv, the chart's curves after every dialog; and
+// NAME-sweep.csv, the points of every frequency sweep, once there is one.
 //
 // Both files are comma-separated with '.' as the decimal point whatever the
 // locale, every number the shortest text that reads back as the same
@@ -33,7 +34,28 @@ void csvBeginRun(double enteredZeta, double ratioStep, int points, int zetaCount
 // Nothing when the files are not open.
 void csvWriteFrame(double t, double y, double v, double forceOverK);
 
-// Close both files (tests; the process's end closes them too).
+// One measured point of a frequency sweep, as NAME-sweep.csv holds it.
+struct CsvSweepRow {
+    double ratio;             // omf / om0
+    double measuredAmplitude; // m
+    double theoryAmplitude;   // m
+    double measuredLag;       // degrees
+    double theoryLag;         // degrees
+    bool settled;             // written as 1 or 0
+};
+
+// Let the sweeps of this export go to NAME-sweep.csv. The file is created,
+// with its header row, by the first sweep, so a run without one leaves
+// only the other two files behind.
+void csvNameSweep(const std::string& name);
+
+// Append the count points of a finished sweep of the present run, one row
+// each, creating the file first if this is the first sweep. True when
+// written or when there is nothing to write to; false when the file cannot
+// be created (*failedPath names it, errno says why).
+bool csvWriteSweep(const CsvSweepRow* rows, int count, std::string* failedPath);
+
+// Close the files (tests; the process's end closes them too).
 void csvClose();
 
 // The CSV text of one number: shortest round trip, '.' as decimal point.

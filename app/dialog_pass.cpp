@@ -3,6 +3,7 @@
 
 #include "app/csv_export.h"
 #include "app/play.h"
+#include "app/sweep_run.h"
 #include "app/view.h"
 #include "console/console.h"
 #include "console/dialog.h"
@@ -12,6 +13,7 @@
 void runDialogPass()
 {
     playHoldForDialog();
+    sweepForget();
     inputParameters();
     resetView();
     csvBeginRun(derived.zeta, tables.freqStep, tables.freqPoints, tables.zetaCount,

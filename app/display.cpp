@@ -6,6 +6,7 @@
 
 #include "app/csv_export.h"
 #include "app/frame.h"
+#include "app/sweep_run.h"
 #include "app/view.h"
 #include "model/state.h"
 #include "plot/axes_grid_arrow.h"
@@ -83,7 +84,7 @@ static void drawTimePlot()
 static bool chartRequested()
 {
     const unsigned char key = static_cast<unsigned char>(lastKey);
-    return key == 'f' || key == 'y' || key == 'Y' || key == 'x' || key == 'X';
+    return key == 'f' || key == 'y' || key == 'Y' || key == 'x' || key == 'X' || key == 'w';
 }
 
 // The chart's curves alone: the nine tabulated zetas, then the entered one in black.
@@ -118,12 +119,18 @@ static void drawFrequencyChart()
     drawDisc(workPoint, 0.01, colourBlue);
     workPoint = {pointX, view.zetaPhaseScale[0] * derived.phaseLag + view.freqPlotOrigin.y};
     drawDisc(workPoint, 0.01, colourBlue);
+
+    drawSweepPoints();
 }
 
 void display()
 {
     beginFrame();
-    advance();
+    // The frame that shows a finished sweep shows the same moment again.
+    const bool newMoment = !sweepTakeRepaint();
+    if (newMoment) {
+        advance();
+    }
 
     plotSeries(view.vibPlotOrigin, view.yScale, 1, run.state);
     drawForceArrow();
@@ -131,8 +138,10 @@ void display()
     drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, "green: external force F(t)/K");
     drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, "1grid=(1s, 0.2m)");
 
-    recordHistory();
-    csvWriteFrame(run.t, run.state[0], run.state[1], forceHistory()[run.histIndex]);
+    if (newMoment) {
+        recordHistory();
+        csvWriteFrame(run.t, run.state[0], run.state[1], forceHistory()[run.histIndex]);
+    }
     drawTimePlot();
     if (chartRequested()) {
         drawFrequencyChart();

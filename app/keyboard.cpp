@@ -6,6 +6,7 @@
 #include "app/dialog_pass.h"
 #include "app/display.h"
 #include "app/play.h"
+#include "app/sweep_run.h"
 #include "app/view.h"
 #include "model/state.h"
 
@@ -60,6 +61,11 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
         break;
     case 's':
     case 'f':
+        display();
+        break;
+    case 'w':
+        // The chart as 'f' shows it; the squares follow when the sweep ends.
+        sweepStart();
         display();
         break;
     case 'm':

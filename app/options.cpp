@@ -8,6 +8,7 @@
 
 #include "app/csv_export.h"
 #include "app/play.h"
+#include "app/sweep_run.h"
 #include "console/answer_file.h"
 #include "model/state.h"
 
@@ -27,9 +28,14 @@ const char* const usageText =
     "  --play        動きを実時間で連続再生する（スペースキーで一時停止・再開）\n"
     "                play the motion continuously in real time (space pauses and resumes)\n"
     "  --csv NAME    数値を NAME-motion.csv（毎コマの t, y, v, F(t)/K）と\n"
-    "                NAME-response.csv（周波数特性）に書き出す\n"
+    "                NAME-response.csv（周波数特性）に書き出す（掃引の点は NAME-sweep.csv）\n"
     "                write the numbers to NAME-motion.csv (t, y, v, F(t)/K of every frame)\n"
-    "                and NAME-response.csv (the frequency response)\n"
+    "                and NAME-response.csv (the frequency response); with a sweep also\n"
+    "                NAME-sweep.csv (its measured and theory points)\n"
+    "  --sweep       最初のダイアログの後、周波数掃引を一度行い周波数特性に重ねる\n"
+    "                （ウィンドウでは w キー）\n"
+    "                sweep the frequency once after the first dialog and draw the\n"
+    "                measured points over the chart (the key w in the window)\n"
     "  --help        この説明を表示する / show this text\n"
     "  --version     版を表示する / show the version\n"
     "  回答ファイル  ダイアログの回答をまずこのファイルから読み、尽きたら端末から読む\n"
@@ -84,6 +90,8 @@ ParseOutcome parseCommandLine(int* argc, char** argv, CommandLine* options, std:
             return ParseOutcome::version;
         } else if (std::strcmp(arg, "--play") == 0) {
             options->play = true;
+        } else if (std::strcmp(arg, "--sweep") == 0) {
+            options->sweep = true;
         } else if (std::strncmp(arg, "--csv=", 6) == 0 || std::strcmp(arg, "--csv") == 0) {
             const char* name = arg[5] == '=' ? arg + 6 : (i + 1 < *argc ? argv[++i] : "");
             if (name[0] == '\0') {
@@ -141,7 +149,13 @@ void startFromCommandLine(int* argc, char** argv)
                      failedPath.c_str(), std::strerror(errno));
         std::exit(usageStatus);
     }
+    if (!options.csvName.empty()) {
+        csvNameSweep(options.csvName);
+    }
     if (options.play) {
         playEnable();
+    }
+    if (options.sweep) {
+        sweepAskAtStart();
     }
 }

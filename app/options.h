@@ -7,6 +7,7 @@
 // What the command line asks for.
 struct CommandLine {
     bool play = false;      // --play: continuous motion
+    bool sweep = false;     // --sweep: a frequency sweep once the window is open
     std::string csvName;    // --csv NAME; empty: no export
     std::string answerFile; // the dialog's answers from this file first; empty: none
 };

@@ -6,6 +6,7 @@
 #include "app/keyboard.h"
 #include "app/play.h"
 #include "app/restart_answers.h"
+#include "app/sweep_run.h"
 #include "platform/platform.h"
 
 namespace
@@ -28,6 +29,7 @@ void afterWindowCreated()
     if (playEnabled()) {
         playStart();
     }
+    sweepStartIfAsked();
 }
 
 } // namespace

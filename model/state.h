@@ -4,7 +4,9 @@
 // constants. There is one thread: the console dialog writes the parameters,
 // derived quantities and tables; the display frame writes the run; the
 // keyboard writes lastKey; the window keeps its own view scales (app/view.h).
-// Nothing here is thread-safe, and nothing needs to be.
+// The frequency sweep (sim/frequency_sweep.h) lends the parameters to the
+// equation of motion for one slice of its steps and puts them back before
+// anything else runs. Nothing here is thread-safe, and nothing needs to be.
 #pragma once
 
 // Slots of one history row and of one frequency-table row.

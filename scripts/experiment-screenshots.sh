@@ -30,9 +30,10 @@ declare -A keys=(
     [over-damping]="$(repeat s 245)"
     [isolation]="$(repeat T 6)$(repeat Y 6)$(repeat s 110)f"
     [undamped-resonance]="$(repeat t 6)$(repeat s 458)f"
+    [sweep]="w"
 )
 order=(resonance beats steady-start rest-start critical-damping over-damping isolation
-    undamped-resonance)
+    undamped-resonance sweep)
 
 names=("$@")
 [ ${#names[@]} -eq 0 ] && names=("${order[@]}")

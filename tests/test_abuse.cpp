@@ -224,7 +224,11 @@ TEST_F(Abuse, ThousandRandomKeysDrawOneFrameEachAndFinishEveryDialog)
     int dialogs = 0;
     std::size_t springMassTurn = 0, forceTurn = 0, initialStateTurn = 0;
     for (int i = 0; i < randomKeyCount; ++i) {
-        const char key = alphabet[engine() % alphabet.size()];
+        // 'w' would start a sweep, whose frame comes when it ends or not at
+        // all if a dialog comes first (tests/test_sweep_window.cpp has it):
+        // 'W', which does nothing, takes its place.
+        const char drawn = alphabet[engine() % alphabet.size()];
+        const char key = drawn == 'w' ? 'W' : drawn;
         keys += key;
         if (redrawingKeys.find(key) != std::string::npos)
             ++frames;

@@ -42,6 +42,8 @@ constexpr double pi = 3.14159265358979;
 
 constexpr xvfb::Rgb red{255, 0, 0};
 constexpr xvfb::Rgb green{0, 255, 0};
+// The sweep's squares, dark brown (0.4, 0.2, 0).
+constexpr xvfb::Rgb brown{102, 51, 0};
 
 // --- tolerances
 
@@ -59,6 +61,9 @@ constexpr int clearRows = 2;
 // How long a frame's picture may take to reach the screen after its frame
 // was reported.
 constexpr std::chrono::seconds pictureTimeout{5};
+// How long the sweep's squares may take: 1.8 million steps at most, slower
+// under the sanitizers, and two frames of the chart.
+constexpr std::chrono::seconds sweepTimeout{60};
 
 // The key `key` typed `count` times.
 std::string repeat(char key, int count)
@@ -188,6 +193,7 @@ class Experiment : public ::testing::Test
         fvdriver::Options options;
         options.program = programPath;
         options.answers = answers;
+        options.frameTimeout = frameTimeout;
         program = std::make_unique<fvdriver::Program>(server, options);
         for (const char key : keys) {
             if (key == 't')
@@ -236,6 +242,8 @@ class Experiment : public ::testing::Test
     std::string console;
     double timeScale = startTimeScale;
     double yScale = startYScale;
+    // How long one frame may take; the driver's own unless a test says.
+    std::chrono::milliseconds frameTimeout = fvdriver::Options{}.frameTimeout;
 };
 
 // --- the experiments, with their values as the console prints them
@@ -395,6 +403,49 @@ TEST_F(Experiment, UndampedResonanceSwingGrowsInProportionToTime)
         EXPECT_NEAR(trace.swing(t - pi / 4, t + pi / 4), growth * t, readTolerance)
             << "peak " << k << " at " << t << " s";
     }
+}
+
+// sweep: the worked example (zeta 0.05, As 0.25 m) swept with 'w'.
+TEST_F(Experiment, SweepSquaresLieOnTheClosedFormCurves)
+{
+    // The first chart of a run is the slowest frame of all, the sanitizer
+    // build slower still, and the suite runs two tests at a time.
+    frameTimeout = std::chrono::seconds(60);
+    ASSERT_NO_FATAL_FAILURE(run("sweep", "w"));
+    expectPrinted({"ζ= 0.0500", "As= 0.2500"});
+    constexpr double zeta = 0.05;
+    constexpr double As = 0.25;
+    // Pixels a square's centre may sit from the closed form's: its 0.5 %
+    // of agreement is under a pixel, and a pixel for rounding either way.
+    constexpr int slack = 2;
+    // The centres of the closed form's squares that lie within the window.
+    std::vector<std::pair<int, int>> centres;
+    for (int k = 1; k <= 30; ++k) {
+        const double r = k * 0.1;
+        const double amp = As / std::sqrt((1 - r * r) * (1 - r * r) + 4 * zeta * zeta * r * r);
+        const double lag = std::atan2(2 * zeta * r, 1 - r * r) / pi;
+        const double x = r / 0.02 * startFreqXScale + startVibPlotOrigin.x;
+        for (const double y : {startYScale * amp, startPhaseScale * lag}) {
+            const int px = static_cast<int>((x + 1) / 2 * 800);
+            const int py = static_cast<int>((1 - y) / 2 * 800);
+            if (py >= slack && py < 800 - slack)
+                centres.push_back({px, py});
+        }
+    }
+    EXPECT_EQ(centres.size(), 59u) << "all but the amplitude at resonance, 2.5 m";
+    auto brownNear = [](const xvfb::Image& image, std::pair<int, int> c) {
+        return image.count(brown, c.first - slack, c.second - slack, c.first + slack + 1,
+                           c.second + slack + 1) > 0;
+    };
+    const bool shown = program->waitForPicture(
+        [&](const xvfb::Image& image) {
+            for (const auto& c : centres)
+                if (!brownNear(image, c))
+                    return false;
+            return true;
+        },
+        sweepTimeout, &picture);
+    ASSERT_TRUE(shown) << "a square is missing from the closed form's place";
 }
 
 } // namespace

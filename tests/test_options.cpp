@@ -38,10 +38,11 @@ Parsed parse(std::vector<std::string> words)
 
 TEST(Options, OwnOptionsCombineAndGlutsPassThroughInOrder)
 {
-    const Parsed p = parse({"-display", ":3", "--play", "--csv", "run1", "-iconic",
+    const Parsed p = parse({"-display", ":3", "--play", "--sweep", "--csv", "run1", "-iconic",
                             "examples/beats", "-geometry", "400x300+0+0", "-sync"});
     ASSERT_EQ(p.outcome, ParseOutcome::run);
     EXPECT_TRUE(p.options.play);
+    EXPECT_TRUE(p.options.sweep);
     EXPECT_EQ(p.options.csvName, "run1");
     EXPECT_EQ(p.options.answerFile, "examples/beats");
     EXPECT_EQ(p.left, (std::vector<std::string>{"forced-vibration", "-display", ":3", "-iconic",
@@ -50,6 +51,7 @@ TEST(Options, OwnOptionsCombineAndGlutsPassThroughInOrder)
     const Parsed none = parse({});
     ASSERT_EQ(none.outcome, ParseOutcome::run);
     EXPECT_FALSE(none.options.play);
+    EXPECT_FALSE(none.options.sweep);
     EXPECT_TRUE(none.options.csvName.empty());
     EXPECT_TRUE(none.options.answerFile.empty());
     EXPECT_EQ(none.left, (std::vector<std::string>{"forced-vibration"}));

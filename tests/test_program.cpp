@@ -344,6 +344,7 @@ TEST(CommandLine, HelpVersionAndUsageErrors)
     EXPECT_EQ(o.status, 0);
     EXPECT_NE(o.out.find("使い方"), std::string::npos);
     EXPECT_NE(o.out.find("--play"), std::string::npos);
+    EXPECT_NE(o.out.find("--sweep"), std::string::npos);
     EXPECT_EQ(o.err, "");
 
     o = runPiped("", {"--version"});

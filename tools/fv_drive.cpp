@@ -34,7 +34,8 @@ Options:
   --answer-text TEXT  the answers as text, "\n" for a line feed; added after
                       those of --answers
   --keys KEYS         keys to type, one by one. After a key that redraws
-                      (s f x X y Y t T) wait for its frame; after j, g or m
+                      (s f x X y Y t T) wait for its frame; after w for its
+                      frame and the finished sweep's; after j, g or m
                       for the end of the dialog it runs; other keys are sent
                       without waiting
   --arg ARG           hand ARG to the program on its command line; repeat for
@@ -212,6 +213,14 @@ bool typeKeys(fvdriver::Program& program, const std::string& keys)
         if (std::strchr(fvdriver::redrawingKeys, key) != nullptr) {
             if (!program.sendKeyForFrame(key)) {
                 std::cerr << "fv_drive: no frame came after the key '" << key << "'\n";
+                return false;
+            }
+        } else if (key == 'w') {
+            // The chart at once, then the frame of the finished sweep.
+            const int before = program.framesSeen();
+            program.sendKey(key);
+            if (!program.waitForFrames(before + 2)) {
+                std::cerr << "fv_drive: the sweep of the key 'w' did not finish\n";
                 return false;
             }
         } else if (key == 'j' || key == 'g' || key == 'm') {

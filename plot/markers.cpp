@@ -1,0 +1,41 @@
+// Square markers for measured points, in immediate mode.
+#include "plot/markers.h"
+
+#include "plot/primitives.h"
+
+#include <GL/gl.h>
+
+// Draw a filled square, axis-aligned, centred on centre.
+void drawSquare(const Point2& centre, double halfSide, const Rgba& colour)
+{
+    const double left = scaleCoord(centre.x - halfSide);
+    const double right = scaleCoord(centre.x + halfSide);
+    const double bottom = scaleCoord(centre.y - halfSide);
+    const double top = scaleCoord(centre.y + halfSide);
+
+    glDisable(GL_LIGHTING);
+    glColor4f(colour.r, colour.g, colour.b, colour.a);
+    // clang-format off
+    glBegin(GL_POLYGON);
+        glVertex2d(left, bottom);
+        glVertex2d(right, bottom);
+        glVertex2d(right, top);
+        glVertex2d(left, top);
+    glEnd();
+    // clang-format on
+    glEnable(GL_LIGHTING);
+}
+
+// Draw the outline of a square in the line width last set by another routine.
+void drawSquareOutline(const Point2& centre, double halfSide, const Rgba& colour)
+{
+    const Point2 corners[4] = {
+        {centre.x - halfSide, centre.y - halfSide},
+        {centre.x + halfSide, centre.y - halfSide},
+        {centre.x + halfSide, centre.y + halfSide},
+        {centre.x - halfSide, centre.y + halfSide},
+    };
+    for (int i = 0; i < 4; ++i) {
+        drawLine(corners[i], corners[(i + 1) % 4], colour);
+    }
+}

@@ -1,0 +1,75 @@
+// A frequency sweep by simulation: the laboratory's measurement done on the
+// model. At each of a row of forcing frequencies the oscillator starts from
+// rest, is stepped with the program's own equation of motion and Gill step
+// until its transient has died, and its steady amplitude and phase lag are
+// read off the last whole forcing periods.
+//
+// A sweep is plain data that can be advanced a slice at a time, so that a
+// window can keep answering its keys between slices.
+#pragma once
+
+// Forcing frequencies of one sweep, at the ratios k * sweepRatioStep to om0.
+constexpr int sweepPointCount = 30;
+// Step between the sweep's frequency ratios (0.1, 0.2, ... 3.0).
+constexpr double sweepRatioStep = 0.1;
+// Longest model time one frequency is run for, s: a point whose transient
+// needs longer is measured at this time and marked as not settled.
+constexpr double sweepTimeLimit = 600.0;
+
+// The system swept (SI units, as the dialog takes them).
+struct SweepSystem {
+    double m;      // mass, kg
+    double lambda; // damping coefficient, N/(m/s)
+    double K;      // spring constant, N/m
+    double F;      // amplitude of the external force, N
+};
+
+// One measured point. A point that could not be measured (no whole forcing
+// period within the time limit, a motion too fast for the step, numbers that
+// left the finite range) has NaN amplitude and lag.
+struct SweepPoint {
+    double ratio;     // omf / om0
+    double amplitude; // measured steady amplitude, m
+    double phaseLag;  // measured lag of y behind the force, in units of pi
+    bool settled;     // the transient had died before the measurement
+};
+
+// Why points did not settle; the worst reason of a sweep wins.
+enum class SweepTrouble {
+    none,        // every point settled
+    tooFast,     // the system moves too fast for the 0.01 s step to follow it
+    timeLimit,   // too little damping: the transient outlasts sweepTimeLimit
+    noDamping,   // zeta is not above zero: the transient never dies
+    noFrequency, // no positive om0, or a coefficient that is not a finite number
+};
+
+// A sweep under way: where it stands and what it has measured so far.
+struct Sweep {
+    SweepSystem system;
+    double om0;       // natural angular frequency, rad/s
+    double zeta;      // damping ratio
+    int point;        // the point being run; sweepPointCount when done
+    long step;        // steps taken at the present point
+    long stepCount;   // steps the present point runs for
+    long windowStart; // first step whose end is sampled for the measurement
+    double omf;       // forcing frequency of the present point, rad/s
+    double y[2];      // displacement (m) and velocity (m/s) of the present point
+    double sums[5];   // least-squares sums: ss, cc, sc, ys, yc
+    SweepTrouble trouble;
+    SweepPoint points[sweepPointCount];
+};
+
+// Make ready to sweep system from its first point.
+void sweepBegin(Sweep* sweep, const SweepSystem& system);
+
+// Take at most maxSteps integration steps; true once every point is measured.
+// NOTE: the equation of motion reads the process-wide parameters, so they are
+// set to the swept system for the slice and put back, bit for bit, before
+// this returns: between two slices the running simulation sees its own.
+bool sweepAdvance(Sweep* sweep, long maxSteps);
+
+// True once every point is measured.
+bool sweepFinished(const Sweep& sweep);
+
+// Points that did not settle.
+int sweepUnsettledCount(const Sweep& sweep);
