@@ -16,6 +16,7 @@ const ui = {
   restart: document.getElementById('restart'),
   csvMotion: document.getElementById('csv-motion'),
   csvResponse: document.getElementById('csv-response'),
+  csvSweep: document.getElementById('csv-sweep'),
 };
 
 // The bytes GLUT hands the keyboard callback for the named keys.
@@ -50,6 +51,7 @@ function updateButtons() {
   ui.runExample.disabled = !ui.example.value;
   ui.csvMotion.disabled = !csvHasRow(csvFiles.motion);
   ui.csvResponse.disabled = !csvHasRow(csvFiles.response);
+  ui.csvSweep.disabled = !csvHasRow(csvFiles.sweep);
 }
 
 // Name the picture after what it shows: the dialog's results, the time and
@@ -84,7 +86,7 @@ onMove((to) => {
   updateButtons();
   namePicture();
   if (to === 'window') {
-    setHint('図の上で押したキーとキーパッドのボタンはウィンドウへ / Keys typed on the picture and the key pad\'s buttons go to the window: s, f, y Y t T x X, m g j, Esc.');
+    setHint('図の上で押したキーとキーパッドのボタンはウィンドウへ / Keys typed on the picture and the key pad\'s buttons go to the window: s, f, w, y Y t T x X, m g j, Esc.');
     ui.canvas.focus();
   } else if (to === 'ended') {
     setHint('プログラムは終了しました。 / The program has ended.');
@@ -107,10 +109,11 @@ programEvents.addEventListener('key', () => {
   nameTimer = setTimeout(namePicture, nameAfterKeysMs);
 });
 
-// A CSV file gets its first row with a frame (motion) or a dialog's end
-// (response); after that nothing needs checking.
+// A CSV file gets its first row with a frame (motion), a dialog's end
+// (response) or the frame that shows a finished sweep; after that nothing
+// needs checking. Until then a look is the size of a file that is not there.
 viewEvents.addEventListener('frame', () => {
-  if (ui.csvMotion.disabled || ui.csvResponse.disabled) updateButtons();
+  if (ui.csvMotion.disabled || ui.csvResponse.disabled || ui.csvSweep.disabled) updateButtons();
 });
 
 programEvents.addEventListener('examples', (e) => {
@@ -138,3 +141,4 @@ ui.runExample.addEventListener('click', () => start(['/examples/' + ui.example.v
 ui.restart.addEventListener('click', () => start([]));
 ui.csvMotion.addEventListener('click', () => download(csvFiles.motion));
 ui.csvResponse.addEventListener('click', () => download(csvFiles.response));
+ui.csvSweep.addEventListener('click', () => download(csvFiles.sweep));

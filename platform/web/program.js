@@ -8,7 +8,11 @@ import { clearWindow, openWindow, present } from './canvas-view.js';
 // Every run is the program with continuous motion and its numbers written to
 // files, as `forced-vibration --play --csv forced-vibration [answer-file]`.
 const csvName = 'forced-vibration';
-export const csvFiles = { motion: csvName + '-motion.csv', response: csvName + '-response.csv' };
+export const csvFiles = {
+  motion: csvName + '-motion.csv',
+  response: csvName + '-response.csv',
+  sweep: csvName + '-sweep.csv',  // from the first sweep (w) on
+};
 
 // The codes of the window keys that run the console dialog: m, g and j.
 const dialogKeys = [109, 103, 106];

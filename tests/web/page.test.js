@@ -455,7 +455,8 @@ function pageTests(name, chromiumOnly) {
     const page = await openPage(browser);
     assert.ok(await page.$$eval('[id^=csv]', (bs) => bs.every((b) => b.disabled)), 'no rows yet');
     await answerDialog(page, workedExample, workedKey);
-    await page.waitForFunction(() => [...document.querySelectorAll('[id^=csv]')].every((b) => !b.disabled));
+    await page.waitForFunction(() => !document.getElementById('csv-motion').disabled &&
+                                     !document.getElementById('csv-response').disabled);
     await page.evaluate(() => {
       const FS = fvPage.program.FS;
       const readFile = FS.readFile;
@@ -466,6 +467,14 @@ function pageTests(name, chromiumOnly) {
     const start = await page.evaluate(() => fvPage.framesDrawn);
     await page.waitForFunction((n) => fvPage.framesDrawn >= n + 50, {}, start);
     assert.equal(await page.evaluate(() => window.copies), 0);
+    // The sweep's file comes with the frame that shows a finished sweep.
+    assert.ok(await page.$eval('#csv-sweep', (b) => b.disabled), 'no sweep yet');
+    await page.click('[data-key="w"]');
+    await page.waitForFunction(() => !document.getElementById('csv-sweep').disabled);
+    const sweep = await page.evaluate(() => new TextDecoder().decode(fvPage.program.FS.readFile('/forced-vibration-sweep.csv')));
+    const rows = sweep.trim().split('\n');
+    assert.match(rows[0], /^run,frequency ratio,measured amplitude \(m\)/);
+    assert.equal(rows.length, 31);
     await closePage(page);
   });
 
@@ -543,7 +552,7 @@ function pageTests(name, chromiumOnly) {
       const r = b.getBoundingClientRect();
       return [b.dataset.key, r.width >= target && r.height >= target, /[ぁ-んァ-ン一-龥]/.test(b.textContent) && /[A-Za-z]{2}/.test(b.textContent)];
     }), touchTarget);
-    assert.deepEqual(keys.map((k) => k[0]), [' ', 's', 'f', 'y', 'Y', 't', 'T', 'x', 'X', 'm', 'g', 'j', 'Escape']);
+    assert.deepEqual(keys.map((k) => k[0]), [' ', 's', 'f', 'w', 'y', 'Y', 't', 'T', 'x', 'X', 'm', 'g', 'j', 'Escape']);
     assert.ok(keys.every((k) => k[1] && k[2]), JSON.stringify(keys));
     await page.tap('#play');
     await page.waitForFunction(() => fvPage.pending === 0);
