@@ -57,5 +57,7 @@ void platformDiscardTypedAhead();
 void platformDiscardWindowKeys();
 
 // Whether the window can open (a display to open it on); the window system's
-// own options in argv are read, not taken out.
+// own options in argv are read, not taken out. A connection it opens stays
+// open until the window has its own, so that the display is never left
+// without clients in between.
 bool platformWindowCanOpen(int argc, char** argv);

@@ -130,8 +130,10 @@ int occurrences(const std::string& haystack, const std::string& text)
 // --- start and end
 
 Program::Program(const xvfb::Server& server, const Options& options)
-    : options_(options), connection_(server.display())
+    : options_(options)
 {
+    if (!options.connectAfterDialog)
+        connection_ = std::make_unique<xvfb::Connection>(server.display());
     output_.reset(privateTempFile());
     errors_.reset(privateTempFile());
     // fds[0] becomes the program's standard input, fds[1] the driver's end.
@@ -192,12 +194,38 @@ Program::Program(const xvfb::Server& server, const Options& options)
     input_ = fds[1];
     try {
         answer(options.answers);
+        connect(server.display());
         findWindow();
         showWindow();
     } catch (...) {
         kill();
         closeInput();
         throw;
+    }
+}
+
+void Program::connect(const std::string& display)
+{
+    if (connection_)
+        return;
+    const auto deadline = Clock::now() + options_.startTimeout;
+    while (!waitForOutput(dialogEnd)) {
+        checkAlive("the end of its first dialog");
+        if (Clock::now() > deadline)
+            throw std::runtime_error("the program's first dialog did not end in time");
+    }
+    // A server that resets refuses clients for a moment; the program's own
+    // connection failing then ends it, which checkAlive reports.
+    for (;;) {
+        try {
+            connection_ = std::make_unique<xvfb::Connection>(display);
+            return;
+        } catch (const std::runtime_error&) {
+            checkAlive("a connection to its server");
+            if (Clock::now() > deadline)
+                throw;
+            std::this_thread::sleep_for(pollInterval);
+        }
     }
 }
 

@@ -9,12 +9,22 @@
 #include "platform/desktop/window_title.h"
 #include "platform/platform.h"
 
+// The connection the start-up check opened, kept until GLUT has its own: an
+// X server whose last client leaves resets itself (unless started with
+// -noreset), and a connection opened just then is refused.
+static Display* startConnection = nullptr;
+
 void platformRunWindow(int* argc, char** argv, int width, int height, const char* title,
                        const WindowCallbacks& callbacks)
 {
     // The size must be known before glutInit reads -geometry from argv.
     glutInitWindowSize(width, height);
     glutInit(argc, argv);
+    // GLUT's own connection is open now.
+    if (startConnection != nullptr) {
+        XCloseDisplay(startConnection);
+        startConnection = nullptr;
+    }
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow(title);
     // GLUT hands the title over as Latin-1; give it again in a form that
@@ -66,10 +76,9 @@ bool platformWindowCanOpen(int argc, char** argv)
             name = argv[i + 1];
         }
     }
-    Display* display = XOpenDisplay(name);
-    if (display == nullptr) {
-        return false;
+    if (startConnection != nullptr) {
+        XCloseDisplay(startConnection);
     }
-    XCloseDisplay(display);
-    return true;
+    startConnection = XOpenDisplay(name);
+    return startConnection != nullptr;
 }
