@@ -59,9 +59,6 @@ void tick(int chain)
 void playEnable()
 {
     play.enabled = true;
-    // Chart frames on a software renderer take several times longer
-    // without it: 25 of them a second would not fit.
-    platformPrepareContinuousFrames();
 }
 
 bool playEnabled()

@@ -36,5 +36,7 @@ void afterWindowCreated()
 void initWindow(int* argc, char** argv)
 {
     const WindowCallbacks callbacks = {display, reshape, keyboard, afterWindowCreated};
+    // Every frame may be a chart frame, a key or the clock's.
+    platformPrepareFrames();
     platformRunWindow(argc, argv, windowWidth, windowHeight, windowTitle, callbacks);
 }

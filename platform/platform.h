@@ -27,11 +27,11 @@ void platformRequestRedraw();
 // Call tick(value) once, after at least milliseconds have passed.
 void platformStartTimer(unsigned milliseconds, void (*tick)(int value), int value);
 
-// Get the process ready for frames drawn one after another by the clock
-// (continuous motion). On the desktop: keep the memory the renderer frees
-// after each frame instead of handing it back to the kernel, which would
-// fault it in again, page by page, in the next frame.
-void platformPrepareContinuousFrames();
+// Get the process ready for its frames, before the window opens. On the
+// desktop: keep the memory the renderer frees after each frame instead of
+// handing it back to the kernel, which would fault it in again, page by
+// page, in the next frame (a chart frame's tens of MiB).
+void platformPrepareFrames();
 
 // Seconds on a clock that only moves forward (not the time of day), to pace
 // frames by.

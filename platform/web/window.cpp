@@ -93,10 +93,9 @@ void platformStartTimer(unsigned milliseconds, void (*tick)(int value), int valu
     }
 }
 
-void platformPrepareContinuousFrames()
+void platformPrepareFrames()
 {
-    // The browser's allocator needs no setting for frames drawn one after
-    // another.
+    // The browser's allocator needs no setting for the frames.
 }
 
 double platformSeconds()
