@@ -1,6 +1,7 @@
 // The one graphics window of the program.
 #include "app/window.h"
 
+#include "app/csv_export.h"
 #include "app/display.h"
 #include "app/frame.h"
 #include "app/keyboard.h"
@@ -35,7 +36,8 @@ void afterWindowCreated()
 // event loop; the clear colour is set once the window's context exists.
 void initWindow(int* argc, char** argv)
 {
-    const WindowCallbacks callbacks = {display, reshape, keyboard, afterWindowCreated};
+    const WindowCallbacks callbacks = {display, reshape, keyboard, afterWindowCreated,
+                                       csvExitStatus};
     // Every frame may be a chart frame, a key or the clock's.
     platformPrepareFrames();
     platformRunWindow(argc, argv, windowWidth, windowHeight, windowTitle, callbacks);

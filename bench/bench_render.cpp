@@ -313,7 +313,7 @@ void comparePictures()
 std::string openWindow(const xvfb::Server& server, xvfb::Connection& x)
 {
     const xvfb::Window window =
-        glutwindow::open(server, "bench_render", {ignoreDisplay, noteReshape, nullptr, initGL});
+        glutwindow::open(server, "bench_render", {ignoreDisplay, noteReshape, nullptr, initGL, nullptr});
     if (!glutwindow::showAtCorner(x, window, settleTimeout) ||
         !glutwindow::pumpUntil(
             [] { return reshapedWidth == windowSize && reshapedHeight == windowSize; },

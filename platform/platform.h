@@ -7,12 +7,14 @@
 #include <string>
 
 // The callbacks the window calls; afterCreate runs once the window's
-// OpenGL context is current, before the first frame.
+// OpenGL context is current, before the first frame; closeStatus gives the
+// process's exit status when the user closes the window (null: 0).
 struct WindowCallbacks {
     void (*display)();
     void (*reshape)(int width, int height);
     void (*keyboard)(unsigned char key, int x, int y);
     void (*afterCreate)();
+    int (*closeStatus)();
 };
 
 // Open the window with the UTF-8 title, hand the callbacks to it and run the

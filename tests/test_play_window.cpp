@@ -3,7 +3,10 @@
 // show; --csv records every frame, each new run from t = 0.
 // Nothing here depends on the machine's speed: the waits are for frames,
 // never for a pace (bench/bench_play.cpp measures that).
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -123,6 +126,39 @@ TEST_F(PlayWindow, MovesByItselfPausesOnSpaceAndKeepsTheChart)
     EXPECT_EQ(program.waitForExit(), 0);
     // Complete to the last frame: every row whole, t one slice apart.
     expectWholeRowsOneSliceApart(lines(motionFile()));
+}
+
+// A full disk: the motion file is /dev/full. One line on standard error
+// names it and the reason, the motion goes on, the response file is whole,
+// and the program ends with status 1.
+TEST_F(PlayWindow, FullDiskIsSaidOnceTheMotionGoesOnAndTheStatusIsOne)
+{
+    ASSERT_EQ(symlink("/dev/full", motionFile().c_str()), 0);
+    fvdriver::Program program(server, options);
+    ASSERT_TRUE(program.waitForFrames(program.framesSeen() + 10));
+    const std::string errors = program.errors();
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_NE(errors.find(motionFile()), std::string::npos) << errors;
+    EXPECT_NE(errors.find(std::strerror(ENOSPC)), std::string::npos) << errors;
+    EXPECT_EQ(lines(dir + "/swing-response.csv").size(), 1u + 301);
+    program.sendEscape();
+    EXPECT_EQ(program.waitForExit(), 1);
+}
+
+// Closing the window ends the program as Escape does: status 0, or 1 once
+// CSV rows were lost.
+TEST_F(PlayWindow, ClosingTheWindowGivesTheSameStatus)
+{
+    for (const bool diskFull : {false, true}) {
+        SCOPED_TRACE(diskFull ? "disk full" : "all rows written");
+        std::remove(motionFile().c_str());
+        if (diskFull) {
+            ASSERT_EQ(symlink("/dev/full", motionFile().c_str()), 0);
+        }
+        fvdriver::Program program(server, options);
+        xvfb::closeWindow(program.display(), program.window());
+        EXPECT_EQ(program.waitForExit(), diskFull ? 1 : 0) << program.errors();
+    }
 }
 
 } // namespace

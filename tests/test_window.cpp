@@ -222,7 +222,7 @@ class WindowTest : public testing::Test
         session.server = std::make_unique<xvfb::Server>();
         session.x = std::make_unique<xvfb::Connection>(session.server->display());
         session.window = glutwindow::open(*session.server, title,
-                                          {ignoreDisplay, recordReshape, recordKey, initGL});
+                                          {ignoreDisplay, recordReshape, recordKey, initGL, nullptr});
         setWindowTitle(title);
     }
 

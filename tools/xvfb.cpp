@@ -461,6 +461,19 @@ void moveWindow(Display* display, Window window, int x, int y)
     XSync(display, False);
 }
 
+void closeWindow(Display* display, Window window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = atom(display, "WM_PROTOCOLS");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(atom(display, "WM_DELETE_WINDOW"));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XSync(display, False);
+}
+
 // --- pixels
 
 Image grabWindow(Display* display, Window window)

@@ -187,6 +187,10 @@ void resizeWindow(Display* display, Window window, int width, int height);
 // where grabWindow cannot read them.
 void moveWindow(Display* display, Window window, int x, int y);
 
+// Ask the window's client to close it, as a window manager does when the
+// user clicks its close button (WM_DELETE_WINDOW).
+void closeWindow(Display* display, Window window);
+
 // --- pixels
 
 // One pixel, 8 bits per channel.

@@ -1,5 +1,5 @@
 // The window on the desktop: freeglut on X11.
-#include <GL/glut.h>
+#include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 
@@ -13,6 +13,15 @@
 // X server whose last client leaves resets itself (unless started with
 // -noreset), and a connection opened just then is refused.
 static Display* startConnection = nullptr;
+
+// The program's exit status when its window is closed; null: 0.
+static int (*closeStatus)() = nullptr;
+
+// End the process as the window closes.
+[[noreturn]] static void endOnClose()
+{
+    std::exit(closeStatus != nullptr ? closeStatus() : 0);
+}
 
 void platformRunWindow(int* argc, char** argv, int width, int height, const char* title,
                        const WindowCallbacks& callbacks)
@@ -35,11 +44,16 @@ void platformRunWindow(int* argc, char** argv, int width, int height, const char
     glutReshapeFunc(callbacks.reshape);
     glutKeyboardFunc(callbacks.keyboard);
 
+    // GLUT ends the process with status 0 once the window is closed; the
+    // program ends it first, with its own.
+    closeStatus = callbacks.closeStatus;
+    glutCloseFunc(endOnClose);
+
     callbacks.afterCreate();
     glutMainLoop();
     // glutMainLoop is not declared noreturn; should it come back, end the
-    // process as GLUT itself does when the window is closed.
-    std::exit(0);
+    // process as a closed window does.
+    endOnClose();
 }
 
 void platformRequestRedraw()
