@@ -166,7 +166,7 @@ void csvWriteFrame(double t, double y, double v, double forceOverK)
         return;
     }
     writeRow(&csv.motion, std::to_string(csv.run) + "," + csvNumber(t) + "," + csvNumber(y) + "," +
-                             csvNumber(v) + "," + csvNumber(forceOverK));
+                              csvNumber(v) + "," + csvNumber(forceOverK));
 }
 
 void csvClose()

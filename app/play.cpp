@@ -9,7 +9,7 @@ namespace
 {
 
 // The frame period in seconds.
-constexpr double framePeriod = playFramePeriodMs / 1000.0;
+constexpr double framePeriod = frameTime;
 
 // The clock's state; written only by the functions below, on the one thread.
 struct Play {

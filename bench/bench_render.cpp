@@ -312,8 +312,8 @@ void comparePictures()
 // Returns an empty string, or why it could not.
 std::string openWindow(const xvfb::Server& server, xvfb::Connection& x)
 {
-    const xvfb::Window window =
-        glutwindow::open(server, "bench_render", {ignoreDisplay, noteReshape, nullptr, initGL, nullptr});
+    const xvfb::Window window = glutwindow::open(
+        server, "bench_render", {ignoreDisplay, noteReshape, nullptr, initGL, nullptr});
     if (!glutwindow::showAtCorner(x, window, settleTimeout) ||
         !glutwindow::pumpUntil(
             [] { return reshapedWidth == windowSize && reshapedHeight == windowSize; },

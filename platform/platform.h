@@ -39,9 +39,11 @@ void platformPrepareFrames();
 // frames by.
 double platformSeconds();
 
-// Append the next line the user typed to *line (its line feed included when
-// it has one); false once the input has ended.
-bool platformReadLine(std::string* line);
+// Where typed lines do not come on standard input (the web page's input
+// line): append the next one to *line (its line feed included when it has
+// one); false once the input has ended. Null where they are standard input,
+// which the console reads itself.
+extern bool (*const platformReadLine)(std::string* line);
 
 // True when keys arrive one by one, without Enter (a terminal); false when
 // the console's input is text from a pipe or a file.

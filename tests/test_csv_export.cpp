@@ -226,7 +226,8 @@ TEST_F(CsvExport, FileThatStopsGrowingGetsNothingAfterItsFailure)
     EXPECT_NE(errors[0].find(path), std::string::npos) << errors[0];
     EXPECT_NE(errors[0].find(std::strerror(EFBIG)), std::string::npos) << errors[0];
     EXPECT_TRUE(file.failed);
-    struct stat status{};
+    struct stat status {
+    };
     ASSERT_EQ(stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_size, static_cast<off_t>(limit));
     EXPECT_EQ(csvExitStatus(), 1);

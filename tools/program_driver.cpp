@@ -129,8 +129,7 @@ int occurrences(const std::string& haystack, const std::string& text)
 
 // --- start and end
 
-Program::Program(const xvfb::Server& server, const Options& options)
-    : options_(options)
+Program::Program(const xvfb::Server& server, const Options& options) : options_(options)
 {
     if (!options.connectAfterDialog)
         connection_ = std::make_unique<xvfb::Connection>(server.display());

@@ -200,9 +200,9 @@ static bool takeReadySignal(pid_t pid, std::chrono::milliseconds timeout)
     const auto deadline = Clock::now() + timeout;
     // Looked for at least once, so that a timeout of 0 takes one already sent.
     for (;;) {
-        const auto left = std::max(
-            std::chrono::nanoseconds(0),
-            std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now()));
+        const auto left =
+            std::max(std::chrono::nanoseconds(0),
+                     std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now()));
         const timespec wait{static_cast<time_t>(left.count() / 1000000000),
                             static_cast<long>(left.count() % 1000000000)};
         siginfo_t info{};
@@ -233,8 +233,8 @@ Server::Server(int screenWidth, int screenHeight, Reset reset) : reset_(reset)
         std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24";
     // -noreset: a server whose last client leaves would otherwise reset and
     // refuse the next program for a moment.
-    const char* const args[] = {"Xvfb",    "-displayfd",   fdText.c_str(),
-                                "-screen", "0",            screen.c_str(),
+    const char* const args[] = {"Xvfb",      "-displayfd", fdText.c_str(),
+                                "-screen",   "0",          screen.c_str(),
                                 "-nolisten", "tcp",        resets ? nullptr : "-noreset",
                                 nullptr};
     const pid_t parent = getpid();

@@ -123,14 +123,4 @@ void glutSwapBuffers(void)
     webPresent(frame.data(), static_cast<int>(frame.size()));
 }
 
-void glutPostRedisplay(void)
-{
-    platformRequestRedraw();
-}
-
-void glutTimerFunc(unsigned int milliseconds, void (*callback)(int value), int value)
-{
-    platformStartTimer(milliseconds, callback, value);
-}
-
 } // extern "C"
