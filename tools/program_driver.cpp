@@ -256,6 +256,8 @@ void Program::showWindow()
     if (!XDamageQueryExtension(display(), &damageEventBase_, &errorBase))
         throw std::runtime_error("the X server lacks the DAMAGE extension");
     damage_ = XDamageCreate(display(), window_, XDamageReportRawRectangles);
+    // And for its end (DestroyNotify), the last event it can bring.
+    XSelectInput(display(), window_, StructureNotifyMask);
     XSync(display(), False);
 
     const auto deadline = Clock::now() + options_.startTimeout;
@@ -374,6 +376,8 @@ void Program::countFrames()
     while (XPending(display()) > 0) {
         XEvent event;
         XNextEvent(display(), &event);
+        if (event.type == DestroyNotify && event.xdestroywindow.window == window_)
+            windowGone_ = true;
         if (event.type != damageEventBase_ + XDamageNotify)
             continue;
         const auto& damage = reinterpret_cast<const XDamageNotifyEvent&>(event);
@@ -449,6 +453,18 @@ bool Program::settle(std::chrono::milliseconds quiet)
             lastFrame = Clock::now();
         }
     }
+}
+
+int Program::framesAtEnd()
+{
+    sendEscape();
+    const auto deadline = Clock::now() + options_.frameTimeout;
+    for (countFrames(); !windowGone_; countFrames()) {
+        if (Clock::now() > deadline)
+            return -1;
+        waitForEvent(deadline);
+    }
+    return frames_;
 }
 
 xvfb::Image Program::grab()

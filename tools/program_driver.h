@@ -155,6 +155,12 @@ class Program
     // Wait until no frame has arrived for quiet; false if frames keep coming
     // for longer than options.frameTimeout.
     bool settle(std::chrono::milliseconds quiet);
+    // Type Escape and wait until the window is destroyed; then every frame
+    // the program ever put on the screen has been counted (the server
+    // reports the window's end after the damage of all the program's
+    // requests), so "no more frames than keys" needs no quiet spell. The
+    // final framesSeen(), or -1 if the window outlived options.frameTimeout.
+    int framesAtEnd();
 
     // The window's picture as it is on the screen now.
     xvfb::Image grab();
@@ -215,6 +221,8 @@ class Program
     unsigned long damage_ = 0;
     int damageEventBase_ = 0;
     int frames_ = 0;
+    // The server has reported the window's destruction.
+    bool windowGone_ = false;
     // Bounds of the damage seen since the last whole frame; empty when
     // pendingRight_ <= pendingLeft_.
     int pendingLeft_ = 0;
