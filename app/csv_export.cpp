@@ -23,8 +23,8 @@ constexpr int notExporting = -1;
 
 CsvExport csv = {{}, {}, notExporting};
 
-// Set by the first failed write of any CSV file; never cleared: the run
-// lost rows, and its exit status says so.
+// Set by the first failed write of any CSV file, and cleared only by
+// csvClose (tests): the run lost rows, and its exit status says so.
 bool rowsLost = false;
 
 // Write one finished row and hand it to the system at once.
