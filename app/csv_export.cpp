@@ -1,6 +1,8 @@
 // The motion and the frequency response written as CSV files.
 #include "app/csv_export.h"
 
+#include <stdio_ext.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,41 +13,79 @@ namespace
 
 // The export's state: the two files and the run they are at.
 struct CsvExport {
-    std::FILE* motion;   // NAME-motion.csv, null when not exporting
-    std::FILE* response; // NAME-response.csv
-    int run;             // 1 after the first dialog, +1 after each further one
+    CsvFile motion;   // NAME-motion.csv, not open when not exporting
+    CsvFile response; // NAME-response.csv
+    int run;          // 1 after the first dialog, +1 after each further one
 };
 
-CsvExport csv;
+// The run number while not exporting.
+constexpr int notExporting = -1;
+
+CsvExport csv = {{}, {}, notExporting};
+
+// Set by the first failed write of any CSV file, and cleared only by
+// csvClose (tests): the run lost rows, and its exit status says so.
+bool rowsLost = false;
 
 // The sweep file, apart from the two above: it exists only once a sweep has
 // finished.
 struct SweepCsv {
     std::string path; // NAME-sweep.csv; empty when not exporting
-    std::FILE* file;  // null until the first sweep
+    CsvFile file;     // not open until the first sweep
 };
 
 SweepCsv sweepCsv;
 
 // Write one finished row and hand it to the system at once.
-void writeRow(std::FILE* file, const std::string& row)
+void writeRow(CsvFile* file, const std::string& row)
 {
-    std::fputs(row.c_str(), file);
-    std::fputc('\n', file);
-    std::fflush(file);
-}
-
-// Open path for writing; null (errno kept) if it cannot be.
-std::FILE* openForWriting(const std::string& path, std::string* failedPath)
-{
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    if (file == nullptr) {
-        *failedPath = path;
-    }
-    return file;
+    csvWrite(file, row + "\n");
 }
 
 } // namespace
+
+bool csvOpenFile(CsvFile* file, const std::string& path)
+{
+    file->stream = std::fopen(path.c_str(), "w");
+    file->path = path;
+    file->failed = false;
+    return file->stream != nullptr;
+}
+
+void csvWrite(CsvFile* file, const std::string& text)
+{
+    if (file->stream == nullptr) {
+        return;
+    }
+    if (std::fputs(text.c_str(), file->stream) != EOF && std::fflush(file->stream) != EOF) {
+        return;
+    }
+    const int why = errno;
+    // What is still buffered would be written again by the close; it is
+    // dropped, so that nothing more reaches the file.
+    __fpurge(file->stream);
+    std::fclose(file->stream);
+    file->stream = nullptr;
+    file->failed = true;
+    rowsLost = true;
+    std::fprintf(stderr,
+                 "forced-vibration: CSV ファイルに書き込めません。以後このファイルには書きません / "
+                 "cannot write %s, no more rows go to it: %s\n",
+                 file->path.c_str(), std::strerror(why));
+}
+
+void csvCloseFile(CsvFile* file)
+{
+    if (file->stream != nullptr) {
+        std::fclose(file->stream);
+        file->stream = nullptr;
+    }
+}
+
+int csvExitStatus()
+{
+    return rowsLost ? 1 : 0;
+}
 
 std::string csvNumber(double value)
 {
@@ -76,33 +116,35 @@ std::string csvNumber(double value)
 bool csvOpen(const std::string& name, const double* zetas, int count, std::string* failedPath)
 {
     csvClose();
-    std::FILE* motion = openForWriting(name + "-motion.csv", failedPath);
-    if (motion == nullptr) {
+    CsvFile motion;
+    if (!csvOpenFile(&motion, name + "-motion.csv")) {
+        *failedPath = motion.path;
         return false;
     }
-    std::FILE* response = openForWriting(name + "-response.csv", failedPath);
-    if (response == nullptr) {
+    CsvFile response;
+    if (!csvOpenFile(&response, name + "-response.csv")) {
         const int why = errno;
-        std::fclose(motion);
+        csvCloseFile(&motion);
+        *failedPath = response.path;
         errno = why;
         return false;
     }
     csv = CsvExport{motion, response, 0};
 
-    writeRow(motion, "run,t (s),y (m),v (m/s),F(t)/K (m)");
+    writeRow(&csv.motion, "run,t (s),y (m),v (m/s),F(t)/K (m)");
     std::string header = "run,entered zeta,frequency ratio";
     for (int i = 0; i < count; i++) {
         const std::string zeta = csvNumber(zetas[i]);
         header += ",amplitude zeta=" + zeta + " (m),phase lag zeta=" + zeta + " (deg)";
     }
     header += ",amplitude entered zeta (m),phase lag entered zeta (deg)";
-    writeRow(response, header);
+    writeRow(&csv.response, header);
     return true;
 }
 
 bool csvIsOpen()
 {
-    return csv.motion != nullptr;
+    return csv.run >= 0;
 }
 
 void csvBeginRun(double enteredZeta, double ratioStep, int points, int zetaCount,
@@ -124,8 +166,7 @@ void csvBeginRun(double enteredZeta, double ratioStep, int points, int zetaCount
         rows += "," + csvNumber(givenAmp[k]) + "," + csvNumber(givenPhase[k] * 180) + "\n";
     }
     // One run's rows in one write: a dialog pass, not a frame, is the unit here.
-    std::fputs(rows.c_str(), csv.response);
-    std::fflush(csv.response);
+    csvWrite(&csv.response, rows);
 }
 
 void csvWriteFrame(double t, double y, double v, double forceOverK)
@@ -133,8 +174,8 @@ void csvWriteFrame(double t, double y, double v, double forceOverK)
     if (!csvIsOpen()) {
         return;
     }
-    writeRow(csv.motion, std::to_string(csv.run) + "," + csvNumber(t) + "," + csvNumber(y) + "," +
-                             csvNumber(v) + "," + csvNumber(forceOverK));
+    writeRow(&csv.motion, std::to_string(csv.run) + "," + csvNumber(t) + "," + csvNumber(y) + "," +
+                              csvNumber(v) + "," + csvNumber(forceOverK));
 }
 
 void csvNameSweep(const std::string& name)
@@ -147,17 +188,23 @@ bool csvWriteSweep(const CsvSweepRow* rows, int count, std::string* failedPath)
     if (sweepCsv.path.empty()) {
         return true;
     }
-    if (sweepCsv.file == nullptr) {
-        sweepCsv.file = openForWriting(sweepCsv.path, failedPath);
-        if (sweepCsv.file == nullptr) {
+    if (sweepCsv.file.failed) {
+        return true;
+    }
+    if (sweepCsv.file.stream == nullptr) {
+        if (!csvOpenFile(&sweepCsv.file, sweepCsv.path)) {
+            // Its rows are lost as surely as those of a failed write.
+            sweepCsv.file.failed = true;
+            rowsLost = true;
+            *failedPath = sweepCsv.path;
             return false;
         }
-        writeRow(sweepCsv.file, "run,frequency ratio,measured amplitude (m),theory amplitude (m),"
+        writeRow(&sweepCsv.file, "run,frequency ratio,measured amplitude (m),theory amplitude (m),"
                                 "measured phase lag (deg),theory phase lag (deg),settled");
     }
     for (int k = 0; k < count; k++) {
         const CsvSweepRow& row = rows[k];
-        writeRow(sweepCsv.file, std::to_string(csv.run) + "," + csvNumber(row.ratio) + "," +
+        writeRow(&sweepCsv.file, std::to_string(csv.run) + "," + csvNumber(row.ratio) + "," +
                                     csvNumber(row.measuredAmplitude) + "," +
                                     csvNumber(row.theoryAmplitude) + "," +
                                     csvNumber(row.measuredLag) + "," + csvNumber(row.theoryLag) +
@@ -168,14 +215,11 @@ bool csvWriteSweep(const CsvSweepRow* rows, int count, std::string* failedPath)
 
 void csvClose()
 {
-    if (sweepCsv.file != nullptr) {
-        std::fclose(sweepCsv.file);
-    }
+    csvCloseFile(&sweepCsv.file);
     sweepCsv = SweepCsv{};
 
-    if (csv.motion != nullptr) {
-        std::fclose(csv.motion);
-        std::fclose(csv.response);
-    }
-    csv = CsvExport{nullptr, nullptr, 0};
+    csvCloseFile(&csv.motion);
+    csvCloseFile(&csv.response);
+    csv = CsvExport{{}, {}, notExporting};
+    rowsLost = false;
 }

@@ -7,9 +7,38 @@
 // double. Each row is flushed as it is written, so the files are complete
 // up to the last frame however the program ends (Escape, the end of the
 // input, a signal). The web page writes the same text to its own files.
+//
+// A write that fails (a full disk, a quota) is said at once, on standard
+// error, naming the file and the reason; nothing more is written to that
+// file, the run goes on, and the program ends with status 1 instead of 0.
 #pragma once
 
+#include <cstdio>
 #include <string>
+
+// One CSV file being written. Every CSV file of the program is written
+// through csvWrite, which handles its failures.
+struct CsvFile {
+    std::FILE* stream = nullptr; // null when not open, or after a failed write
+    std::string path;            // as opened, for the message
+    bool failed = false;         // a write has failed; nothing more is written
+};
+
+// Open (truncate) path for writing; false (errno kept) when it cannot be.
+bool csvOpenFile(CsvFile* file, const std::string& path);
+
+// Write text to the file and hand it to the system at once. On the first
+// failure: one line on standard error, in Japanese and English, naming the
+// file and the system's reason; the file is closed without writing more,
+// later writes to it do nothing, and csvExitStatus() becomes 1.
+void csvWrite(CsvFile* file, const std::string& text);
+
+// Close the file if it is open.
+void csvCloseFile(CsvFile* file);
+
+// The status the program ends with at Escape or when its window is closed:
+// 1 once a CSV write has failed (rows were lost), else 0.
+int csvExitStatus();
 
 // Open (truncate) NAME-motion.csv and NAME-response.csv and write their
 // header rows; the response header names each of the count damping ratios
@@ -17,7 +46,7 @@
 // errno says why; nothing stays open.
 bool csvOpen(const std::string& name, const double* zetas, int count, std::string* failedPath);
 
-// True while the files are open.
+// True from csvOpen to csvClose, also when a file has failed since.
 bool csvIsOpen();
 
 // Start the next run (1 for the first dialog) and write its frequency
@@ -55,7 +84,8 @@ void csvNameSweep(const std::string& name);
 // be created (*failedPath names it, errno says why).
 bool csvWriteSweep(const CsvSweepRow* rows, int count, std::string* failedPath);
 
-// Close the files (tests; the process's end closes them too).
+// Close the files and forget a failed write (tests; the process's end
+// closes them too).
 void csvClose();
 
 // The CSV text of one number: shortest round trip, '.' as decimal point.

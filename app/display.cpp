@@ -3,6 +3,8 @@
 
 #include <GL/glut.h>
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "app/csv_export.h"
 #include "app/frame.h"
@@ -81,6 +83,22 @@ static void drawTimePlot()
     plotCurves(view.axesOrigin, view.timeScale, scales, 2, run.histIndex, yHistory(), rowLength);
 }
 
+// The chart's list of its damping ratios, "zeta={0, 0.02, ..., 5}": the
+// table's values to three significant digits (0.7071 shows as 0.707).
+static const std::string& zetaLabel()
+{
+    static const std::string label = [] {
+        std::string text = "zeta={";
+        for (int i = 0; i < zetaTableSize; i++) {
+            char number[32];
+            std::snprintf(number, sizeof number, "%.3g", zetaTable[i]);
+            text += (i == 0 ? "" : ", ") + std::string(number);
+        }
+        return text + "}";
+    }();
+    return label;
+}
+
 static bool chartRequested()
 {
     const unsigned char key = static_cast<unsigned char>(lastKey);
@@ -105,8 +123,7 @@ void drawFrequencyCurves()
 static void drawFrequencyChart()
 {
     drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18, "frequency characteristics. zeta parameter");
-    drawText(0.01f, 0.85f, GLUT_BITMAP_HELVETICA_18,
-             "zeta={0, 0.02, 0.05, 0.1, 0.2, 0.707, 1, 2, 5}");
+    drawText(0.01f, 0.85f, GLUT_BITMAP_HELVETICA_18, zetaLabel().c_str());
     drawText(0.01f, 0.8f, GLUT_BITMAP_HELVETICA_18, "black curve:given zeta");
     drawText(0.01f, 0.75f, GLUT_BITMAP_HELVETICA_18, "blue point:given omf");
 

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "app/csv_export.h"
 #include "app/dialog_pass.h"
 #include "app/display.h"
 #include "app/play.h"
@@ -75,7 +76,7 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
         runDialogFromWindow();
         break;
     case escapeKey:
-        std::exit(0);
+        std::exit(csvExitStatus());
     default:
         break;
     }

@@ -10,7 +10,9 @@
 
 int main(int argc, char** argv)
 {
-    consoleInput.readLine = platformReadLine;
+    if (platformReadLine != nullptr) {
+        consoleInput.readLine = platformReadLine;
+    }
     if (platformKeysArriveAlone()) {
         consoleInput.readKey = platformReadKey;
         consoleInput.discardTypedAhead = platformDiscardTypedAhead;

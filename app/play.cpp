@@ -9,7 +9,7 @@ namespace
 {
 
 // The frame period in seconds.
-constexpr double framePeriod = playFramePeriodMs / 1000.0;
+constexpr double framePeriod = frameTime;
 
 // The clock's state; written only by the functions below, on the one thread.
 struct Play {
@@ -59,9 +59,6 @@ void tick(int chain)
 void playEnable()
 {
     play.enabled = true;
-    // Chart frames on a software renderer take several times longer
-    // without it: 25 of them a second would not fit.
-    platformPrepareContinuousFrames();
 }
 
 bool playEnabled()

@@ -9,9 +9,12 @@
 // same functions.
 #pragma once
 
+#include "model/state.h"
+
 // Wall time between the frames the clock asks for, milliseconds: one slice
-// of stepsPerFrame * dt (0.04 s) of simulated time.
-constexpr unsigned playFramePeriodMs = 40;
+// of frameTime (0.04 s) of simulated time, so that the motion runs at its
+// true speed.
+constexpr unsigned playFramePeriodMs = static_cast<unsigned>(frameTime * 1000.0 + 0.5);
 
 // Say that this run plays: the space bar then pauses and resumes, and the
 // window starts the clock once it exists. Without it no timer is ever set.

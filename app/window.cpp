@@ -1,6 +1,7 @@
 // The one graphics window of the program.
 #include "app/window.h"
 
+#include "app/csv_export.h"
 #include "app/display.h"
 #include "app/frame.h"
 #include "app/keyboard.h"
@@ -39,6 +40,8 @@ void afterWindowCreated()
 void initWindow(int* argc, char** argv)
 {
     const WindowCallbacks callbacks = {display, reshape, keyboard, afterWindowCreated,
-                                       restartAnswers};
+                                       csvExitStatus, restartAnswers};
+    // Every frame may be a chart frame, a key or the clock's.
+    platformPrepareFrames();
     platformRunWindow(argc, argv, windowWidth, windowHeight, windowTitle, callbacks);
 }

@@ -1,16 +1,19 @@
 // Time real frames: display() rendered by Mesa into an 800 x 800 GLUT window
 // of a private Xvfb, from the call to the finished frame, beside a frame that
 // only clears and swaps. Then an experiment on the drawing conventions: the
-// chart's 6,000 segments drawn the program's way (lighting switched off and
-// on around every segment, one glBegin/glEnd group each), one group per
+// chart's 6,000 segments drawn the program's way (one GL_LINES group per
+// curve, lighting switched off and on around it), the way it drew them
+// before (the switches around every segment, one group each), one group per
 // segment without the lighting switches, and one line strip per curve.
-// The experiment lives here only; the program draws its own way.
+// The frames run with the heap as the C library sets it, then once more
+// with the heap the program keeps (platformPrepareFrames).
 #include "app/display.h"
 #include "app/frame.h"
 #include "app/view.h"
 #include "bench/table_reporter.h"
 #include "model/state.h"
 #include "plot/curves.h"
+#include "plot/primitives.h"
 #include "tools/glut_window.h"
 #include "tools/worked_example_setup.h"
 
@@ -98,11 +101,28 @@ std::vector<ChartCurve> chartCurves()
     return curves;
 }
 
-// Draw the chart's curves as display draws them (app/display.h): lighting
-// off and on around every segment, one GL_LINES group each.
+// Draw the chart's curves as display draws them (app/display.h): one
+// GL_LINES group per curve, lighting off and on around it.
 void drawChartProgramWay()
 {
     drawFrequencyCurves();
+}
+
+// Draw them as the program did before: drawLine for every segment, so
+// lighting off and on around each one, one GL_LINES group each.
+void drawChartSwitchEachSegment()
+{
+    static const std::vector<ChartCurve> curves = chartCurves();
+    const Point2 o = view.freqPlotOrigin;
+    glLineWidth(2.0f);
+    for (const ChartCurve& c : curves) {
+        Point2 current = {o.x, c.scale * c.samples[0] + o.y};
+        for (int i = 1; i <= tables.freqPoints; ++i) {
+            const Point2 previous = current;
+            current = {previous.x + c.xStep, c.scale * c.samples[i] + o.y};
+            drawLine(previous, current, c.colour);
+        }
+    }
 }
 
 // Draw the same segments, one GL_LINES group each, with lighting left off.
@@ -188,6 +208,7 @@ const FrameKind frameKinds[] = {
     {"displayTimePlotMesa", timePlotFrame},
     {"displayWithChartMesa", chartKeyFrame},
     {"chartSegmentsProgramWay", chartFrame<drawChartProgramWay>},
+    {"chartSegmentsSwitchEachSegment", chartFrame<drawChartSwitchEachSegment>},
     {"chartSegmentsNoLightSwitch", chartFrame<drawChartNoLightSwitch>},
     {"chartSegmentsLineStrips", chartFrame<drawChartLineStrips>},
 };
@@ -204,8 +225,8 @@ void timeFrames(benchmark::State& bench, void (*frame)())
 
 // Time display with the chart once the C library keeps the memory freed at
 // the end of a frame instead of handing it back to the kernel: the frame's
-// many short-lived allocations in Mesa then stop costing page faults. An
-// experiment on the process, not a change of the program.
+// many short-lived allocations in Mesa then stop costing page faults. The
+// program sets the same before its window opens (platformPrepareFrames).
 void displayWithChartMesaKeptHeap(benchmark::State& bench)
 {
     static const bool kept = [] {
@@ -278,7 +299,9 @@ void comparePictures()
     const std::vector<unsigned char> programWay = chartPixels(drawChartProgramWay);
     benchtable::addNote(
         "pixels differing from the program's chart",
-        "no light switch " +
+        "switch each segment " +
+            std::to_string(differingPixels(programWay, chartPixels(drawChartSwitchEachSegment))) +
+            ", no light switch " +
             std::to_string(differingPixels(programWay, chartPixels(drawChartNoLightSwitch))) +
             ", line strips " +
             std::to_string(differingPixels(programWay, chartPixels(drawChartLineStrips))));
@@ -289,8 +312,8 @@ void comparePictures()
 // Returns an empty string, or why it could not.
 std::string openWindow(const xvfb::Server& server, xvfb::Connection& x)
 {
-    const xvfb::Window window =
-        glutwindow::open(server, "bench_render", {ignoreDisplay, noteReshape, nullptr, initGL});
+    const xvfb::Window window = glutwindow::open(
+        server, "bench_render", {ignoreDisplay, noteReshape, nullptr, initGL, nullptr});
     if (!glutwindow::showAtCorner(x, window, settleTimeout) ||
         !glutwindow::pumpUntil(
             [] { return reshapedWidth == windowSize && reshapedHeight == windowSize; },

@@ -15,13 +15,7 @@ static ConsoleInput behindFile;
 static bool readAnswerLine(std::string* line)
 {
     if (answerFile != nullptr) {
-        for (int c = std::getc(answerFile); c != EOF; c = std::getc(answerFile)) {
-            line->push_back(static_cast<char>(c));
-            if (c == '\n') {
-                break;
-            }
-        }
-        if (!line->empty()) {
+        if (readLineFrom(answerFile, line)) {
             consoleEchoesLine = true;
             return true;
         }

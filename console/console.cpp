@@ -7,15 +7,13 @@
 FILE* consoleIn = stdin;
 FILE* consoleOut = stdout;
 
-// Read one line of consoleIn; the reader the dialog uses unless the platform
-// sets its own.
-static bool readStreamLine(std::string* line)
+bool readLineFrom(FILE* stream, std::string* line)
 {
-    int c = std::getc(consoleIn);
+    int c = std::getc(stream);
     if (c == EOF) {
         return false;
     }
-    for (; c != EOF; c = std::getc(consoleIn)) {
+    for (; c != EOF; c = std::getc(stream)) {
         line->push_back(static_cast<char>(c));
         if (c == '\n') {
             break;
@@ -24,7 +22,14 @@ static bool readStreamLine(std::string* line)
     return true;
 }
 
-ConsoleInput consoleInput = {readStreamLine, nullptr, nullptr};
+// Read one line of consoleIn; the reader the dialog uses unless the platform
+// sets its own.
+static bool readConsoleInLine(std::string* line)
+{
+    return readLineFrom(consoleIn, line);
+}
+
+ConsoleInput consoleInput = {readConsoleInLine, nullptr, nullptr};
 bool consoleEchoesLine = false;
 
 // The full-width characters a Japanese input method types in numbers, as

@@ -38,6 +38,11 @@ extern bool consoleEchoesLine;
 // The stream of the default line reader (stdin unless a test changes it).
 extern FILE* consoleIn;
 
+// Append the next line of stream to *line, its line feed included when it
+// has one; false once the stream has ended. The one line reader of the
+// console: standard input's lines and an answer file's.
+bool readLineFrom(FILE* stream, std::string* line);
+
 // Why a number could not be read.
 enum class ReadResult { ok, notNumber, endOfInput };
 

@@ -84,11 +84,12 @@ static void printResponse()
 }
 
 // Highest angular frequency the plot can show, rad/s: half a period per
-// frame, the frames being 0.04 s of motion apart.
-static constexpr double plotLimit = modelPi / 0.04;
-// Highest angular frequency the Gill step of 0.01 s follows without growing
-// on its own, rad/s (|omega dt| about 2.8 bounds its stability).
-static constexpr double stepLimit = 2.8 / 0.01;
+// frame, the frames being frameTime of motion apart.
+static constexpr double plotLimit = modelPi / frameTime;
+// The bound of |omega dt| within which the Gill step does not grow on its own.
+static constexpr double gillStabilityBound = 2.8;
+// Highest angular frequency the Gill step of dt follows, rad/s.
+static constexpr double stepLimit = gillStabilityBound / dt;
 
 // Name on standard error the frequencies the program cannot follow; nothing
 // is refused, the run only shows numbers that are not the physics. Infinite
@@ -108,17 +109,19 @@ static void warnAboutFastFrequencies()
     std::fflush(consoleOut);
     if (unstable) {
         std::fprintf(stderr,
-                     "\n警告：%s が %.0f rad/s (2.8/0.01) を超えるため、0.01 s 刻みの積分が不安定に"
-                     "なり、動きは物理と合いません。 / Warning: %s above %.0f rad/s (2.8/0.01): "
-                     "the integration in steps of 0.01 s is unstable and the motion shown is not "
+                     "\n警告：%s が %.0f rad/s (%g/%g) を超えるため、%g s 刻みの積分が不安定に"
+                     "なり、動きは物理と合いません。 / Warning: %s above %.0f rad/s (%g/%g): "
+                     "the integration in steps of %g s is unstable and the motion shown is not "
                      "the physics.\n",
-                     which, stepLimit, which, stepLimit);
+                     which, stepLimit, gillStabilityBound, dt, dt, which, stepLimit,
+                     gillStabilityBound, dt, dt);
     } else {
         std::fprintf(stderr,
-                     "\n警告：%s が %.2f rad/s (π/0.04) を超えるため、0.04 s おきの描画では振動を"
-                     "表せません。 / Warning: %s above %.2f rad/s (π/0.04): samples 0.04 s apart "
+                     "\n警告：%s が %.2f rad/s (π/%g) を超えるため、%g s おきの描画では振動を"
+                     "表せません。 / Warning: %s above %.2f rad/s (π/%g): samples %g s apart "
                      "cannot show the vibration.\n",
-                     which, plotLimit, which, plotLimit);
+                     which, plotLimit, frameTime, frameTime, which, plotLimit, frameTime,
+                     frameTime);
     }
 }
 

@@ -66,6 +66,9 @@ struct Run {
 constexpr double dt = 0.01;
 // Integration steps per redraw; a double, compared with an int counter.
 constexpr double stepsPerFrame = 4.0;
+// Simulated time one redraw advances, s (0.04): the frames' spacing in time,
+// and the period of continuous motion.
+constexpr double frameTime = stepsPerFrame * dt;
 
 extern Parameters params;
 extern Derived derived;

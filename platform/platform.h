@@ -7,12 +7,14 @@
 #include <string>
 
 // The callbacks the window calls; afterCreate runs once the window's
-// OpenGL context is current, before the first frame.
+// OpenGL context is current, before the first frame; closeStatus gives the
+// process's exit status when the user closes the window (null: 0).
 struct WindowCallbacks {
     void (*display)();
     void (*reshape)(int width, int height);
     void (*keyboard)(unsigned char key, int x, int y);
     void (*afterCreate)();
+    int (*closeStatus)();
     // The answers that start the run on show again (app/restart_answers.h),
     // for the web page's Copy link; none where it is null.
     const char* (*restartAnswers)() = nullptr;
@@ -30,19 +32,21 @@ void platformRequestRedraw();
 // Call tick(value) once, after at least milliseconds have passed.
 void platformStartTimer(unsigned milliseconds, void (*tick)(int value), int value);
 
-// Get the process ready for frames drawn one after another by the clock
-// (continuous motion). On the desktop: keep the memory the renderer frees
-// after each frame instead of handing it back to the kernel, which would
-// fault it in again, page by page, in the next frame.
-void platformPrepareContinuousFrames();
+// Get the process ready for its frames, before the window opens. On the
+// desktop: keep the memory the renderer frees after each frame instead of
+// handing it back to the kernel, which would fault it in again, page by
+// page, in the next frame (a chart frame's tens of MiB).
+void platformPrepareFrames();
 
 // Seconds on a clock that only moves forward (not the time of day), to pace
 // frames by.
 double platformSeconds();
 
-// Append the next line the user typed to *line (its line feed included when
-// it has one); false once the input has ended.
-bool platformReadLine(std::string* line);
+// Where typed lines do not come on standard input (the web page's input
+// line): append the next one to *line (its line feed included when it has
+// one); false once the input has ended. Null where they are standard input,
+// which the console reads itself.
+extern bool (*const platformReadLine)(std::string* line);
 
 // True when keys arrive one by one, without Enter (a terminal); false when
 // the console's input is text from a pipe or a file.
@@ -60,5 +64,7 @@ void platformDiscardTypedAhead();
 void platformDiscardWindowKeys();
 
 // Whether the window can open (a display to open it on); the window system's
-// own options in argv are read, not taken out.
+// own options in argv are read, not taken out. A connection it opens stays
+// open until the window has its own, so that the display is never left
+// without clients in between.
 bool platformWindowCanOpen(int argc, char** argv);

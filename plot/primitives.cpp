@@ -2,8 +2,9 @@
 // The glBegin/glEnd groups are kept from the formatter, so that their
 // vertices stay indented as a block.
 //
-// Every shape switches lighting off before it draws and on again after it,
-// one group at a time. Kept on purpose: the text that follows is placed with
+// Every shape switches lighting off before it draws and on again after it
+// (a sampled curve once for all its segments, plot/curves.cpp). Kept on
+// purpose: the text that follows is placed with
 // lighting on, so its raster colour comes from the default material's
 // ambient light, the near-black (10, 10, 10) of every label. Without the
 // switches the labels would take the last shape's colour instead.

@@ -47,4 +47,4 @@ double platformSeconds()
     return fakePlatform::now;
 }
 
-void platformPrepareContinuousFrames() {}
+void platformPrepareFrames() {}

@@ -9,7 +9,13 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "app/csv_export.h"
 #include "app/dialog_pass.h"
@@ -148,6 +154,84 @@ TEST_F(CsvExport, ResponseRowsAreTheChartsCurvesInDegrees)
     }
     EXPECT_EQ(rows[1][0], "1");
     EXPECT_EQ(number(rows[1][3]), 0.25) << "run 1 had As = 0.25";
+}
+
+// The lines of what was written to standard error during action.
+template <typename Action> std::vector<std::string> errorLines(Action action)
+{
+    testing::internal::CaptureStderr();
+    action();
+    std::stringstream text(testing::internal::GetCapturedStderr());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// A full device: the motion file is /dev/full. Its first write, the header,
+// fails and is said once; the frames go on writing nothing to it; the
+// response file is whole; the run's status is 1.
+TEST_F(CsvExport, FullDeviceIsSaidOnceAndTheOtherFileGoesOn)
+{
+    csvClose();
+    std::remove((name + "-motion.csv").c_str());
+    ASSERT_EQ(symlink("/dev/full", (name + "-motion.csv").c_str()), 0);
+    std::string failed;
+    const std::vector<std::string> errors = errorLines([&] {
+        ASSERT_TRUE(csvOpen(name, zetaTable, zetaTableSize, &failed));
+        dialog('m', "1 0.2 4\n1 1\n1\n");
+        drawUnrecorded();
+        for (int frame = 0; frame < 10; frame++) {
+            display();
+        }
+    });
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find(name + "-motion.csv"), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find(std::strerror(ENOSPC)), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find("書き込めません"), std::string::npos) << errors[0];
+    EXPECT_EQ(csvExitStatus(), 1);
+    csvClose();
+    EXPECT_EQ(readCsv(name + "-response.csv").size(), 1u + 301);
+    EXPECT_EQ(csvExitStatus(), 0);
+}
+
+// A file that reaches its size limit (as a quota or a full disk stops it
+// part-way): the rows before are kept, the failure is said once, and
+// nothing reaches the file afterwards, even once there would be room again.
+TEST_F(CsvExport, FileThatStopsGrowingGetsNothingAfterItsFailure)
+{
+    const std::string path = dir + "/limited.csv";
+    // Bytes the file may hold; the captured error output must fit too.
+    constexpr rlim_t limit = 4096;
+    const std::string row(3000, 'x');
+    CsvFile file;
+    ASSERT_TRUE(csvOpenFile(&file, path));
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    const auto previousSignal = signal(SIGXFSZ, SIG_IGN);
+    const std::vector<std::string> errors = errorLines([&] {
+        rlimit limited = before;
+        limited.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &limited);
+        csvWrite(&file, row + "\n");
+        csvWrite(&file, row + "\n");
+        setrlimit(RLIMIT_FSIZE, &before);
+        csvWrite(&file, "more\n");
+    });
+    signal(SIGXFSZ, previousSignal);
+    csvCloseFile(&file);
+
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find(path), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find(std::strerror(EFBIG)), std::string::npos) << errors[0];
+    EXPECT_TRUE(file.failed);
+    struct stat status {
+    };
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_size, static_cast<off_t>(limit));
+    EXPECT_EQ(csvExitStatus(), 1);
+    std::remove(path.c_str());
 }
 
 // Numbers read back exactly, in their shortest form, whole numbers written

@@ -3,7 +3,10 @@
 // show; --csv records every frame, each new run from t = 0.
 // Nothing here depends on the machine's speed: the waits are for frames,
 // never for a pace (bench/bench_play.cpp measures that).
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -18,7 +21,7 @@ namespace
 
 // The free swing y = sin 2t (m 1, lambda 0, K 4, no force, v0 2).
 const std::string swingAnswers = "1 0 4\n0 0\n2\n0 2\n";
-// How long a paused window must stay without frames: many periods.
+// How long a paused window must stay without frames: ten periods.
 constexpr std::chrono::milliseconds pausedFor{400};
 
 // The lines of a file.
@@ -104,16 +107,19 @@ TEST_F(PlayWindow, MovesByItselfPausesOnSpaceAndKeepsTheChart)
     program.answer("0\n");
     program.sendKey('j');
     ASSERT_TRUE(program.waitForOutput(fvdriver::dialogEnd, 2));
+    // 'f' while paused draws its one frame; handled after everything before
+    // it, so its frame counts all frames the keys before it caused.
+    ASSERT_TRUE(program.sendKeyForFrame('f'));
     const int frames = program.framesSeen();
     const std::size_t rows = lines(motionFile()).size();
+    // A paused clock sends nothing at all: only time can show it stays so.
     std::this_thread::sleep_for(pausedFor);
     EXPECT_LE(program.framesSeen(), frames + 1);
     EXPECT_LE(lines(motionFile()).size(), rows + 1);
-    EXPECT_FALSE(chartShown(program.grab()));
+    EXPECT_TRUE(chartShown(program.grab()));
 
-    // 'f' while paused draws its one frame; space again: the motion goes
-    // on and the chart stays on show in the frames of the clock.
-    ASSERT_TRUE(program.sendKeyForFrame('f'));
+    // Space again: the motion goes on and the chart stays on show in the
+    // frames of the clock.
     program.sendKey(' ');
     ASSERT_TRUE(program.waitForFrames(program.framesSeen() + 10));
     EXPECT_TRUE(chartShown(program.grab()));
@@ -123,6 +129,39 @@ TEST_F(PlayWindow, MovesByItselfPausesOnSpaceAndKeepsTheChart)
     EXPECT_EQ(program.waitForExit(), 0);
     // Complete to the last frame: every row whole, t one slice apart.
     expectWholeRowsOneSliceApart(lines(motionFile()));
+}
+
+// A full disk: the motion file is /dev/full. One line on standard error
+// names it and the reason, the motion goes on, the response file is whole,
+// and the program ends with status 1.
+TEST_F(PlayWindow, FullDiskIsSaidOnceTheMotionGoesOnAndTheStatusIsOne)
+{
+    ASSERT_EQ(symlink("/dev/full", motionFile().c_str()), 0);
+    fvdriver::Program program(server, options);
+    ASSERT_TRUE(program.waitForFrames(program.framesSeen() + 10));
+    const std::string errors = program.errors();
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_NE(errors.find(motionFile()), std::string::npos) << errors;
+    EXPECT_NE(errors.find(std::strerror(ENOSPC)), std::string::npos) << errors;
+    EXPECT_EQ(lines(dir + "/swing-response.csv").size(), 1u + 301);
+    program.sendEscape();
+    EXPECT_EQ(program.waitForExit(), 1);
+}
+
+// Closing the window ends the program as Escape does: status 0, or 1 once
+// CSV rows were lost.
+TEST_F(PlayWindow, ClosingTheWindowGivesTheSameStatus)
+{
+    for (const bool diskFull : {false, true}) {
+        SCOPED_TRACE(diskFull ? "disk full" : "all rows written");
+        std::remove(motionFile().c_str());
+        if (diskFull) {
+            ASSERT_EQ(symlink("/dev/full", motionFile().c_str()), 0);
+        }
+        fvdriver::Program program(server, options);
+        xvfb::closeWindow(program.display(), program.window());
+        EXPECT_EQ(program.waitForExit(), diskFull ? 1 : 0) << program.errors();
+    }
 }
 
 } // namespace

@@ -221,8 +221,8 @@ class WindowTest : public testing::Test
             return;
         session.server = std::make_unique<xvfb::Server>();
         session.x = std::make_unique<xvfb::Connection>(session.server->display());
-        session.window = glutwindow::open(*session.server, title,
-                                          {ignoreDisplay, recordReshape, recordKey, initGL});
+        session.window = glutwindow::open(
+            *session.server, title, {ignoreDisplay, recordReshape, recordKey, initGL, nullptr});
         setWindowTitle(title);
     }
 

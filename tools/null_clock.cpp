@@ -12,4 +12,4 @@ double platformSeconds()
     return 0;
 }
 
-void platformPrepareContinuousFrames() {}
+void platformPrepareFrames() {}

@@ -11,10 +11,7 @@ void platformRunWindow(int*, char**, int, int, const char*, const WindowCallback
     std::exit(1);
 }
 
-bool platformReadLine(std::string*)
-{
-    return false;
-}
+bool (*const platformReadLine)(std::string*) = nullptr;
 
 bool platformKeysArriveAlone()
 {

@@ -129,9 +129,10 @@ int occurrences(const std::string& haystack, const std::string& text)
 
 // --- start and end
 
-Program::Program(const xvfb::Server& server, const Options& options)
-    : options_(options), connection_(server.display())
+Program::Program(const xvfb::Server& server, const Options& options) : options_(options)
 {
+    if (!options.connectAfterDialog)
+        connection_ = std::make_unique<xvfb::Connection>(server.display());
     output_.reset(privateTempFile());
     errors_.reset(privateTempFile());
     // fds[0] becomes the program's standard input, fds[1] the driver's end.
@@ -192,12 +193,38 @@ Program::Program(const xvfb::Server& server, const Options& options)
     input_ = fds[1];
     try {
         answer(options.answers);
+        connect(server.display());
         findWindow();
         showWindow();
     } catch (...) {
         kill();
         closeInput();
         throw;
+    }
+}
+
+void Program::connect(const std::string& display)
+{
+    if (connection_)
+        return;
+    const auto deadline = Clock::now() + options_.startTimeout;
+    while (!waitForOutput(dialogEnd)) {
+        checkAlive("the end of its first dialog");
+        if (Clock::now() > deadline)
+            throw std::runtime_error("the program's first dialog did not end in time");
+    }
+    // A server that resets refuses clients for a moment; the program's own
+    // connection failing then ends it, which checkAlive reports.
+    for (;;) {
+        try {
+            connection_ = std::make_unique<xvfb::Connection>(display);
+            return;
+        } catch (const std::runtime_error&) {
+            checkAlive("a connection to its server");
+            if (Clock::now() > deadline)
+                throw;
+            std::this_thread::sleep_for(pollInterval);
+        }
     }
 }
 
@@ -229,6 +256,8 @@ void Program::showWindow()
     if (!XDamageQueryExtension(display(), &damageEventBase_, &errorBase))
         throw std::runtime_error("the X server lacks the DAMAGE extension");
     damage_ = XDamageCreate(display(), window_, XDamageReportRawRectangles);
+    // And for its end (DestroyNotify), the last event it can bring.
+    XSelectInput(display(), window_, StructureNotifyMask);
     XSync(display(), False);
 
     const auto deadline = Clock::now() + options_.startTimeout;
@@ -347,6 +376,8 @@ void Program::countFrames()
     while (XPending(display()) > 0) {
         XEvent event;
         XNextEvent(display(), &event);
+        if (event.type == DestroyNotify && event.xdestroywindow.window == window_)
+            windowGone_ = true;
         if (event.type != damageEventBase_ + XDamageNotify)
             continue;
         const auto& damage = reinterpret_cast<const XDamageNotifyEvent&>(event);
@@ -422,6 +453,18 @@ bool Program::settle(std::chrono::milliseconds quiet)
             lastFrame = Clock::now();
         }
     }
+}
+
+int Program::framesAtEnd()
+{
+    sendEscape();
+    const auto deadline = Clock::now() + options_.frameTimeout;
+    for (countFrames(); !windowGone_; countFrames()) {
+        if (Clock::now() > deadline)
+            return -1;
+        waitForEvent(deadline);
+    }
+    return frames_;
 }
 
 xvfb::Image Program::grab()

@@ -96,6 +96,11 @@ struct Options {
     // False for a program that keeps drawing by itself (--play): the start
     // then waits for the first frame after the move, not for quiet.
     bool settles = true;
+    // Open the driver's own X connection only once the first dialog has
+    // ended, so that the program is the server's only client while it
+    // starts, as on a user's display (a server that resets when its last
+    // client leaves, xvfb::Reset::whenLastClientLeaves).
+    bool connectAfterDialog = false;
 };
 
 // One run of the program in one window. Starting it waits until the window
@@ -130,7 +135,7 @@ class Program
 
     // The program's top-level window and the driver's own X connection.
     xvfb::Window window() const { return window_; }
-    xvfb::Display* display() const { return connection_.get(); }
+    xvfb::Display* display() const { return connection_->get(); }
     // Process id of the program (of the wrapper, if one is used).
     pid_t pid() const { return pid_; }
 
@@ -150,6 +155,12 @@ class Program
     // Wait until no frame has arrived for quiet; false if frames keep coming
     // for longer than options.frameTimeout.
     bool settle(std::chrono::milliseconds quiet);
+    // Type Escape and wait until the window is destroyed; then every frame
+    // the program ever put on the screen has been counted (the server
+    // reports the window's end after the damage of all the program's
+    // requests), so "no more frames than keys" needs no quiet spell. The
+    // final framesSeen(), or -1 if the window outlived options.frameTimeout.
+    int framesAtEnd();
 
     // The window's picture as it is on the screen now.
     xvfb::Image grab();
@@ -178,6 +189,9 @@ class Program
     void kill();
 
   private:
+    // Open the driver's connection, waiting for the first dialog's end
+    // first if the options ask for it.
+    void connect(const std::string& display);
     // Wait for the program's top-level window to exist.
     void findWindow();
     // Watch the window for damage, wait until it is on show, move it to
@@ -202,11 +216,13 @@ class Program
     int input_ = -1;
     File output_;
     File errors_;
-    xvfb::Connection connection_;
+    std::unique_ptr<xvfb::Connection> connection_;
     xvfb::Window window_ = xvfb::noWindow;
     unsigned long damage_ = 0;
     int damageEventBase_ = 0;
     int frames_ = 0;
+    // The server has reported the window's destruction.
+    bool windowGone_ = false;
     // Bounds of the damage seen since the last whole frame; empty when
     // pendingRight_ <= pendingLeft_.
     int pendingLeft_ = 0;

@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -182,8 +183,45 @@ KeySym keysymOf(char c)
 
 // --- Server
 
-Server::Server(int screenWidth, int screenHeight)
+// The signal a server sends its parent whenever it is ready for clients, at
+// its start and after each reset, if it was started with the signal ignored.
+static sigset_t readySignal()
 {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGUSR1);
+    return set;
+}
+
+// Take the ready signal of the server pid; false if none came within timeout.
+static bool takeReadySignal(pid_t pid, std::chrono::milliseconds timeout)
+{
+    const sigset_t set = readySignal();
+    const auto deadline = Clock::now() + timeout;
+    // Looked for at least once, so that a timeout of 0 takes one already sent.
+    for (;;) {
+        const auto left =
+            std::max(std::chrono::nanoseconds(0),
+                     std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now()));
+        const timespec wait{static_cast<time_t>(left.count() / 1000000000),
+                            static_cast<long>(left.count() % 1000000000)};
+        siginfo_t info{};
+        if (sigtimedwait(&set, &info, &wait) == SIGUSR1 && info.si_pid == pid)
+            return true;
+        if (Clock::now() >= deadline)
+            return false;
+    }
+}
+
+Server::Server(int screenWidth, int screenHeight, Reset reset) : reset_(reset)
+{
+    const bool resets = reset == Reset::whenLastClientLeaves;
+    if (resets) {
+        // Blocked before the server can send it: its default action would
+        // end this process.
+        const sigset_t set = readySignal();
+        pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    }
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         throwSystemError("pipe for Xvfb's display number");
@@ -195,8 +233,10 @@ Server::Server(int screenWidth, int screenHeight)
         std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24";
     // -noreset: a server whose last client leaves would otherwise reset and
     // refuse the next program for a moment.
-    const char* const args[] = {"Xvfb",         "-displayfd", fdText.c_str(), "-screen",  "0",
-                                screen.c_str(), "-nolisten",  "tcp",          "-noreset", nullptr};
+    const char* const args[] = {"Xvfb",      "-displayfd", fdText.c_str(),
+                                "-screen",   "0",          screen.c_str(),
+                                "-nolisten", "tcp",        resets ? nullptr : "-noreset",
+                                nullptr};
     const pid_t parent = getpid();
 
     const pid_t child = fork();
@@ -210,6 +250,13 @@ Server::Server(int screenWidth, int screenHeight)
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (getppid() != parent)
             _exit(1);
+        // An X server started with SIGUSR1 ignored sends it to its parent
+        // whenever it is ready for clients.
+        if (resets) {
+            signal(SIGUSR1, SIG_IGN);
+            const sigset_t set = readySignal();
+            sigprocmask(SIG_UNBLOCK, &set, nullptr);
+        }
         // The write end must survive exec; Xvfb's chatter goes nowhere.
         fcntl(fds[1], F_SETFD, 0);
         const int devNull = open("/dev/null", O_RDWR);
@@ -231,6 +278,18 @@ Server::Server(int screenWidth, int screenHeight)
         throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
     }
     display_ = ":" + std::to_string(number_);
+    // The signal of its start, sent just after the display number.
+    if (resets && !takeReadySignal(pid_, startTimeout)) {
+        stop();
+        throw std::runtime_error("Xvfb did not say it was ready");
+    }
+}
+
+bool Server::waitForReset(std::chrono::milliseconds timeout)
+{
+    if (reset_ != Reset::whenLastClientLeaves)
+        throw std::logic_error("waitForReset on a server that never resets");
+    return takeReadySignal(pid_, timeout);
 }
 
 Server::~Server()
@@ -399,6 +458,19 @@ void resizeWindow(Display* display, Window window, int width, int height)
 void moveWindow(Display* display, Window window, int x, int y)
 {
     XMoveWindow(display, window, x, y);
+    XSync(display, False);
+}
+
+void closeWindow(Display* display, Window window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = atom(display, "WM_PROTOCOLS");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(atom(display, "WM_DELETE_WINDOW"));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
     XSync(display, False);
 }
 

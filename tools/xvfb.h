@@ -66,6 +66,19 @@ constexpr int programWindowSize = 800;
 constexpr std::chrono::seconds startTimeout{15};
 constexpr std::chrono::seconds stopTimeout{5};
 
+// What the server does when its last client leaves.
+enum class Reset {
+    // Nothing (-noreset): the tests' servers, so that one program's end
+    // cannot refuse the next program for a moment.
+    never,
+    // Reset itself, as Xvfb and Xorg do unless told otherwise (xvfb-run,
+    // screen-recording scripts, a desktop). The server then tells its parent
+    // each time it accepts clients again (it sends SIGUSR1, which this
+    // process keeps blocked from then on and takes with waitForReset); at
+    // most one such server per process at a time.
+    whenLastClientLeaves,
+};
+
 // One Xvfb process on a free display number, 24-bit TrueColor, GLX on (Mesa
 // renders in software), no TCP listener. It runs from construction to
 // destruction or stop(); it also dies with the test process, so a crashed
@@ -75,7 +88,8 @@ class Server
   public:
     // Start Xvfb with one screen of the given size and wait until it accepts
     // connections. Throws std::runtime_error if it does not start in time.
-    explicit Server(int screenWidth = defaultScreenWidth, int screenHeight = defaultScreenHeight);
+    explicit Server(int screenWidth = defaultScreenWidth, int screenHeight = defaultScreenHeight,
+                    Reset reset = Reset::never);
     // Stop the server (see stop()).
     ~Server();
     Server(const Server&) = delete;
@@ -90,8 +104,13 @@ class Server
     // Terminate the server and reap it, killing it outright if it lingers
     // past stopTimeout. Safe to call more than once.
     void stop();
+    // Reset::whenLastClientLeaves only: wait until the server has reset
+    // after its last client left and accepts clients again; false if it has
+    // not within timeout. A reset that ended before the call counts once.
+    bool waitForReset(std::chrono::milliseconds timeout);
 
   private:
+    Reset reset_ = Reset::never;
     pid_t pid_ = 0;
     int number_ = -1;
     std::string display_;
@@ -167,6 +186,10 @@ void resizeWindow(Display* display, Window window, int width, int height);
 // one the window sits at (-1, -1), its top row and left column off screen,
 // where grabWindow cannot read them.
 void moveWindow(Display* display, Window window, int x, int y);
+
+// Ask the window's client to close it, as a window manager does when the
+// user clicks its close button (WM_DELETE_WINDOW).
+void closeWindow(Display* display, Window window);
 
 // --- pixels
 

@@ -1,5 +1,5 @@
-// The desktop's monotonic clock, and the C library's heap set for frames
-// drawn one after another.
+// The desktop's monotonic clock, and the C library's heap set for the
+// frames.
 #include <malloc.h>
 
 #include <chrono>
@@ -21,7 +21,7 @@ double platformSeconds()
         .count();
 }
 
-void platformPrepareContinuousFrames()
+void platformPrepareFrames()
 {
     mallopt(M_TRIM_THRESHOLD, keptHeapTop);
     mallopt(M_MMAP_THRESHOLD, ownMappingFrom);

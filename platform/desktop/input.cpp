@@ -1,5 +1,5 @@
-// The console's input on the desktop: lines of standard input, and at a
-// terminal one key press on its own.
+// The console's input on the desktop: lines of standard input (read by the
+// console itself), and at a terminal one key press on its own.
 #include <cstdio>
 #include <termios.h>
 #include <unistd.h>
@@ -7,20 +7,8 @@
 #include "platform/desktop/terminal_key.h"
 #include "platform/platform.h"
 
-bool platformReadLine(std::string* line)
-{
-    int c = std::getc(stdin);
-    if (c == EOF) {
-        return false;
-    }
-    for (; c != EOF; c = std::getc(stdin)) {
-        line->push_back(static_cast<char>(c));
-        if (c == '\n') {
-            break;
-        }
-    }
-    return true;
-}
+// Typed lines are standard input: the console reads them itself.
+bool (*const platformReadLine)(std::string* line) = nullptr;
 
 bool platformKeysArriveAlone()
 {

@@ -1,5 +1,5 @@
 // The window on the desktop: freeglut on X11.
-#include <GL/glut.h>
+#include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 
@@ -9,12 +9,31 @@
 #include "platform/desktop/window_title.h"
 #include "platform/platform.h"
 
+// The connection the start-up check opened, kept until GLUT has its own: an
+// X server whose last client leaves resets itself (unless started with
+// -noreset), and a connection opened just then is refused.
+static Display* startConnection = nullptr;
+
+// The program's exit status when its window is closed; null: 0.
+static int (*closeStatus)() = nullptr;
+
+// End the process as the window closes.
+[[noreturn]] static void endOnClose()
+{
+    std::exit(closeStatus != nullptr ? closeStatus() : 0);
+}
+
 void platformRunWindow(int* argc, char** argv, int width, int height, const char* title,
                        const WindowCallbacks& callbacks)
 {
     // The size must be known before glutInit reads -geometry from argv.
     glutInitWindowSize(width, height);
     glutInit(argc, argv);
+    // GLUT's own connection is open now.
+    if (startConnection != nullptr) {
+        XCloseDisplay(startConnection);
+        startConnection = nullptr;
+    }
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow(title);
     // GLUT hands the title over as Latin-1; give it again in a form that
@@ -25,11 +44,16 @@ void platformRunWindow(int* argc, char** argv, int width, int height, const char
     glutReshapeFunc(callbacks.reshape);
     glutKeyboardFunc(callbacks.keyboard);
 
+    // GLUT ends the process with status 0 once the window is closed; the
+    // program ends it first, with its own.
+    closeStatus = callbacks.closeStatus;
+    glutCloseFunc(endOnClose);
+
     callbacks.afterCreate();
     glutMainLoop();
     // glutMainLoop is not declared noreturn; should it come back, end the
-    // process as GLUT itself does when the window is closed.
-    std::exit(0);
+    // process as a closed window does.
+    endOnClose();
 }
 
 void platformRequestRedraw()
@@ -66,10 +90,9 @@ bool platformWindowCanOpen(int argc, char** argv)
             name = argv[i + 1];
         }
     }
-    Display* display = XOpenDisplay(name);
-    if (display == nullptr) {
-        return false;
+    if (startConnection != nullptr) {
+        XCloseDisplay(startConnection);
     }
-    XCloseDisplay(display);
-    return true;
+    startConnection = XOpenDisplay(name);
+    return startConnection != nullptr;
 }

@@ -8,8 +8,6 @@
 // ignored), no depth test, a clear of the whole window.
 #include <GL/glut.h>
 
-#include <emscripten.h>
-
 #include <cmath>
 #include <vector>
 

@@ -13,7 +13,8 @@ EM_JS(void, webTakeLine, (char* into), { HEAPU8.set(Module.fvLineBytes, into); }
 // or -1 once the input has ended.
 EM_ASYNC_JS(int, webWaitKey, (), { return await Module.fvReadKey(); });
 
-bool platformReadLine(std::string* line)
+// The next line typed on the page.
+static bool readPageLine(std::string* line)
 {
     const int length = webWaitLine();
     if (length < 0) {
@@ -24,6 +25,8 @@ bool platformReadLine(std::string* line)
     webTakeLine(&(*line)[start]);
     return true;
 }
+
+bool (*const platformReadLine)(std::string* line) = readPageLine;
 
 bool platformKeysArriveAlone()
 {

@@ -116,10 +116,9 @@ void platformStartTimer(unsigned milliseconds, void (*tick)(int value), int valu
     }
 }
 
-void platformPrepareContinuousFrames()
+void platformPrepareFrames()
 {
-    // The browser's allocator needs no setting for frames drawn one after
-    // another.
+    // The browser's allocator needs no setting for the frames.
 }
 
 double platformSeconds()
@@ -145,16 +144,6 @@ void glutSwapBuffers(void)
 {
     const DrawList& frame = currentDrawList();
     webPresent(frame.data(), static_cast<int>(frame.size()));
-}
-
-void glutPostRedisplay(void)
-{
-    platformRequestRedraw();
-}
-
-void glutTimerFunc(unsigned int milliseconds, void (*callback)(int value), int value)
-{
-    platformStartTimer(milliseconds, callback, value);
 }
 
 } // extern "C"

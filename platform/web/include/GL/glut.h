@@ -14,8 +14,6 @@ extern void* glutBitmapHelvetica18;
 
 void glutBitmapCharacter(void* font, int character);
 void glutSwapBuffers(void);
-void glutPostRedisplay(void);
-void glutTimerFunc(unsigned int milliseconds, void (*callback)(int value), int value);
 
 #ifdef __cplusplus
 }
