@@ -418,7 +418,7 @@ function pageTests(name, chromiumOnly) {
     const page = await workedPage(browser);
     await windowKeys(page, 'm');
     await page.waitForFunction(() => fvPage.waiting === 'line');
-    assert.ok(await page.$$eval('#keypad button', (bs) => bs.length === 13 && bs.every((b) => b.disabled)), 'key pad off');
+    assert.ok(await page.$$eval('#keypad button', (bs) => bs.length === 14 && bs.every((b) => b.disabled)), 'key pad off');
     await page.type('#answer', '1 0.2');
     for (const where of ['#play', '#window', '#console', '#hint']) {
       await page.click(where);
