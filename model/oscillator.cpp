@@ -5,11 +5,21 @@
 
 #include "model/state.h"
 
+double naturalFrequency(double m, double K)
+{
+    return std::sqrt(K / m);
+}
+
+double dampingRatio(double m, double lambda, double K)
+{
+    const double root = std::sqrt(m * K);
+    return lambda / (root + root);
+}
+
 void computeNaturalFrequency()
 {
-    derived.om0 = std::sqrt(params.K / params.m);
-    const double root = std::sqrt(params.m * params.K);
-    derived.zeta = params.lambda / (root + root);
+    derived.om0 = naturalFrequency(params.m, params.K);
+    derived.zeta = dampingRatio(params.m, params.lambda, params.K);
 }
 
 void computeForcedResponse()

@@ -9,6 +9,12 @@
 // the last bit (an undamped lag above resonance is 1.0000000000000009 pi).
 constexpr double modelPi = 3.14159265358979;
 
+// The natural angular frequency sqrt(K/m), rad/s.
+double naturalFrequency(double m, double K);
+
+// The damping ratio lambda / (2 sqrt(m K)).
+double dampingRatio(double m, double lambda, double K);
+
 // om0 and zeta from m, lambda and K.
 void computeNaturalFrequency();
 

@@ -2,8 +2,6 @@
 // first-order equations, one component per call.
 #include "sim/equation_of_motion.h"
 
-#include <cmath>
-
 #include "model/state.h"
 
 namespace
@@ -22,10 +20,8 @@ double derivative(int i, double t, const double* y)
         lastDerivative = y[1];
     } else if (i == 1) {
         // The model is read at every call, so a new dialog takes effect at once.
-        double s = std::sin(params.omf * t);
-        double a = s * params.F;
-        double b = params.lambda * y[1] + params.K * y[0];
-        lastDerivative = (a - b) / params.m;
+        const Oscillator model = {params.m, params.lambda, params.K, params.F, params.omf};
+        lastDerivative = acceleration(model, t, y);
     }
     return lastDerivative;
 }
