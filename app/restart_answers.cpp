@@ -26,12 +26,11 @@ char startKey()
     if (sameBits(y0, 0) && sameBits(v0, 0)) {
         return '0';
     }
-    // The steady start as the key '1' computes it, then the held one back.
-    setSteadyStateStart();
-    const bool steady = sameBits(params.y0, y0) && sameBits(params.v0, v0);
-    params.y0 = y0;
-    params.v0 = v0;
-    return steady ? '1' : '2';
+    // The steady start as the key '1' computes it.
+    double steadyY0 = 0;
+    double steadyV0 = 0;
+    steadyStateStart(derived.Ad, derived.phaseLag, params.omf, &steadyY0, &steadyV0);
+    return sameBits(steadyY0, y0) && sameBits(steadyV0, v0) ? '1' : '2';
 }
 
 } // namespace

@@ -154,7 +154,7 @@ void sweepStart()
     }
     state.active = true;
     state.chain++;
-    sweepBegin(&state.sweep, {params.m, params.lambda, params.K, params.F});
+    sweepBegin(&state.sweep, {params.m, params.lambda, params.K, params.F, params.omf});
     platformStartTimer(sliceGapMs, tick, state.chain);
 }
 

@@ -34,7 +34,7 @@ void sweep(benchmark::State& bench, double lambda)
 {
     for (auto _ : bench) {
         Sweep s;
-        sweepBegin(&s, {1, lambda, 4, 1});
+        sweepBegin(&s, {1, lambda, 4, 1, 0});
         while (!sweepAdvance(&s, 1000000)) {
         }
         benchmark::DoNotOptimize(s.points);

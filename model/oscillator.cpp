@@ -36,11 +36,16 @@ void computeForcedResponse()
     }
 }
 
-void setSteadyStateStart()
+void steadyStateStart(double Ad, double phaseLag, double omf, double* y0, double* v0)
 {
     // On y(t) = Ad sin(omf t - phi) at t = 0.
-    params.y0 = std::sin(derived.phaseLag * modelPi) * (-derived.Ad);
-    params.v0 = std::cos(derived.phaseLag * modelPi) * (derived.Ad * params.omf);
+    *y0 = std::sin(phaseLag * modelPi) * (-Ad);
+    *v0 = std::cos(phaseLag * modelPi) * (Ad * omf);
+}
+
+void setSteadyStateStart()
+{
+    steadyStateStart(derived.Ad, derived.phaseLag, params.omf, &params.y0, &params.v0);
 }
 
 void resetRun()

@@ -21,6 +21,10 @@ void computeNaturalFrequency();
 // As, freqRatio, Ad and phaseLag from F, omf and the stored om0 and zeta.
 void computeForcedResponse();
 
+// The start (y0, v0) on the steady-state vibration of amplitude Ad, lag
+// phaseLag (units of pi) and forcing frequency omf.
+void steadyStateStart(double Ad, double phaseLag, double omf, double* y0, double* v0);
+
 // y0 and v0 on the steady-state vibration, so the run starts with no transient.
 void setSteadyStateStart();
 

@@ -2,11 +2,10 @@
 //
 // Everything lives for the whole run and starts at zero, except the fixed
 // constants. There is one thread: the console dialog writes the parameters,
-// derived quantities and tables; the display frame writes the run; the
-// keyboard writes lastKey; the window keeps its own view scales (app/view.h).
-// The frequency sweep (sim/frequency_sweep.h) lends the parameters to the
-// equation of motion for one slice of its steps and puts them back before
-// anything else runs. Nothing here is thread-safe, and nothing needs to be.
+// derived quantities and tables; the display frame and the run reset write
+// the run, and the dialog keys m, g and j its clock; the keyboard writes
+// lastKey; the window keeps its own view scales (app/view.h). Nothing here
+// is thread-safe, and nothing needs to be.
 #pragma once
 
 // Slots of one history row and of one frequency-table row.
@@ -51,7 +50,8 @@ struct Tables {
 // The damping ratios of the chart, in the order of its colours.
 extern const double zetaTable[zetaTableSize];
 
-// The running simulation; written only by the display frame and the reset.
+// The running simulation; written by the display frame's step, the reset,
+// and the dialog keys m, g and j, which set its clock back to 0.
 struct Run {
     double t;            // simulated time, s
     double state[2];     // displacement y (m) and velocity v (m/s)

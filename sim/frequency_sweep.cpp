@@ -6,6 +6,7 @@
 
 #include "model/oscillator.h"
 #include "model/state.h"
+#include "sim/equation_of_motion.h"
 #include "sim/runge_kutta_gill.h"
 
 namespace
@@ -34,7 +35,7 @@ void beginPoint(Sweep* sweep)
 {
     const double ratio = (sweep->point + 1) * sweepRatioStep;
     sweep->points[sweep->point] = {ratio, notMeasured, notMeasured, false};
-    sweep->omf = ratio * sweep->om0;
+    sweep->system.omf = ratio * sweep->om0;
     sweep->y[0] = 0.0;
     sweep->y[1] = 0.0;
     for (double& sum : sweep->sums) {
@@ -42,7 +43,7 @@ void beginPoint(Sweep* sweep)
     }
     sweep->step = 0;
 
-    const double period = 2 * modelPi / sweep->omf;
+    const double period = 2 * modelPi / sweep->system.omf;
     // zeta om0 = lambda / (2 m); a zeta that is zero, negative or NaN never settles.
     const bool damped = sweep->zeta > 0;
     const double settleTime =
@@ -59,7 +60,7 @@ void beginPoint(Sweep* sweep)
     // quicker root, om0 (zeta + sqrt(zeta^2 - 1)) once overdamped.
     const double overdamping = std::sqrt(std::fmax(sweep->zeta * sweep->zeta - 1, 0.0));
     const double fastest =
-        std::fmax(sweep->omf, sweep->om0 * (std::fabs(sweep->zeta) + overdamping));
+        std::fmax(sweep->system.omf, sweep->om0 * (std::fabs(sweep->zeta) + overdamping));
     if (!(2 * modelPi / fastest >= minStepsPerPeriod * dt)) {
         sweep->stepCount = 0;
         sweep->windowStart = 1;
@@ -113,18 +114,20 @@ void finishPoint(Sweep* sweep)
 
 } // namespace
 
-void sweepBegin(Sweep* sweep, const SweepSystem& system)
+void sweepBegin(Sweep* sweep, const Oscillator& oscillator)
 {
     *sweep = Sweep{};
-    sweep->system = system;
-    // The same arithmetic as the dialog's om0 and zeta.
-    sweep->om0 = std::sqrt(system.K / system.m);
-    const double root = std::sqrt(system.m * system.K);
-    sweep->zeta = system.lambda / (root + root);
+    sweep->system = oscillator;
+    const double m = oscillator.m;
+    const double lambda = oscillator.lambda;
+    const double K = oscillator.K;
+    const double F = oscillator.F;
+    sweep->om0 = naturalFrequency(m, K);
+    sweep->zeta = dampingRatio(m, lambda, K);
     sweep->trouble = SweepTrouble::none;
     sweep->point = 0;
-    const bool finite = std::isfinite(system.m) && std::isfinite(system.lambda) &&
-                        std::isfinite(system.K) && std::isfinite(system.F);
+    const bool finite =
+        std::isfinite(m) && std::isfinite(lambda) && std::isfinite(K) && std::isfinite(F);
     if (!finite || !(sweep->om0 > 0) || !std::isfinite(sweep->om0)) {
         sweep->trouble = SweepTrouble::noFrequency;
         for (int k = 0; k < sweepPointCount; k++) {
@@ -141,24 +144,15 @@ bool sweepAdvance(Sweep* sweep, long maxSteps)
     if (sweepFinished(*sweep)) {
         return true;
     }
-    // The equation of motion takes its coefficients from the process-wide
-    // parameters: lend them to the sweep for this slice only.
-    const Parameters running = params;
-    params.m = sweep->system.m;
-    params.lambda = sweep->system.lambda;
-    params.K = sweep->system.K;
-    params.F = sweep->system.F;
-
     long left = maxSteps;
     while (left > 0 && sweep->point < sweepPointCount) {
-        params.omf = sweep->omf;
         while (left > 0 && sweep->step < sweep->stepCount) {
             const double t = sweep->step * dt;
-            rungeKuttaGill(t, dt, sweep->y, sweep->y, 2);
+            gillStep(OscillatorRhs{sweep->system}, t, dt, sweep->y, sweep->y, 2);
             sweep->step++;
             left--;
             if (sweep->step >= sweep->windowStart) {
-                const double phase = sweep->omf * (sweep->step * dt);
+                const double phase = sweep->system.omf * (sweep->step * dt);
                 const double s = std::sin(phase);
                 const double c = std::cos(phase);
                 double* sums = sweep->sums;
@@ -173,8 +167,6 @@ bool sweepAdvance(Sweep* sweep, long maxSteps)
             finishPoint(sweep);
         }
     }
-
-    params = running;
     return sweepFinished(*sweep);
 }
 

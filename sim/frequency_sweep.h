@@ -8,6 +8,8 @@
 // window can keep answering its keys between slices.
 #pragma once
 
+#include "sim/equation_of_motion.h"
+
 // Forcing frequencies of one sweep, at the ratios k * sweepRatioStep to om0.
 constexpr int sweepPointCount = 30;
 // Step between the sweep's frequency ratios (0.1, 0.2, ... 3.0).
@@ -15,14 +17,6 @@ constexpr double sweepRatioStep = 0.1;
 // Longest model time one frequency is run for, s: a point whose transient
 // needs longer is measured at this time and marked as not settled.
 constexpr double sweepTimeLimit = 600.0;
-
-// The system swept (SI units, as the dialog takes them).
-struct SweepSystem {
-    double m;      // mass, kg
-    double lambda; // damping coefficient, N/(m/s)
-    double K;      // spring constant, N/m
-    double F;      // amplitude of the external force, N
-};
 
 // One measured point. A point that could not be measured (no whole forcing
 // period within the time limit, a motion too fast for the step, numbers that
@@ -45,27 +39,24 @@ enum class SweepTrouble {
 
 // A sweep under way: where it stands and what it has measured so far.
 struct Sweep {
-    SweepSystem system;
+    Oscillator system; // the oscillator swept; omf is the present point's
     double om0;       // natural angular frequency, rad/s
     double zeta;      // damping ratio
     int point;        // the point being run; sweepPointCount when done
     long step;        // steps taken at the present point
     long stepCount;   // steps the present point runs for
     long windowStart; // first step whose end is sampled for the measurement
-    double omf;       // forcing frequency of the present point, rad/s
     double y[2];      // displacement (m) and velocity (m/s) of the present point
     double sums[5];   // least-squares sums: ss, cc, sc, ys, yc
     SweepTrouble trouble;
     SweepPoint points[sweepPointCount];
 };
 
-// Make ready to sweep system from its first point.
-void sweepBegin(Sweep* sweep, const SweepSystem& system);
+// Make ready to sweep the oscillator from its first point; its omf is not
+// read, each point sets its own.
+void sweepBegin(Sweep* sweep, const Oscillator& oscillator);
 
 // Take at most maxSteps integration steps; true once every point is measured.
-// NOTE: the equation of motion reads the process-wide parameters, so they are
-// set to the swept system for the slice and put back, bit for bit, before
-// this returns: between two slices the running simulation sees its own.
 bool sweepAdvance(Sweep* sweep, long maxSteps);
 
 // True once every point is measured.

@@ -1,15 +1,11 @@
 // The frequency sweep by simulation against the closed-form steady state,
-// its undamped and impossible systems, its slices, and its care for the
-// running simulation's parameters.
+// its undamped and impossible systems, and its slices.
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include <gtest/gtest.h>
 
-#include "model/state.h"
 #include "sim/frequency_sweep.h"
-#include "sim/runge_kutta_gill.h"
 
 namespace
 {
@@ -21,12 +17,12 @@ constexpr double lagToleranceDeg = 0.5;
 constexpr double pi = 3.14159265358979;
 
 // The worked example's mass and spring (om0 = 2 rad/s) with a force of 1 N.
-SweepSystem workedSystem(double lambda)
+Oscillator workedSystem(double lambda)
 {
-    return {1, lambda, 4, 1};
+    return {1, lambda, 4, 1, 0};
 }
 
-Sweep sweepAtOnce(const SweepSystem& system)
+Sweep sweepAtOnce(const Oscillator& system)
 {
     Sweep sweep;
     sweepBegin(&sweep, system);
@@ -86,8 +82,8 @@ TEST(FrequencySweep, SystemsThatCannotSettleAreMarkedAndNeverCrash)
     for (const SweepPoint& p : growing.points) {
         EXPECT_FALSE(p.settled);
     }
-    for (const SweepSystem& impossible : {SweepSystem{-1, 0.2, 4, 1}, SweepSystem{1, 0.2, 4, NAN},
-                                          SweepSystem{1, 0.2, 4, INFINITY}}) {
+    for (const Oscillator& impossible : {Oscillator{-1, 0.2, 4, 1, 0}, Oscillator{1, 0.2, 4, NAN, 0},
+                                          Oscillator{1, 0.2, 4, INFINITY, 0}}) {
         const Sweep sweep = sweepAtOnce(impossible);
         EXPECT_EQ(sweep.trouble, SweepTrouble::noFrequency);
         EXPECT_TRUE(std::isnan(sweep.points[0].amplitude));
@@ -95,35 +91,20 @@ TEST(FrequencySweep, SystemsThatCannotSettleAreMarkedAndNeverCrash)
     }
 
     // Too stiff for the 0.01 s step: not measured, so not drawn.
-    const Sweep stiff = sweepAtOnce({1, 2000, 1e6, 1});
+    const Sweep stiff = sweepAtOnce({1, 2000, 1e6, 1, 0});
     EXPECT_EQ(stiff.trouble, SweepTrouble::tooFast);
     EXPECT_TRUE(std::isnan(stiff.points[29].amplitude));
 }
 
-TEST(FrequencySweep, SlicesGiveTheSameBitsAndLeaveTheRunningSimulationAlone)
+TEST(FrequencySweep, SlicesGiveTheSameBitsAsOneRun)
 {
-    // The worked example running as the window runs it, one step between slices.
-    resetAllState();
-    params = {1, 0.2, 4, 1, 1, -0.0221, 0.3319};
-    const Parameters before = params;
-    double beside[2] = {params.y0, params.v0};
-    double reference[2] = {params.y0, params.v0};
-
     Sweep sliced;
     sweepBegin(&sliced, workedSystem(4.0));
     long slices = 0;
     while (!sweepAdvance(&sliced, 997)) {
-        ASSERT_EQ(std::memcmp(&params, &before, sizeof params), 0) << "after slice " << slices;
-        rungeKuttaGill(slices * dt, dt, beside, beside, 2);
         ++slices;
     }
     EXPECT_GT(slices, 100);
-    // The same motion without the sweep.
-    for (long k = 0; k < slices; ++k) {
-        rungeKuttaGill(k * dt, dt, reference, reference, 2);
-    }
-    EXPECT_EQ(std::memcmp(beside, reference, sizeof reference), 0);
-
     const Sweep whole = sweepAtOnce(workedSystem(4.0));
     for (int k = 0; k < sweepPointCount; ++k) {
         EXPECT_EQ(sliced.points[k].amplitude, whole.points[k].amplitude) << "point " << k;
