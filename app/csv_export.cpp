@@ -1,4 +1,4 @@
-// The motion and the frequency response written as CSV files.
+// The motion, the frequency response and the sweeps written as CSV files.
 #include "app/csv_export.h"
 
 #include <stdio_ext.h>
@@ -11,35 +11,41 @@
 namespace
 {
 
-// The export's state: the two files and the run they are at.
+// The export's state: the three files and the run they are at.
 struct CsvExport {
+    int run;          // 1 after the first dialog, +1 after each further one
     CsvFile motion;   // NAME-motion.csv, not open when not exporting
     CsvFile response; // NAME-response.csv
-    int run;          // 1 after the first dialog, +1 after each further one
+    CsvFile sweep;    // NAME-sweep.csv, not open until the first sweep
+    std::string sweepPath;
 };
 
 // The run number while not exporting.
 constexpr int notExporting = -1;
 
-CsvExport csv = {{}, {}, notExporting};
+CsvExport csv = {notExporting, {}, {}, {}, {}};
 
 // Set by the first failed write of any CSV file, and cleared only by
 // csvClose (tests): the run lost rows, and its exit status says so.
 bool rowsLost = false;
 
-// The sweep file, apart from the two above: it exists only once a sweep has
-// finished.
-struct SweepCsv {
-    std::string path; // NAME-sweep.csv; empty when not exporting
-    CsvFile file;     // not open until the first sweep
-};
-
-SweepCsv sweepCsv;
-
 // Write one finished row and hand it to the system at once.
 void writeRow(CsvFile* file, const std::string& row)
 {
     csvWrite(file, row + "\n");
+}
+
+// Create (truncate) one of the export's files. When it cannot be created:
+// the one line that says so, and the file is marked failed.
+bool createFile(CsvFile* file, const std::string& path)
+{
+    if (csvOpenFile(file, path)) {
+        return true;
+    }
+    std::fprintf(stderr, "forced-vibration: CSV ファイルに書き込めません / cannot write %s: %s\n",
+                 path.c_str(), std::strerror(errno));
+    file->failed = true;
+    return false;
 }
 
 } // namespace
@@ -113,31 +119,25 @@ std::string csvNumber(double value)
     return text;
 }
 
-bool csvOpen(const std::string& name, const double* zetas, int count, std::string* failedPath)
+bool csvOpen(const std::string& name, const double* zetas, int count)
 {
     csvClose();
-    CsvFile motion;
-    if (!csvOpenFile(&motion, name + "-motion.csv")) {
-        *failedPath = motion.path;
-        return false;
-    }
-    CsvFile response;
-    if (!csvOpenFile(&response, name + "-response.csv")) {
-        const int why = errno;
-        csvCloseFile(&motion);
-        *failedPath = response.path;
-        errno = why;
-        return false;
-    }
-    csv = CsvExport{motion, response, 0};
-
-    writeRow(&csv.motion, "run,t (s),y (m),v (m/s),F(t)/K (m)");
     std::string header = "run,entered zeta,frequency ratio";
     for (int i = 0; i < count; i++) {
         const std::string zeta = csvNumber(zetas[i]);
         header += ",amplitude zeta=" + zeta + " (m),phase lag zeta=" + zeta + " (deg)";
     }
     header += ",amplitude entered zeta (m),phase lag entered zeta (deg)";
+    CsvExport opened = {0, {}, {}, {}, name + "-sweep.csv"};
+    if (!createFile(&opened.motion, name + "-motion.csv")) {
+        return false;
+    }
+    if (!createFile(&opened.response, name + "-response.csv")) {
+        csvCloseFile(&opened.motion);
+        return false;
+    }
+    csv = opened;
+    writeRow(&csv.motion, "run,t (s),y (m),v (m/s),F(t)/K (m)");
     writeRow(&csv.response, header);
     return true;
 }
@@ -178,48 +178,33 @@ void csvWriteFrame(double t, double y, double v, double forceOverK)
                               csvNumber(v) + "," + csvNumber(forceOverK));
 }
 
-void csvNameSweep(const std::string& name)
+void csvWriteSweep(const CsvSweepRow* rows, int count)
 {
-    sweepCsv.path = name + "-sweep.csv";
-}
-
-bool csvWriteSweep(const CsvSweepRow* rows, int count, std::string* failedPath)
-{
-    if (sweepCsv.path.empty()) {
-        return true;
+    if (!csvIsOpen() || csv.sweep.failed) {
+        return;
     }
-    if (sweepCsv.file.failed) {
-        return true;
-    }
-    if (sweepCsv.file.stream == nullptr) {
-        if (!csvOpenFile(&sweepCsv.file, sweepCsv.path)) {
-            // Its rows are lost as surely as those of a failed write.
-            sweepCsv.file.failed = true;
+    if (csv.sweep.stream == nullptr) {
+        if (!createFile(&csv.sweep, csv.sweepPath)) {
             rowsLost = true;
-            *failedPath = sweepCsv.path;
-            return false;
+            return;
         }
-        writeRow(&sweepCsv.file, "run,frequency ratio,measured amplitude (m),theory amplitude (m),"
-                                "measured phase lag (deg),theory phase lag (deg),settled");
+        writeRow(&csv.sweep, "run,frequency ratio,measured amplitude (m),theory amplitude (m),"
+                             "measured phase lag (deg),theory phase lag (deg),settled");
     }
     for (int k = 0; k < count; k++) {
         const CsvSweepRow& row = rows[k];
-        writeRow(&sweepCsv.file, std::to_string(csv.run) + "," + csvNumber(row.ratio) + "," +
-                                    csvNumber(row.measuredAmplitude) + "," +
-                                    csvNumber(row.theoryAmplitude) + "," +
-                                    csvNumber(row.measuredLag) + "," + csvNumber(row.theoryLag) +
-                                    "," + (row.settled ? "1" : "0"));
+        writeRow(&csv.sweep, std::to_string(csv.run) + "," + csvNumber(row.ratio) + "," +
+                                 csvNumber(row.measuredAmplitude) + "," +
+                                 csvNumber(row.theoryAmplitude) + "," + csvNumber(row.measuredLag) +
+                                 "," + csvNumber(row.theoryLag) + "," + (row.settled ? "1" : "0"));
     }
-    return true;
 }
 
 void csvClose()
 {
-    csvCloseFile(&sweepCsv.file);
-    sweepCsv = SweepCsv{};
-
     csvCloseFile(&csv.motion);
     csvCloseFile(&csv.response);
-    csv = CsvExport{{}, {}, notExporting};
+    csvCloseFile(&csv.sweep);
+    csv = CsvExport{notExporting, {}, {}, {}, {}};
     rowsLost = false;
 }

@@ -2,7 +2,7 @@
 // frame, and NAME-response.csv, the chart's curves after every dialog; and
 // NAME-sweep.csv, the points of every frequency sweep, once there is one.
 //
-// Both files are comma-separated with '.' as the decimal point whatever the
+// All three files are comma-separated with '.' as the decimal point whatever the
 // locale, every number the shortest text that reads back as the same
 // double. Each row is flushed as it is written, so the files are complete
 // up to the last frame however the program ends (Escape, the end of the
@@ -40,11 +40,14 @@ void csvCloseFile(CsvFile* file);
 // 1 once a CSV write has failed (rows were lost), else 0.
 int csvExitStatus();
 
-// Open (truncate) NAME-motion.csv and NAME-response.csv and write their
-// header rows; the response header names each of the count damping ratios
-// in zetas. False when either cannot be written: *failedPath names it and
-// errno says why; nothing stays open.
-bool csvOpen(const std::string& name, const double* zetas, int count, std::string* failedPath);
+// Export to NAME-*.csv: create (truncate) NAME-motion.csv and
+// NAME-response.csv with their header rows; the response header names each
+// of the count damping ratios in zetas. NAME-sweep.csv is created, with its
+// header row, by the first sweep, so a run without one leaves only the other
+// two files behind. A file that cannot be created is said on standard error,
+// naming it and the system's reason; then nothing stays open and the result
+// is false.
+bool csvOpen(const std::string& name, const double* zetas, int count);
 
 // True from csvOpen to csvClose, also when a file has failed since.
 bool csvIsOpen();
@@ -73,16 +76,12 @@ struct CsvSweepRow {
     bool settled;             // written as 1 or 0
 };
 
-// Let the sweeps of this export go to NAME-sweep.csv. The file is created,
-// with its header row, by the first sweep, so a run without one leaves
-// only the other two files behind.
-void csvNameSweep(const std::string& name);
-
 // Append the count points of a finished sweep of the present run, one row
-// each, creating the file first if this is the first sweep. True when
-// written or when there is nothing to write to; false when the file cannot
-// be created (*failedPath names it, errno says why).
-bool csvWriteSweep(const CsvSweepRow* rows, int count, std::string* failedPath);
+// each, creating NAME-sweep.csv first if this is the first sweep. Nothing
+// when the files are not open. A file that cannot be created is said as
+// csvOpen says it, and its rows are lost as surely as those of a failed
+// write: csvExitStatus() becomes 1.
+void csvWriteSweep(const CsvSweepRow* rows, int count);
 
 // Close the files and forget a failed write (tests; the process's end
 // closes them too).

@@ -141,16 +141,8 @@ void startFromCommandLine(int* argc, char** argv)
                      options.answerFile.c_str(), std::strerror(errno));
         std::exit(usageStatus);
     }
-    std::string failedPath;
-    if (!options.csvName.empty() &&
-        !csvOpen(options.csvName, zetaTable, zetaTableSize, &failedPath)) {
-        std::fprintf(stderr,
-                     "forced-vibration: CSV ファイルに書き込めません / cannot write %s: %s\n",
-                     failedPath.c_str(), std::strerror(errno));
+    if (!options.csvName.empty() && !csvOpen(options.csvName, zetaTable, zetaTableSize)) {
         std::exit(usageStatus);
-    }
-    if (!options.csvName.empty()) {
-        csvNameSweep(options.csvName);
     }
     if (options.play) {
         playEnable();

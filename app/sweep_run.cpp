@@ -100,12 +100,7 @@ void exportSweep(const Sweep& sweep)
         rows[k] = {point.ratio,          point.amplitude,        theoryAmp[k + 1],
                    point.phaseLag * 180, theoryLag[k + 1] * 180, point.settled};
     }
-    std::string failedPath;
-    if (!csvWriteSweep(rows, sweepPointCount, &failedPath)) {
-        std::fprintf(stderr,
-                     "forced-vibration: CSV ファイルに書き込めません / cannot write %s: %s\n",
-                     failedPath.c_str(), std::strerror(errno));
-    }
+    csvWriteSweep(rows, sweepPointCount);
 }
 
 // One slice of the sweep; at its end the numbers, the warning and the

@@ -309,9 +309,6 @@ TEST_F(Abuse, WindowShrunkToOnePixelAndBackKeepsDrawing)
 
 TEST_F(Abuse, InfiniteAndUndefinedParametersDrawEveryKeysFrame)
 {
-    // An X server resets itself when its last client leaves, and refuses
-    // connections meanwhile; a client of our own keeps it up between runs.
-    const xvfb::Connection keepServerUp(server.display());
     for (const OddRun& run : oddRuns) {
         SCOPED_TRACE(run.what);
         // The first dialog, then those of 'j' (from rest), 'g' (a sound force)

@@ -60,8 +60,7 @@ class CsvExport : public FrameTest
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir = pattern;
         name = dir + "/lab";
-        std::string failed;
-        ASSERT_TRUE(csvOpen(name, zetaTable, zetaTableSize, &failed)) << failed;
+        ASSERT_TRUE(csvOpen(name, zetaTable, zetaTableSize));
     }
     void TearDown() override
     {
@@ -177,9 +176,8 @@ TEST_F(CsvExport, FullDeviceIsSaidOnceAndTheOtherFileGoesOn)
     csvClose();
     std::remove((name + "-motion.csv").c_str());
     ASSERT_EQ(symlink("/dev/full", (name + "-motion.csv").c_str()), 0);
-    std::string failed;
     const std::vector<std::string> errors = errorLines([&] {
-        ASSERT_TRUE(csvOpen(name, zetaTable, zetaTableSize, &failed));
+        ASSERT_TRUE(csvOpen(name, zetaTable, zetaTableSize));
         dialog('m', "1 0.2 4\n1 1\n1\n");
         drawUnrecorded();
         for (int frame = 0; frame < 10; frame++) {
