@@ -1,4 +1,5 @@
-// The display frame: one slice of simulation, then the whole picture again.
+// The display frame: one slice of simulation, then the whole picture again,
+// each a function of its own.
 #include "app/display.h"
 
 #include <GL/glut.h>
@@ -8,7 +9,7 @@
 
 #include "app/csv_export.h"
 #include "app/frame.h"
-#include "app/sweep_run.h"
+#include "app/sweep_squares.h"
 #include "app/view.h"
 #include "model/state.h"
 #include "plot/axes_grid_arrow.h"
@@ -24,7 +25,7 @@ static constexpr int timeGridCells = 30;
 static constexpr int lastHistorySlot = rowLength - 1;
 
 // Advance the motion by stepsPerFrame steps of dt.
-static void advance()
+static void step()
 {
     for (int stepCounter = 0; stepCounter < stepsPerFrame; stepCounter++) {
         run.stepStart[0] = run.state[0];
@@ -140,28 +141,30 @@ static void drawFrequencyChart()
     drawSweepPoints();
 }
 
-void display()
+void advanceFrame()
+{
+    step();
+    recordHistory();
+    csvWriteFrame(run.t, run.state[0], run.state[1], forceHistory()[run.histIndex]);
+}
+
+void drawFrame()
 {
     beginFrame();
-    // The frame that shows a finished sweep shows the same moment again.
-    const bool newMoment = !sweepTakeRepaint();
-    if (newMoment) {
-        advance();
-    }
-
     plotSeries(view.vibPlotOrigin, view.yScale, 1, run.state);
     drawForceArrow();
     drawText(-0.9f, 0.9f, GLUT_BITMAP_HELVETICA_18, "red  : mass vibration y(t)");
     drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, "green: external force F(t)/K");
     drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, "1grid=(1s, 0.2m)");
-
-    if (newMoment) {
-        recordHistory();
-        csvWriteFrame(run.t, run.state[0], run.state[1], forceHistory()[run.histIndex]);
-    }
     drawTimePlot();
     if (chartRequested()) {
         drawFrequencyChart();
     }
     endFrame();
+}
+
+void display()
+{
+    advanceFrame();
+    drawFrame();
 }

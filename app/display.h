@@ -1,7 +1,16 @@
 // The display frame: one slice of simulation, then the whole picture.
 #pragma once
 
-// GLUT display callback; the keyboard also calls it directly.
+// One slice of simulation: stepsPerFrame steps of dt, the newest history
+// sample, and the frame's row of the motion CSV.
+void advanceFrame();
+
+// Draw the present moment, the chart too when the last key asks for it,
+// without moving the motion.
+void drawFrame();
+
+// GLUT display callback, advanceFrame then drawFrame; the keyboard also
+// calls it directly.
 void display();
 
 // Draw the frequency chart's curves as display draws them: the nine

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "app/timer_chain.h"
 #include "platform/platform.h"
 
 namespace
@@ -14,44 +15,39 @@ constexpr double framePeriod = frameTime;
 // The clock's state; written only by the functions below, on the one thread.
 struct Play {
     bool enabled;       // the run was started with --play
-    bool playing;       // the clock draws frames
     bool heldByDialog;  // it played when a dialog stopped it
-    int chain;          // the timer chain that is current; older ticks are ignored
+    TimerChain clock;   // running while the clock draws frames
     double nextFrameAt; // when the next frame is due, platformSeconds()
 };
 
-Play play;
+void tick();
 
-void tick(int chain);
+Play play = {false, false, {tick, 0, false}, 0.0};
 
-// Set the timer for the next frame, never less than a millisecond away so
-// that it cannot fire again in the same pass of the event loop.
-void scheduleNextFrame(double now)
+// The wait for the next frame, never less than a millisecond so that its
+// timer cannot fire again in the same pass of the event loop.
+unsigned msToNextFrame(double now)
 {
     const double wait = play.nextFrameAt - now;
     // Less a nanosecond, so that the rounding of the subtraction cannot add a
     // whole millisecond.
     const double ms = std::ceil(wait * 1000.0 - 1e-6);
-    platformStartTimer(ms < 1.0 ? 1u : static_cast<unsigned>(ms), tick, play.chain);
+    return ms < 1.0 ? 1u : static_cast<unsigned>(ms);
 }
 
 // One tick: ask for a frame, then set the timer for the one after. The due
 // times follow one another by exactly a period, so the timer's own lateness
 // does not add up; but a frame that is later than its successor's due time
 // drops the debt, so a slow machine never draws a burst to catch up.
-void tick(int chain)
+void tick()
 {
-    // A pause, a dialog or a new start has ended this chain.
-    if (chain != play.chain || !play.playing) {
-        return;
-    }
     platformRequestRedraw();
     const double now = platformSeconds();
     play.nextFrameAt += framePeriod;
     if (play.nextFrameAt < now) {
         play.nextFrameAt = now;
     }
-    scheduleNextFrame(now);
+    timerChainNext(&play.clock, msToNextFrame(now));
 }
 
 } // namespace
@@ -68,26 +64,22 @@ bool playEnabled()
 
 void playStart()
 {
-    if (play.playing) {
+    if (play.clock.running) {
         return;
     }
-    play.playing = true;
-    // A tick of an earlier chain may still be pending; it must not start a
-    // second chain beside this one.
-    play.chain++;
     const double now = platformSeconds();
     play.nextFrameAt = now + framePeriod;
-    scheduleNextFrame(now);
+    timerChainStart(&play.clock, msToNextFrame(now));
 }
 
 void playPause()
 {
-    play.playing = false;
+    timerChainStop(&play.clock);
 }
 
 void playToggle()
 {
-    if (play.playing) {
+    if (play.clock.running) {
         playPause();
     } else {
         playStart();
@@ -96,12 +88,12 @@ void playToggle()
 
 bool playIsPlaying()
 {
-    return play.playing;
+    return play.clock.running;
 }
 
 void playHoldForDialog()
 {
-    play.heldByDialog = play.playing;
+    play.heldByDialog = play.clock.running;
     playPause();
 }
 

@@ -2,15 +2,10 @@
 // simulated measurement of sim/frequency_sweep.h for the present system,
 // run a slice at a time from a timer so that the window keeps answering its
 // keys (Escape ends the program at once), its motion and clock untouched,
-// and drawn on the chart as small squares until the next dialog.
+// and drawn on the chart (app/sweep_squares.h) until the next dialog.
 #pragma once
 
-#include "plot/drawing_types.h"
-
-// Colour of the sweep's squares: dark brown, which no curve of the chart uses.
-extern const Rgba sweepColour;
-// Half the side of a square, drawing units (about 3 pixels in an 800-pixel window).
-constexpr double sweepSquareHalfSide = 0.008;
+#include "sim/frequency_sweep.h"
 
 // --sweep: sweep once, showing the chart, as soon as the window is open.
 void sweepAskAtStart();
@@ -19,7 +14,8 @@ void sweepAskAtStart();
 void sweepStartIfAsked();
 
 // Sweep the present system, unless its sweep is under way or done already:
-// the points belong to the system until the next dialog.
+// the points belong to the system until the next dialog. The frame that
+// shows the finished sweep is drawn without moving the motion.
 void sweepStart();
 
 // A new dialog begins: forget the points, and stop a sweep under way.
@@ -28,10 +24,5 @@ void sweepForget();
 // True while a sweep is under way.
 bool sweepUnderWay();
 
-// Draw the points measured so far on the chart: filled squares where the
-// point settled, hollow ones where it did not, and their legend.
-void drawSweepPoints();
-
-// True once for the frame that shows a finished sweep: it draws the present
-// moment again instead of advancing the motion.
-bool sweepTakeRepaint();
+// The sweep started since the last dialog, done or under way; null when none.
+const Sweep* sweepShown();

@@ -35,8 +35,10 @@ void afterWindowCreated()
 
 } // namespace
 
-// Open the window, register the three callbacks and hand control to the
-// event loop; the clear colour is set once the window's context exists.
+// Open the window, register its callbacks (display, reshape, keys, the
+// window's creation, the exit status and the restart answers) and hand
+// control to the event loop; the clear colour is set once the window's
+// context exists.
 void initWindow(int* argc, char** argv)
 {
     const WindowCallbacks callbacks = {display, reshape, keyboard, afterWindowCreated,

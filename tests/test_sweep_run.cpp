@@ -15,6 +15,7 @@
 #include "app/dialog_pass.h"
 #include "app/keyboard.h"
 #include "app/sweep_run.h"
+#include "app/sweep_squares.h"
 #include "tests/console_capture.h"
 #include "tests/fake_platform.h"
 #include "tests/frame_fixture.h"

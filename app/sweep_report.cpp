@@ -1,0 +1,75 @@
+// A finished sweep's CSV rows and its line of warning.
+#include "app/sweep_report.h"
+
+#include <cstdio>
+
+#include "app/csv_export.h"
+#include "model/frequency_response.h"
+
+namespace
+{
+
+// Say on standard error why points did not settle, in one line.
+void reportUnsettled(const Sweep& sweep)
+{
+    const int count = sweepUnsettledCount(sweep);
+    switch (sweep.trouble) {
+    case SweepTrouble::none:
+        return;
+    case SweepTrouble::tooFast:
+        std::fprintf(stderr,
+                     "掃引：振動が刻み 0.01 s には速すぎて、%d 点を測れません / "
+                     "sweep: the motion is too fast for the 0.01 s step; %d points were not "
+                     "measured\n",
+                     count, count);
+        return;
+    case SweepTrouble::timeLimit:
+        std::fprintf(
+            stderr,
+            "掃引：減衰が小さく過渡振動が %g 秒では消えないため、%d 点が定常に達しません / "
+            "sweep: the damping is too small for the transient to die away within "
+            "%g s; %d points did not settle\n",
+            sweepTimeLimit, count, sweepTimeLimit, count);
+        return;
+    case SweepTrouble::noDamping:
+        std::fprintf(stderr,
+                     "掃引：減衰がない（ζ ≤ 0）ため過渡振動が消えず、%d 点が定常に達しません / "
+                     "sweep: with no damping (zeta <= 0) the transient never dies away; %d "
+                     "points did not settle\n",
+                     count, count);
+        return;
+    case SweepTrouble::noFrequency:
+        std::fputs(
+            "掃引：正の固有振動数 ω0 がないか、m, λ, K, F に数でない値があるため測れません / "
+            "sweep: there is no positive om0, or m, lambda, K or F is not a finite number; "
+            "there is nothing to measure\n",
+            stderr);
+        return;
+    }
+}
+
+// Write the finished sweep beside the closed-form values of the chart's
+// black curve.
+void exportSweep(const Sweep& sweep)
+{
+    // Samples 1..sweepPointCount lie at the sweep's own ratios.
+    double theoryAmp[sweepPointCount + 1];
+    double theoryLag[sweepPointCount + 1];
+    computeFrequencyResponse(sweepRatioStep, sweepPointCount, sweep.zeta,
+                             sweep.system.F / sweep.system.K, theoryAmp, theoryLag);
+    CsvSweepRow rows[sweepPointCount];
+    for (int k = 0; k < sweepPointCount; k++) {
+        const SweepPoint& point = sweep.points[k];
+        rows[k] = {point.ratio,          point.amplitude,        theoryAmp[k + 1],
+                   point.phaseLag * 180, theoryLag[k + 1] * 180, point.settled};
+    }
+    csvWriteSweep(rows, sweepPointCount);
+}
+
+} // namespace
+
+void reportSweep(const Sweep& sweep)
+{
+    exportSweep(sweep);
+    reportUnsettled(sweep);
+}

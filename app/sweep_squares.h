@@ -1,0 +1,14 @@
+// The window's frequency sweep drawn on the chart as small squares.
+#pragma once
+
+#include "plot/drawing_types.h"
+
+// Colour of the sweep's squares: dark brown, which no curve of the chart uses.
+extern const Rgba sweepColour;
+// Half the side of a square, drawing units (about 3 pixels in an 800-pixel window).
+constexpr double sweepSquareHalfSide = 0.008;
+
+// Draw the points of the sweep on show (app/sweep_run.h), as far as they
+// are measured: filled squares where the point settled, hollow ones where
+// it did not, and their legend. Nothing when no sweep is on show.
+void drawSweepPoints();
