@@ -3,10 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -17,67 +14,21 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/csv_export.h"
-#include "app/dialog_pass.h"
 #include "app/display.h"
 #include "sim/runge_kutta_gill.h"
-#include "tests/console_capture.h"
-#include "tests/frame_fixture.h"
+#include "tests/csv_fixture.h"
 
 namespace
 {
 
-using Row = std::vector<std::string>;
-
-// The rows of a CSV file, each split at its commas.
-std::vector<Row> readCsv(const std::string& path)
-{
-    std::ifstream in(path);
-    std::vector<Row> rows;
-    for (std::string line; std::getline(in, line);) {
-        Row row;
-        std::stringstream cells(line);
-        for (std::string cell; std::getline(cells, cell, ',');) {
-            row.push_back(cell);
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
+using Row = CsvRow;
 
 double number(const std::string& cell)
 {
     return std::strtod(cell.c_str(), nullptr);
 }
 
-class CsvExport : public FrameTest
-{
-  protected:
-    void SetUp() override
-    {
-        FrameTest::SetUp();
-        char pattern[] = "/tmp/fv-csv-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        name = dir + "/lab";
-        ASSERT_TRUE(csvOpen(name, zetaTable, zetaTableSize));
-    }
-    void TearDown() override
-    {
-        csvClose();
-        std::remove((name + "-motion.csv").c_str());
-        std::remove((name + "-response.csv").c_str());
-        rmdir(dir.c_str());
-    }
-    // One dialog pass with these answers, from lastKey's entry point.
-    static void dialog(char entry, const std::string& answers)
-    {
-        lastKey = entry;
-        withConsole(answers, runDialogPass);
-    }
-    std::string dir;
-    std::string name;
-};
+using CsvExport = CsvTest;
 
 TEST_F(CsvExport, MotionRowsAreTheIntegratorsFramesRunByRun)
 {

@@ -1,88 +1,38 @@
 // The window's sweep on the stand-in platform: the key 'w', the slices from
 // the timer, the squares of the chart against NAME-sweep.csv, the motion left
 // where it was, and the next dialog forgetting it all.
-#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
-#include "app/csv_export.h"
-#include "app/dialog_pass.h"
 #include "app/keyboard.h"
 #include "app/sweep_run.h"
 #include "app/sweep_squares.h"
-#include "tests/console_capture.h"
+#include "tests/csv_fixture.h"
 #include "tests/fake_platform.h"
-#include "tests/frame_fixture.h"
 
 namespace
 {
 
-std::vector<std::vector<std::string>> readCsv(const std::string& path)
-{
-    std::ifstream in(path);
-    std::vector<std::vector<std::string>> rows;
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> row;
-        std::stringstream cells(line);
-        for (std::string cell; std::getline(cells, cell, ',');) {
-            row.push_back(cell);
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-class SweepRun : public FrameTest
+class SweepRun : public CsvTest
 {
   protected:
     void SetUp() override
     {
-        FrameTest::SetUp();
+        CsvTest::SetUp();
         fakePlatform::reset();
         sweepForget();
-        char pattern[] = "/tmp/fv-sweep-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        ASSERT_TRUE(csvOpen(dir + "/lab", zetaTable, zetaTableSize));
-    }
-    void TearDown() override
-    {
-        csvClose();
-        for (const char* file : {"/lab-motion.csv", "/lab-response.csv", "/lab-sweep.csv"}) {
-            std::remove((dir + file).c_str());
-        }
-        rmdir(dir.c_str());
-    }
-    static void dialog(char entry, const std::string& answers)
-    {
-        lastKey = entry;
-        withConsole(answers, runDialogPass);
     }
     // Fire the sweep's timers until none is left; what it wrote on stderr.
     static std::string finishSweep()
     {
-        std::fflush(stderr);
-        const int saved = dup(2);
-        std::FILE* capture = std::tmpfile();
-        dup2(fileno(capture), 2);
+        testing::internal::CaptureStderr();
         while (fakePlatform::fireNext()) {
         }
-        std::fflush(stderr);
-        dup2(saved, 2);
-        close(saved);
-        std::rewind(capture);
-        std::string text;
-        for (int c; (c = std::fgetc(capture)) != EOF;) {
-            text += static_cast<char>(c);
-        }
-        std::fclose(capture);
-        return text;
+        return testing::internal::GetCapturedStderr();
     }
     static std::vector<GlPrimitive> squares(GLenum mode)
     {
@@ -94,7 +44,6 @@ class SweepRun : public FrameTest
         }
         return found;
     }
-    std::string dir;
 };
 
 TEST_F(SweepRun, WShowsTheChartAtOnceAndTheSquaresWhenDoneWithoutMovingTheMotion)
@@ -111,11 +60,11 @@ TEST_F(SweepRun, WShowsTheChartAtOnceAndTheSquaresWhenDoneWithoutMovingTheMotion
     EXPECT_FALSE(sweepUnderWay());
     EXPECT_EQ(framesDrawn(), 1u) << "one frame shows the finished sweep";
     EXPECT_EQ(std::memcmp(&run, &before, sizeof run), 0) << "and does not move the motion";
-    EXPECT_EQ(readCsv(dir + "/lab-motion.csv").size(), 1u + 1) << "nor writes a frame";
+    EXPECT_EQ(readCsv(name + "-motion.csv").size(), 1u + 1) << "nor writes a frame";
 
     // A square on each side for every point, each point a row of the file
     // (tests/test_sweep_window.cpp matches them pixel by pixel).
-    const auto rows = readCsv(dir + "/lab-sweep.csv");
+    const auto rows = readCsv(name + "-sweep.csv");
     ASSERT_EQ(rows.size(), 1u + 30);
     EXPECT_EQ(rows[0][6], "settled");
     EXPECT_EQ(rows[1][1], "0.1");
@@ -142,7 +91,7 @@ TEST_F(SweepRun, ADialogForgetsTheSquaresAndStopsASweepUnderWay)
     EXPECT_EQ(framesDrawn(), 0u) << "the stopped sweep draws nothing";
     keyboard('f', 0, 0);
     EXPECT_TRUE(squares(GL_POLYGON).empty());
-    EXPECT_FALSE(std::ifstream(dir + "/lab-sweep.csv").good()) << "no sweep, no file";
+    EXPECT_FALSE(std::ifstream(name + "-sweep.csv").good()) << "no sweep, no file";
 }
 
 TEST_F(SweepRun, UndampedPointsAreHollowAndOneLineSaysWhy)
@@ -161,11 +110,26 @@ TEST_F(SweepRun, UndampedPointsAreHollowAndOneLineSaysWhy)
         outlined += s.colour == glColourOf(sweepColour) ? 1 : 0;
     }
     EXPECT_EQ(outlined, 60u * 4);
-    const auto rows = readCsv(dir + "/lab-sweep.csv");
+    const auto rows = readCsv(name + "-sweep.csv");
     ASSERT_EQ(rows.size(), 1u + 30);
     for (std::size_t k = 1; k < rows.size(); k++) {
         EXPECT_EQ(rows[k][6], "0");
     }
+}
+
+// The sweep file cannot be created: one line names it, its rows are lost,
+// and the exit status says so; the other files go on.
+TEST_F(SweepRun, SweepFileThatCannotBeCreatedIsSaidAndCounted)
+{
+    ASSERT_EQ(mkdir((name + "-sweep.csv").c_str(), 0700), 0);
+    dialog('m', "1 0.2 4\n1 1\n1\n");
+    keyboard('w', 0, 0);
+    EXPECT_EQ(finishSweep(), "forced-vibration: CSV ファイルに書き込めません / cannot write " +
+                                 name + "-sweep.csv: Is a directory\n");
+    EXPECT_EQ(csvExitStatus(), 1);
+    keyboard('s', 0, 0);
+    EXPECT_EQ(readCsv(name + "-motion.csv").size(), 1u + 2);
+    rmdir((name + "-sweep.csv").c_str());
 }
 
 } // namespace
