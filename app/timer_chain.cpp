@@ -17,7 +17,7 @@ int slotOf(TimerChain* chain)
 {
     int slot = 0;
     while (chains[slot] != nullptr && chains[slot] != chain) {
-        slot++; // past maxChains only with a fifth chain, which the program does not have
+        slot++; // the program has two chains, well within maxChains
     }
     chains[slot] = chain;
     return slot;
