@@ -43,7 +43,9 @@ void appendFigure(std::string* out, const char* symbol, double value, const char
 void appendFigure(std::string* out, const char* symbol, const ResonanceFigure& figure,
                   const char* unit, int minDecimals)
 {
-    appendFigure(out, symbol, figure.exists ? figure.value : std::numeric_limits<double>::quiet_NaN(), unit, minDecimals);
+    appendFigure(out, symbol,
+                 figure.exists ? figure.value : std::numeric_limits<double>::quiet_NaN(), unit,
+                 minDecimals);
 }
 
 // Degrees from a lag in units of pi, with the dialog's two decimals.
@@ -59,13 +61,14 @@ std::string motionFiguresText(const MotionFigures& f)
     char head[160];
     switch (f.kind) {
     case MotionKind::tooLittle:
-        return f.forcedMotion ? "測定：強制振動が 2 周期に満たず、測れません / measured: fewer than "
-                                "two forcing periods so far, too little motion to measure"
-                              : "測定：自由振動のピークが 2 つに満たず、測れません / measured: fewer "
-                                "than two peaks so far, too little motion to measure";
+        return f.forcedMotion
+                   ? "測定：強制振動が 2 周期に満たず、測れません / measured: fewer than "
+                     "two forcing periods so far, too little motion to measure"
+                   : "測定：自由振動のピークが 2 つに満たず、測れません / measured: fewer "
+                     "than two peaks so far, too little motion to measure";
     case MotionKind::forced:
-        std::snprintf(head, sizeof head, "測定（最後の %d 周期）/ measured (last %d periods): ",
-                      f.periods, f.periods);
+        std::snprintf(head, sizeof head,
+                      "測定（最後の %d 周期）/ measured (last %d periods): ", f.periods, f.periods);
         out = head;
         appendFigure(&out, "A=", f.amplitude, "m", 0);
         out += "  ";

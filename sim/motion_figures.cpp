@@ -48,8 +48,9 @@ bool solveFit(const FitSums& f, double* a, double* b)
 
 MotionFigures emptyFigures(bool forced)
 {
-    return {MotionKind::tooLittle, forced, 0, notMeasured, notMeasured, notMeasured, false,
-            0, notMeasured, notMeasured, notMeasured};
+    return {MotionKind::tooLittle, forced,      0,          notMeasured,
+            notMeasured,           notMeasured, false,      0,
+            notMeasured,           notMeasured, notMeasured};
 }
 
 // The forced figures over the last whole forcing periods of the run.
@@ -63,12 +64,11 @@ MotionFigures measureForced(const Oscillator& o, double y0, double v0, long step
     }
     // Two equal windows when four periods fit, so that the change between
     // them says whether the motion has settled; else one of two or three.
-    const int periods =
-        whole >= 2 * motionFewestPeriods
-            ? static_cast<int>(std::fmin(motionMostPeriods, std::floor(whole / 2)))
-            : static_cast<int>(whole);
+    const int periods = whole >= 2 * motionFewestPeriods
+                            ? static_cast<int>(std::fmin(motionMostPeriods, std::floor(whole / 2)))
+                            : static_cast<int>(whole);
     const long windowSteps = std::lround(periods * period / dt);
-    const long lastStart = steps - windowSteps;     // steps after this one are in the last window
+    const long lastStart = steps - windowSteps; // steps after this one are in the last window
     const long previousStart = lastStart - windowSteps; // and after this one in the previous
     const bool hasPrevious = previousStart >= 0 && whole >= 2 * motionFewestPeriods;
 

@@ -28,12 +28,12 @@ struct MotionFigures {
     MotionKind kind;
     bool forcedMotion; // a force acts (F != 0); says which too-little case it was
     // With a force, over the last `periods` whole forcing periods.
-    int periods;       // whole forcing periods read (2 to 5)
-    double amplitude;  // of the fitted A sin(omf t - phi), m
-    double period;     // between y's first and last upward crossings of the window, s;
-                       // NaN when it crosses fewer than twice
-    double phaseLag;   // lag of y behind the force, in units of pi
-    bool settled;      // the amplitude changed by less than 1 % from the previous window
+    int periods;      // whole forcing periods read (2 to 5)
+    double amplitude; // of the fitted A sin(omf t - phi), m
+    double period;    // between y's first and last upward crossings of the window, s;
+                      // NaN when it crosses fewer than twice
+    double phaseLag;  // lag of y behind the force, in units of pi
+    bool settled;     // the amplitude changed by less than 1 % from the previous window
     // Without a force, from the successive peaks of y.
     int peaks;           // peaks read
     double dampedPeriod; // mean spacing of the peaks, s

@@ -151,9 +151,10 @@ bool fit(Quantity q, const Sorted& s, double lo, double hi, int degree, Poly* p)
         return true;
     }
     // Cramer's rule on the symmetric 3 x 3 system [m0 m1 m2; m1 m2 m3; m2 m3 m4].
-    auto det3 = [](double a, double b, double c, double d, double e, double f, double g,
-                   double h, double i) { return a * (e * i - f * h) - b * (d * i - f * g) +
-                                                c * (d * h - e * g); };
+    auto det3 = [](double a, double b, double c, double d, double e, double f, double g, double h,
+                   double i) {
+        return a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
+    };
     const double det = det3(m[0], m[1], m[2], m[1], m[2], m[3], m[2], m[3], m[4]);
     if (!(det > 0)) {
         return false;
@@ -305,8 +306,7 @@ void planPeak(ResonanceSearch* s, const Sorted& sorted)
     if (sorted.n < 3 || top == sorted.n - 1 || top == 0) {
         // A largest first point may hide a low, flat peak: look halfway to
         // the next point. No peak is said to exist unless one is measured.
-        if (top == 0 && sorted.n >= 2 &&
-            measureAt(s, sorted, 0.5 * (sorted.r[0] + sorted.r[1]))) {
+        if (top == 0 && sorted.n >= 2 && measureAt(s, sorted, 0.5 * (sorted.r[0] + sorted.r[1]))) {
             return;
         }
         nextStage(s, ResonanceStage::ninety);
@@ -340,9 +340,9 @@ void planCrossing(ResonanceSearch* s, const Sorted& sorted, Quantity q, double l
 {
     Poly p;
     double u = 0;
-    const bool found = (fit(q, sorted, s->lo, s->hi, degree, &p) &&
-                        solve(p, level, s->lo, s->hi, &u)) ||
-                       straddle(q, sorted, level, s->lo, s->hi, &u);
+    const bool found =
+        (fit(q, sorted, s->lo, s->hi, degree, &p) && solve(p, level, s->lo, s->hi, &u)) ||
+        straddle(q, sorted, level, s->lo, s->hi, &u);
     if (found && measureAt(s, sorted, std::sqrt(u))) {
         return;
     }

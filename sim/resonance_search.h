@@ -47,7 +47,7 @@ struct ResonanceSearch {
     double om0;        // natural angular frequency, rad/s
     double zeta;       // damping ratio
     ResonanceStage stage;
-    int round;         // points measured for the present figure
+    int round; // points measured for the present figure
     // The coarse points, then the added ones; added[k] is points[coarseCount + k].
     int coarseCount;
     int count;

@@ -11,13 +11,13 @@ TEST(FiguresText, LinesWriteSymbolsNumbersUnitsAndNone)
               "Φ= 90.00[deg]  定常/settled");
     forced.settled = false;
     EXPECT_NE(motionFiguresText(forced).find("過渡/not settled"), std::string::npos);
-    const MotionFigures decay = {MotionKind::freeDecay, false, 0, 0, 0, 0, false,
-                                 12, 3.1416, 0.31461, 0.0500};
+    const MotionFigures decay = {
+        MotionKind::freeDecay, false, 0, 0, 0, 0, false, 12, 3.1416, 0.31461, 0.0500};
     EXPECT_EQ(motionFiguresText(decay), "測定（自由減衰、ピーク 12 個）/ measured (free decay, 12 "
                                         "peaks): Td= 3.142[s]  δ= 0.3146  ζ= 0.05000");
     const ResonanceFigure none = {false, 0};
-    const ResonanceFigures sweep = {{true, 0.8246}, {true, 0.34097}, none, {true, 1.18879},
-                                    none,           none,            {true, 1.0}};
+    const ResonanceFigures sweep = {{true, 0.8246}, {true, 0.34097}, none, {true, 1.18879}, none,
+                                    none,           {true, 1.0}};
     EXPECT_EQ(resonanceFiguresText(sweep),
               "掃引の共振 / sweep's resonance: rp= 0.8246  Ap= 0.3410[m]  r1=なし/none  "
               "r2= 1.1888  ζ≈なし/none  Q=なし/none  r90= 1.0000");

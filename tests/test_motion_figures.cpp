@@ -13,7 +13,7 @@ constexpr double pi = 3.14159265358979;
 // What the laboratory class accepts between measurement and formula.
 constexpr double amplitudeTolerance = 0.005; // relative
 constexpr double lagToleranceDeg = 0.5;
-constexpr double zetaTolerance = 0.01;   // relative
+constexpr double zetaTolerance = 0.01;    // relative
 constexpr double periodTolerance = 0.005; // relative
 // 600 s of the window's 0.01 s steps.
 constexpr long longRun = 60000;
