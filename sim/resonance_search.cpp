@@ -31,9 +31,9 @@ constexpr double minStepsPerPeriod = 20.0;
 // sweep's first ratio included); four figures share resonanceMostPoints.
 constexpr int roundsPerFigure = 5;
 static_assert(4 * roundsPerFigure <= resonanceMostPoints, "room for every figure's points");
-// Weight of a coarse point in a fit beside an added one: the sweep lets its
-// transient die to exp(-5), 1e-2 of the motion near a sharp peak, against
-// 1e-5 here; least squares weighs by the inverse square of the error.
+// Weight of a coarse point in a fit beside an added one: the sweep leaves
+// exp(-5) of its transient, some 7e-3 of the motion near a sharp peak,
+// against 6e-6 here; least squares weighs by the inverse square of the error.
 constexpr double coarseWeight = 1e-6;
 // An estimate this close (relative) to a measured point needs no further point.
 constexpr double closeEnough = 1e-6;
