@@ -1,0 +1,112 @@
+// The measured figures as text.
+#include "app/figures_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace
+{
+
+// What a missing figure says after its symbol.
+const char* const missing = "なし/none";
+
+// Append "symbol value[unit]": at least four significant digits and at
+// least minDecimals decimals, a space where the sign of a negative number
+// goes (as the dialog's %7.4f pads); a number that is not finite is missing.
+void appendFigure(std::string* out, const char* symbol, double value, const char* unit,
+                  int minDecimals)
+{
+    *out += symbol;
+    if (!std::isfinite(value)) {
+        *out += missing;
+        return;
+    }
+    char text[64];
+    const double size = std::fabs(value);
+    if (size != 0 && (size < 1e-4 || size >= 1e7)) {
+        std::snprintf(text, sizeof text, "% .3e", value);
+    } else {
+        const int leading = size == 0 ? 0 : static_cast<int>(std::floor(std::log10(size)));
+        const int decimals = leading >= 3 ? minDecimals : std::max(minDecimals, 3 - leading);
+        std::snprintf(text, sizeof text, "% .*f", decimals, value);
+    }
+    *out += text;
+    if (unit[0] != '\0') {
+        *out += '[';
+        *out += unit;
+        *out += ']';
+    }
+}
+
+void appendFigure(std::string* out, const char* symbol, const ResonanceFigure& figure,
+                  const char* unit, int minDecimals)
+{
+    appendFigure(out, symbol,
+                 figure.exists ? figure.value : std::numeric_limits<double>::quiet_NaN(), unit,
+                 minDecimals);
+}
+
+// Degrees from a lag in units of pi, with the dialog's two decimals.
+constexpr int degreeDecimals = 2;
+// Ratios with four decimals, finer than the 0.5 % they are good to.
+constexpr int ratioDecimals = 4;
+
+} // namespace
+
+std::string motionFiguresText(const MotionFigures& f)
+{
+    std::string out;
+    char head[160];
+    switch (f.kind) {
+    case MotionKind::tooLittle:
+        return f.forcedMotion
+                   ? "測定：強制振動が 2 周期に満たず、測れません / measured: fewer than "
+                     "two forcing periods so far, too little motion to measure"
+                   : "測定：自由振動のピークが 2 つに満たず、測れません / measured: fewer "
+                     "than two peaks so far, too little motion to measure";
+    case MotionKind::forced:
+        std::snprintf(head, sizeof head,
+                      "測定（最後の %d 周期）/ measured (last %d periods): ", f.periods, f.periods);
+        out = head;
+        appendFigure(&out, "A=", f.amplitude, "m", 0);
+        out += "  ";
+        appendFigure(&out, "T=", f.period, "s", 0);
+        out += "  ";
+        appendFigure(&out, "Φ=", f.phaseLag * 180, "deg", degreeDecimals);
+        out += f.settled ? "  定常/settled" : "  過渡/not settled";
+        return out;
+    case MotionKind::freeDecay:
+        std::snprintf(head, sizeof head,
+                      "測定（自由減衰、ピーク %d 個）/ measured (free decay, %d peaks): ", f.peaks,
+                      f.peaks);
+        out = head;
+        appendFigure(&out, "Td=", f.dampedPeriod, "s", 0);
+        out += "  ";
+        appendFigure(&out, "δ=", f.logDecrement, "", 0);
+        out += "  ";
+        appendFigure(&out, "ζ=", f.zeta, "", 0);
+        return out;
+    }
+    return out;
+}
+
+std::string resonanceFiguresText(const ResonanceFigures& f)
+{
+    std::string out = "掃引の共振 / sweep's resonance: ";
+    appendFigure(&out, "rp=", f.rp, "", ratioDecimals);
+    out += "  ";
+    appendFigure(&out, "Ap=", f.Ap, "m", 0);
+    out += "  ";
+    appendFigure(&out, "r1=", f.r1, "", ratioDecimals);
+    out += "  ";
+    appendFigure(&out, "r2=", f.r2, "", ratioDecimals);
+    out += "  ";
+    appendFigure(&out, "ζ≈", f.zetaBand, "", 0);
+    out += "  ";
+    appendFigure(&out, "Q=", f.Q, "", 0);
+    out += "  ";
+    appendFigure(&out, "r90=", f.r90, "", ratioDecimals);
+    return out;
+}

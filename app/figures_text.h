@@ -1,0 +1,17 @@
+// The measured figures as one line of text each, written as the dialog
+// writes its own: a symbol, '=', the number with at least four significant
+// digits, the unit in brackets; the words around them in Japanese and English.
+#pragma once
+
+#include <string>
+
+#include "sim/motion_figures.h"
+#include "sim/resonance_search.h"
+
+// The line of the key 'r': the motion's figures, or that there is too little
+// motion to measure. No newline at the end.
+std::string motionFiguresText(const MotionFigures& figures);
+
+// The line at the end of a sweep: the resonance's figures, a missing one
+// written as its symbol and "なし/none". No newline at the end.
+std::string resonanceFiguresText(const ResonanceFigures& figures);
