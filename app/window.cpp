@@ -6,7 +6,7 @@
 #include "app/frame.h"
 #include "app/keyboard.h"
 #include "app/play.h"
-#include "app/restart_answers.h"
+#include "app/snapshot.h"
 #include "app/sweep_run.h"
 #include "platform/platform.h"
 
@@ -35,12 +35,12 @@ void afterWindowCreated()
 
 } // namespace
 
-// Open the window, register the three callbacks and hand control to the
+// Open the window, register the callbacks and hand control to the
 // event loop; the clear colour is set once the window's context exists.
 void initWindow(int* argc, char** argv)
 {
     const WindowCallbacks callbacks = {display, reshape, keyboard, afterWindowCreated,
-                                       csvExitStatus, restartAnswers};
+                                       csvExitStatus, windowSnapshot};
     // Every frame may be a chart frame, a key or the clock's.
     platformPrepareFrames();
     platformRunWindow(argc, argv, windowWidth, windowHeight, windowTitle, callbacks);

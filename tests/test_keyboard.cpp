@@ -1,12 +1,17 @@
 // The key commands against the recording OpenGL stand-in.
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <utility>
 
 #include <gtest/gtest.h>
 
 #include "app/keyboard.h"
+#include "app/keys.h"
+#include "app/options.h"
 #include "tests/console_capture.h"
 #include "tests/frame_fixture.h"
 
@@ -155,6 +160,30 @@ TEST_F(Keyboard, EscapeEndsAtOnceWithStatusZero)
 TEST_F(Keyboard, EndOfInputInALaterDialogEndsWithStatusOne)
 {
     EXPECT_EXIT(pressWithConsole("g", "1"), testing::ExitedWithCode(1), "入力が終わりました");
+}
+
+// The page's key pad and --help say the keys as the keyboard's table has them.
+TEST(KeyTable, KeyPadAndHelpAgreeWithIt)
+{
+    std::stringstream html;
+    html << std::ifstream(FV_PAGE_HTML).rdbuf();
+    const std::string page = html.str();
+    const std::regex button(R"re(<button [^>]*data-key="([^"]*)"[^>]*><kbd>([^<]*)</kbd><span>([^<]*)</span>)re");
+    int k = 0;
+    for (auto m = std::sregex_iterator(page.begin(), page.end(), button); m != std::sregex_iterator();
+         ++m, ++k) {
+        ASSERT_LT(k, windowKeyCount) << (*m)[0];
+        const WindowKey& key = windowKeys[k];
+        EXPECT_EQ((*m)[1], key.pageKey);
+        EXPECT_EQ((*m)[2], key.cap);
+        EXPECT_EQ((*m)[3], std::string(key.labelJa) + " / " + key.labelEn);
+    }
+    EXPECT_EQ(k, windowKeyCount);
+    EXPECT_EQ(windowKeys[0].action, KeyAction::playPause);
+    EXPECT_EQ(windowKeys[0].code, ' ') << "--help: space pauses and resumes";
+    EXPECT_EQ(windowKeys[3].action, KeyAction::sweep);
+    EXPECT_NE(std::string(usageText).find(std::string("the key ") + char(windowKeys[3].code)),
+              std::string::npos);
 }
 
 } // namespace
