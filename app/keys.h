@@ -5,16 +5,16 @@
 
 // What a key of the window does.
 enum class KeyAction {
-    none,       // not a key of the window: only remembered as the last key
-    playPause,  // pause or resume continuous motion (--play only)
-    step,       // one more frame of the motion
-    chart,      // the frequency chart
-    sweep,      // sweep the frequency and mark the points on the chart
-    zoomY,      // vertical scales: lower case shrinks, upper case grows
-    zoomT,      // the time axis of the vibration plot
-    zoomX,      // the frequency axis of the chart
-    dialog,     // the console dialog: m from the spring, g from the force, j the start
-    quit,       // end the program
+    none,      // not a key of the window: only remembered as the last key
+    playPause, // pause or resume continuous motion (--play only)
+    step,      // one more frame of the motion
+    chart,     // the frequency chart
+    sweep,     // sweep the frequency and mark the points on the chart
+    zoomY,     // vertical scales: lower case shrinks, upper case grows
+    zoomT,     // the time axis of the vibration plot
+    zoomX,     // the frequency axis of the chart
+    dialog,    // the console dialog: m from the spring, g from the force, j the start
+    quit,      // end the program
 };
 
 // One key of the window: the byte GLUT hands the keyboard callback, the

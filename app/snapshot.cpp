@@ -57,13 +57,14 @@ const char* windowSnapshot()
 {
     static std::string json;
     // Every frame advances the time, so a run at t = 0 has drawn none yet.
-    const std::string frame = run.t == 0 ? "null"
-                                         : "{\"t\":" + jsonNumber(run.t) +
-                                               ",\"y\":" + jsonNumber(run.state[0]) + "}";
+    const std::string frame =
+        run.t == 0 ? "null"
+                   : "{\"t\":" + jsonNumber(run.t) + ",\"y\":" + jsonNumber(run.state[0]) + "}";
     const CsvRowsWritten rows = csvRowsWritten();
     json = "{\"results\":" + jsonText(responseText()) + ",\"frame\":" + frame +
-           ",\"chart\":" + jsonBool(chartRequested()) + ",\"playing\":" +
-           jsonBool(playIsPlaying()) + ",\"csvRows\":{\"motion\":" + jsonBool(rows.motion) +
+           ",\"chart\":" + jsonBool(chartRequested()) +
+           ",\"playing\":" + jsonBool(playIsPlaying()) +
+           ",\"csvRows\":{\"motion\":" + jsonBool(rows.motion) +
            ",\"response\":" + jsonBool(rows.response) + ",\"sweep\":" + jsonBool(rows.sweep) +
            "},\"restartAnswers\":" + jsonText(restartAnswers()) + "}";
     return json.c_str();

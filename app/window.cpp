@@ -39,7 +39,7 @@ void afterWindowCreated()
 // event loop; the clear colour is set once the window's context exists.
 void initWindow(int* argc, char** argv)
 {
-    const WindowCallbacks callbacks = {display, reshape, keyboard, afterWindowCreated,
+    const WindowCallbacks callbacks = {display,       reshape,       keyboard, afterWindowCreated,
                                        csvExitStatus, windowSnapshot};
     // Every frame may be a chart frame, a key or the clock's.
     platformPrepareFrames();

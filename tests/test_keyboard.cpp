@@ -168,10 +168,11 @@ TEST(KeyTable, KeyPadAndHelpAgreeWithIt)
     std::stringstream html;
     html << std::ifstream(FV_PAGE_HTML).rdbuf();
     const std::string page = html.str();
-    const std::regex button(R"re(<button [^>]*data-key="([^"]*)"[^>]*><kbd>([^<]*)</kbd><span>([^<]*)</span>)re");
+    const std::regex button(
+        R"re(<button [^>]*data-key="([^"]*)"[^>]*><kbd>([^<]*)</kbd><span>([^<]*)</span>)re");
     int k = 0;
-    for (auto m = std::sregex_iterator(page.begin(), page.end(), button); m != std::sregex_iterator();
-         ++m, ++k) {
+    for (auto m = std::sregex_iterator(page.begin(), page.end(), button);
+         m != std::sregex_iterator(); ++m, ++k) {
         ASSERT_LT(k, windowKeyCount) << (*m)[0];
         const WindowKey& key = windowKeys[k];
         EXPECT_EQ((*m)[1], key.pageKey);
