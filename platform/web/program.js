@@ -14,9 +14,6 @@ export const csvFiles = {
   sweep: csvName + '-sweep.csv',  // from the first sweep (w) on
 };
 
-// The codes of the window keys that run the console dialog: m, g and j.
-const dialogKeys = [109, 103, 106];
-
 // The current run. Written here only.
 export const run = {
   module: null,          // the running program's module object
@@ -77,16 +74,21 @@ function startTimer(ms, slot) {
   setTimeout(fire, ms);
 }
 
-// Hand one key (the byte GLUT gives) to the window; m, g and j run the
-// console dialog meanwhile.
+// A window key that runs the console dialog (m, g, j) holds the window from
+// its first question until it ends.
+function dialogAsks() {
+  if (lifecycle.state === 'window') moveTo('dialog');
+}
+
+// Hand one key (the byte GLUT gives) to the window.
 export async function windowKey(byte) {
   if (!run.module || lifecycle.state !== 'window' || run.busy) return;
   run.busy = true;
-  const dialog = dialogKeys.includes(byte);
-  if (dialog) moveTo('dialog');
   const start = performance.now();
   try {
     const done = run.module.ccall('webKey', null, ['number'], [byte], { async: true });
+    // A dialog's first question has come by now, if the key runs one.
+    const dialog = lifecycle.state === 'dialog';
     if (!dialog) {
       programEvents.dispatchEvent(new CustomEvent('key', {
         detail: { key: String.fromCharCode(byte), ms: performance.now() - start } }));
@@ -179,10 +181,11 @@ export function start(args = [], prepare = null) {
       else stopped(what);
     },
     fvReadLine: async () => {
+      dialogAsks();
       module.fvLineBytes = await readLine();
       return module.fvLineBytes.length;
     },
-    fvReadKey: readKey,
+    fvReadKey: () => { dialogAsks(); return readKey(); },
     fvOpenWindow: windowOpened,
     fvPresent: present,
     fvRequestFrame: requestFrame,
