@@ -451,13 +451,23 @@ function pageTests(name, chromiumOnly) {
     await closePage(page);
   });
 
-  test('the CSV buttons wait for a data row', async () => {
+  test('the CSV buttons wait for a data row and never copy the files to find one', async () => {
     const page = await openPage(browser);
     assert.ok(await page.$$eval('[id^=csv]', (bs) => bs.every((b) => b.disabled)), 'no rows yet');
     await answerDialog(page, workedExample, workedKey);
     await page.waitForFunction(() => !document.getElementById('csv-motion').disabled &&
                                      !document.getElementById('csv-response').disabled);
-    // The sweep's file comes with the sweep's end.
+    await page.evaluate(() => {
+      const FS = fvPage.program.FS;
+      const readFile = FS.readFile;
+      window.copies = 0;
+      FS.readFile = (...args) => { window.copies++; return readFile(...args); };
+    });
+    // 50 frames of play: two seconds and more.
+    const start = await page.evaluate(() => fvPage.framesDrawn);
+    await page.waitForFunction((n) => fvPage.framesDrawn >= n + 50, {}, start);
+    assert.equal(await page.evaluate(() => window.copies), 0);
+    // The sweep's file comes with the frame that shows a finished sweep.
     assert.ok(await page.$eval('#csv-sweep', (b) => b.disabled), 'no sweep yet');
     await page.click('[data-key="w"]');
     await page.waitForFunction(() => !document.getElementById('csv-sweep').disabled);
