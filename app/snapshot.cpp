@@ -56,10 +56,12 @@ const char* jsonBool(bool value)
 const char* windowSnapshot()
 {
     static std::string json;
-    // Every frame advances the time, so a run at t = 0 has drawn none yet.
-    const std::string frame =
-        run.t == 0 ? "null"
-                   : "{\"t\":" + jsonNumber(run.t) + ",\"y\":" + jsonNumber(run.state[0]) + "}";
+    // The last frame drawn, as its CSV row has it: every frame advances the
+    // time, so a run at t = 0 (after a dialog, too) has drawn none of its own.
+    static std::string frame = "null";
+    if (run.t != 0) {
+        frame = "{\"t\":" + jsonNumber(run.t) + ",\"y\":" + jsonNumber(run.state[0]) + "}";
+    }
     const CsvRowsWritten rows = csvRowsWritten();
     json = "{\"results\":" + jsonText(responseText()) + ",\"frame\":" + frame +
            ",\"chart\":" + jsonBool(chartRequested()) +

@@ -7,8 +7,8 @@
 //
 //   "results"         the dialog's results as the console printed them last
 //   "frame"           {"t": s, "y": m} of the last frame drawn, or null
-//                     before the run's first frame; a number that is not
-//                     finite is null
+//                     before the first; a number that is not finite is null.
+//                     Meant to be called after every frame.
 //   "chart"           true when the frame draws the frequency chart
 //   "playing"         true while continuous motion runs
 //   "csvRows"         {"motion", "response", "sweep"}: true once that CSV
