@@ -162,12 +162,17 @@ TEST_F(Keyboard, EndOfInputInALaterDialogEndsWithStatusOne)
     EXPECT_EXIT(pressWithConsole("g", "1"), testing::ExitedWithCode(1), "入力が終わりました");
 }
 
-// The page's key pad and --help say the keys as the keyboard's table has them.
-TEST(KeyTable, KeyPadAndHelpAgreeWithIt)
+std::string fileText(const std::string& path)
 {
-    std::stringstream html;
-    html << std::ifstream(FV_PAGE_HTML).rdbuf();
-    const std::string page = html.str();
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+// The page's key pad and hint and --help say the keys as the table has them.
+TEST(KeyTable, KeyPadHintAndHelpAgreeWithIt)
+{
+    const std::string page = fileText(FV_WEB_DIR "/index.html");
     const std::regex button(
         R"re(<button [^>]*data-key="([^"]*)"[^>]*><kbd>([^<]*)</kbd><span>([^<]*)</span>)re");
     int k = 0;
@@ -180,6 +185,15 @@ TEST(KeyTable, KeyPadAndHelpAgreeWithIt)
         EXPECT_EQ((*m)[3], std::string(key.labelJa) + " / " + key.labelEn);
     }
     EXPECT_EQ(k, windowKeyCount);
+    // The hint names every key but the space bar, in the key pad's order.
+    std::string caps;
+    for (int i = 1; i < windowKeyCount; i++) {
+        caps += std::string(windowKeys[i].cap) + " ";
+    }
+    std::smatch hint;
+    const std::string controls = fileText(FV_WEB_DIR "/controls.js");
+    ASSERT_TRUE(std::regex_search(controls, hint, std::regex("go to the window: ([^.]*)\\.")));
+    EXPECT_EQ(std::regex_replace(hint[1].str(), std::regex(",? "), " ") + " ", caps);
     EXPECT_EQ(windowKeys[0].action, KeyAction::playPause);
     EXPECT_EQ(windowKeys[0].code, ' ') << "--help: space pauses and resumes";
     EXPECT_EQ(windowKeys[3].action, KeyAction::sweep);
