@@ -55,6 +55,7 @@ bool csvOpenFile(CsvFile* file, const std::string& path)
     file->stream = std::fopen(path.c_str(), "w");
     file->path = path;
     file->failed = false;
+    file->writes = 0;
     return file->stream != nullptr;
 }
 
@@ -64,6 +65,7 @@ void csvWrite(CsvFile* file, const std::string& text)
         return;
     }
     if (std::fputs(text.c_str(), file->stream) != EOF && std::fflush(file->stream) != EOF) {
+        file->writes++;
         return;
     }
     const int why = errno;
@@ -207,4 +209,10 @@ void csvClose()
     csvCloseFile(&csv.sweep);
     csv = CsvExport{notExporting, {}, {}, {}, {}};
     rowsLost = false;
+}
+
+CsvRowsWritten csvRowsWritten()
+{
+    // Every file's header is its first write.
+    return {csv.motion.writes > 1, csv.response.writes > 1, csv.sweep.writes > 1};
 }

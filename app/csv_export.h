@@ -22,6 +22,7 @@ struct CsvFile {
     std::FILE* stream = nullptr; // null when not open, or after a failed write
     std::string path;            // as opened, for the message
     bool failed = false;         // a write has failed; nothing more is written
+    int writes = 0;              // writes that succeeded, the header's first
 };
 
 // Open (truncate) path for writing; false (errno kept) when it cannot be.
@@ -89,3 +90,11 @@ void csvClose();
 
 // The CSV text of one number: shortest round trip, '.' as decimal point.
 std::string csvNumber(double value);
+
+// Which files have a data row after their header row.
+struct CsvRowsWritten {
+    bool motion;
+    bool response;
+    bool sweep;
+};
+CsvRowsWritten csvRowsWritten();

@@ -100,7 +100,7 @@ static const std::string& zetaLabel()
     return label;
 }
 
-static bool chartRequested()
+bool chartRequested()
 {
     const unsigned char key = static_cast<unsigned char>(lastKey);
     return key == 'f' || key == 'y' || key == 'Y' || key == 'x' || key == 'X' || key == 'w';

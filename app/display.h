@@ -17,3 +17,7 @@ void display();
 // tabulated zetas in colour, amplitude above the axis and phase below, then
 // the entered zeta in black. (The real-frame benchmark draws them alone.)
 void drawFrequencyCurves();
+
+// True when the frame draws the frequency chart: after the keys f, w, x, X,
+// y and Y, until another key.
+bool chartRequested();

@@ -6,6 +6,7 @@
 #include "app/csv_export.h"
 #include "app/dialog_pass.h"
 #include "app/display.h"
+#include "app/keys.h"
 #include "app/play.h"
 #include "app/sweep_run.h"
 #include "app/view.h"
@@ -13,10 +14,6 @@
 
 // Every zoom key scales by this factor: lower case shrinks, upper case grows.
 static constexpr double zoomFactor = 0.9;
-// The escape key's character code.
-static constexpr unsigned char escapeKey = 27;
-// Pauses and resumes continuous motion (--play only).
-static constexpr unsigned char playKey = ' ';
 
 // Shrink (lower case) or grow (upper case) the vertical scales of the
 // vibration plot and of every amplitude curve of the chart.
@@ -30,54 +27,52 @@ static void zoomVertically(bool grow)
     }
 }
 
+// A scale after its key: lower case shrinks it, upper case grows it.
+static double zoomed(double scale, unsigned char key)
+{
+    return key >= 'A' && key <= 'Z' ? scale / zoomFactor : zoomFactor * scale;
+}
+
 void keyboard(unsigned char key, int /*x*/, int /*y*/)
 {
+    const KeyAction action = windowKeyAction(key);
     // The space bar leaves lastKey alone, so a chart on show stays on show.
-    if (key == playKey && playEnabled()) {
+    // Without --play it is only the last key, as any other.
+    if (action == KeyAction::playPause && playEnabled()) {
         playToggle();
         return;
     }
     lastKey = static_cast<char>(key);
-    switch (key) {
-    case 'y':
-    case 'Y':
+    switch (action) {
+    case KeyAction::zoomY:
         zoomVertically(key == 'Y');
         display();
         break;
-    case 't':
-        view.timeScale = zoomFactor * view.timeScale;
+    case KeyAction::zoomT:
+        view.timeScale = zoomed(view.timeScale, key);
         display();
         break;
-    case 'T':
-        view.timeScale = view.timeScale / zoomFactor;
+    case KeyAction::zoomX:
+        view.freqXScale = zoomed(view.freqXScale, key);
         display();
         break;
-    case 'x':
-        view.freqXScale = zoomFactor * view.freqXScale;
+    case KeyAction::step:
+    case KeyAction::chart:
         display();
         break;
-    case 'X':
-        view.freqXScale = view.freqXScale / zoomFactor;
-        display();
-        break;
-    case 's':
-    case 'f':
-        display();
-        break;
-    case 'w':
+    case KeyAction::sweep:
         // The chart as 'f' shows it; the squares follow when the sweep ends.
         sweepStart();
         display();
         break;
-    case 'm':
-    case 'g':
-    case 'j':
+    case KeyAction::dialog:
         run.t = 0;
         runDialogFromWindow();
         break;
-    case escapeKey:
+    case KeyAction::quit:
         std::exit(csvExitStatus());
-    default:
+    case KeyAction::playPause:
+    case KeyAction::none:
         break;
     }
 }

@@ -6,7 +6,7 @@
 #include "app/frame.h"
 #include "app/keyboard.h"
 #include "app/play.h"
-#include "app/restart_answers.h"
+#include "app/snapshot.h"
 #include "app/sweep_run.h"
 #include "platform/platform.h"
 
@@ -36,13 +36,12 @@ void afterWindowCreated()
 } // namespace
 
 // Open the window, register its callbacks (display, reshape, keys, the
-// window's creation, the exit status and the restart answers) and hand
-// control to the event loop; the clear colour is set once the window's
-// context exists.
+// window's creation, the exit status and the snapshot) and hand control to
+// the event loop; the clear colour is set once the window's context exists.
 void initWindow(int* argc, char** argv)
 {
-    const WindowCallbacks callbacks = {display, reshape, keyboard, afterWindowCreated,
-                                       csvExitStatus, restartAnswers};
+    const WindowCallbacks callbacks = {display,       reshape,       keyboard, afterWindowCreated,
+                                       csvExitStatus, windowSnapshot};
     // Every frame may be a chart frame, a key or the clock's.
     platformPrepareFrames();
     platformRunWindow(argc, argv, windowWidth, windowHeight, windowTitle, callbacks);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "console/console.h"
 #include "model/frequency_response.h"
@@ -76,11 +77,23 @@ static void askInitialState()
     ask("\ny0[m] v0[m/s] = ", 2, targets, names);
 }
 
+std::string responseText()
+{
+    static constexpr char format[] =
+        "静撓み   As=%7.4f[m]\n定常振幅 Ad=%7.4f[m]  振幅比Ad/As=%7.4f  位相遅れΦ=%6.2f[deg]";
+    const double ratio = derived.Ad / derived.As;
+    const double lagDegrees = derived.phaseLag * 180;
+    // Measured first: a huge value prints in full, hundreds of digits.
+    const int length = std::snprintf(nullptr, 0, format, derived.As, derived.Ad, ratio, lagDegrees);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format, derived.As, derived.Ad, ratio, lagDegrees);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
 static void printResponse()
 {
-    std::fprintf(consoleOut, "\n静撓み   As=%7.4f[m]", derived.As);
-    std::fprintf(consoleOut, "\n定常振幅 Ad=%7.4f[m]  振幅比Ad/As=%7.4f  位相遅れΦ=%6.2f[deg]",
-                 derived.Ad, derived.Ad / derived.As, derived.phaseLag * 180);
+    std::fprintf(consoleOut, "\n%s", responseText().c_str());
 }
 
 // Highest angular frequency the plot can show, rad/s: half a period per

@@ -15,9 +15,10 @@ struct WindowCallbacks {
     void (*keyboard)(unsigned char key, int x, int y);
     void (*afterCreate)();
     int (*closeStatus)();
-    // The answers that start the run on show again (app/restart_answers.h),
-    // for the web page's Copy link; none where it is null.
-    const char* (*restartAnswers)() = nullptr;
+    // What the program shows, as data (app/snapshot.h), for a page that
+    // presents it in controls of its own; the web platform hands it on
+    // whenever it changes, the desktop needs none. None where it is null.
+    const char* (*snapshot)() = nullptr;
 };
 
 // Open the window with the UTF-8 title, hand the callbacks to it and run the

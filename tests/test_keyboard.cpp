@@ -1,12 +1,17 @@
 // The key commands against the recording OpenGL stand-in.
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <utility>
 
 #include <gtest/gtest.h>
 
 #include "app/keyboard.h"
+#include "app/keys.h"
+#include "app/options.h"
 #include "tests/console_capture.h"
 #include "tests/frame_fixture.h"
 
@@ -155,6 +160,45 @@ TEST_F(Keyboard, EscapeEndsAtOnceWithStatusZero)
 TEST_F(Keyboard, EndOfInputInALaterDialogEndsWithStatusOne)
 {
     EXPECT_EXIT(pressWithConsole("g", "1"), testing::ExitedWithCode(1), "入力が終わりました");
+}
+
+std::string fileText(const std::string& path)
+{
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+// The page's key pad and hint and --help say the keys as the table has them.
+TEST(KeyTable, KeyPadHintAndHelpAgreeWithIt)
+{
+    const std::string page = fileText(FV_WEB_DIR "/index.html");
+    const std::regex button(
+        R"re(<button [^>]*data-key="([^"]*)"[^>]*><kbd>([^<]*)</kbd><span>([^<]*)</span>)re");
+    int k = 0;
+    for (auto m = std::sregex_iterator(page.begin(), page.end(), button);
+         m != std::sregex_iterator(); ++m, ++k) {
+        ASSERT_LT(k, windowKeyCount) << (*m)[0];
+        const WindowKey& key = windowKeys[k];
+        EXPECT_EQ((*m)[1], key.pageKey);
+        EXPECT_EQ((*m)[2], key.cap);
+        EXPECT_EQ((*m)[3], std::string(key.labelJa) + " / " + key.labelEn);
+    }
+    EXPECT_EQ(k, windowKeyCount);
+    // The hint names every key but the space bar, in the key pad's order.
+    std::string caps;
+    for (int i = 1; i < windowKeyCount; i++) {
+        caps += std::string(windowKeys[i].cap) + " ";
+    }
+    std::smatch hint;
+    const std::string controls = fileText(FV_WEB_DIR "/controls.js");
+    ASSERT_TRUE(std::regex_search(controls, hint, std::regex("go to the window: ([^.]*)\\.")));
+    EXPECT_EQ(std::regex_replace(hint[1].str(), std::regex(",? "), " ") + " ", caps);
+    EXPECT_EQ(windowKeys[0].action, KeyAction::playPause);
+    EXPECT_EQ(windowKeys[0].code, ' ') << "--help: space pauses and resumes";
+    EXPECT_EQ(windowKeys[3].action, KeyAction::sweep);
+    EXPECT_NE(std::string(usageText).find(std::string("the key ") + char(windowKeys[3].code)),
+              std::string::npos);
 }
 
 } // namespace

@@ -48,6 +48,8 @@ void platformRunWindow(int* argc, char** argv, int width, int height, const char
     // program ends it first, with its own.
     closeStatus = callbacks.closeStatus;
     glutCloseFunc(endOnClose);
+    // callbacks.snapshot goes unused: the window and the terminal show
+    // everything themselves.
 
     callbacks.afterCreate();
     glutMainLoop();

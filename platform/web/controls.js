@@ -1,10 +1,10 @@
 // The page's controls: the keys typed on the picture, the key pad, the
 // buttons, the list of ready-made experiments, the CSV downloads, where the
-// focus goes, and the picture's name for screen readers.
+// focus goes, and the picture's name for screen readers. What the program
+// shows comes from its snapshot (program.js), never from its text or picture.
 import { lifecycle, onMove } from './lifecycle.js';
 import { consoleState, setHint } from './console-panel.js';
-import { pictureText, viewEvents } from './canvas-view.js';
-import { csvFiles, csvHasRow, lastCsvRow, programEvents, programFile, run, start, windowKey } from './program.js';
+import { csvFiles, programEvents, programFile, run, start, windowKey } from './program.js';
 
 const ui = {
   canvas: document.getElementById('window'),
@@ -43,29 +43,35 @@ for (const button of ui.keys) {
   button.addEventListener('click', () => windowKey(windowByte(button.dataset.key)));
 }
 
-// The window's keys act only while the window is open; the CSV buttons once
-// their file has a data row.
+// The CSV buttons act once their file has a data row.
+function updateCsvButtons() {
+  const rows = run.snapshot ? run.snapshot.csvRows : {};
+  const enable = (button, on) => { if (button.disabled === on) button.disabled = !on; };
+  enable(ui.csvMotion, !!rows.motion);
+  enable(ui.csvResponse, !!rows.response);
+  enable(ui.csvSweep, !!rows.sweep);
+}
+
+// The window's keys act only while the window is open.
 function updateButtons() {
   const inWindow = lifecycle.state === 'window';
   for (const button of ui.keys) button.disabled = !inWindow;
   ui.runExample.disabled = !ui.example.value;
-  ui.csvMotion.disabled = !csvHasRow(csvFiles.motion);
-  ui.csvResponse.disabled = !csvHasRow(csvFiles.response);
-  ui.csvSweep.disabled = !csvHasRow(csvFiles.sweep);
+  updateCsvButtons();
 }
 
+// A number of the snapshot as the page shows it; JSON has no infinities.
+const fixed = (value, digits) => (value === null ? 'NaN' : value.toFixed(digits));
+
 // Name the picture after what it shows: the dialog's results, the time and
-// the displacement of the last frame (the motion file's last row), the chart
-// and whether it plays.
+// the displacement of the last frame, the chart and whether it plays.
 function namePicture() {
   if (lifecycle.state !== 'window' && lifecycle.state !== 'ended') return;
+  const shown = run.snapshot;
   const parts = ['強制振動の図 / Picture of the forced vibration.'];
-  const out = new TextDecoder().decode(new Uint8Array(consoleState.stdout));
-  const results = out.lastIndexOf('静撓み');
-  if (results >= 0) parts.push(out.slice(results).split('\n').slice(0, 2).join(' ').replace(/\s+/g, ' ').trim() + '.');
-  const row = lastCsvRow(csvFiles.motion);
-  if (row) parts.push(`t = ${Number(row[1]).toFixed(2)} s, y = ${Number(row[2]).toFixed(4)} m.`);
-  parts.push(pictureText().includes('frequency characteristics')
+  if (shown) parts.push(shown.results.replace(/\s+/g, ' ').trim() + '.');
+  if (shown && shown.frame) parts.push(`t = ${fixed(shown.frame.t, 2)} s, y = ${fixed(shown.frame.y, 4)} m.`);
+  parts.push(shown && shown.chart
     ? '周波数特性の図あり / The frequency chart is shown.'
     : '周波数特性の図なし / No frequency chart.');
   parts.push(run.playing ? '再生中 / Playing.' : '一時停止中 / Paused.');
@@ -109,12 +115,7 @@ programEvents.addEventListener('key', () => {
   nameTimer = setTimeout(namePicture, nameAfterKeysMs);
 });
 
-// A CSV file gets its first row with a frame (motion), a dialog's end
-// (response) or the frame that shows a finished sweep; after that nothing
-// needs checking. Until then a look is the size of a file that is not there.
-viewEvents.addEventListener('frame', () => {
-  if (ui.csvMotion.disabled || ui.csvResponse.disabled || ui.csvSweep.disabled) updateButtons();
-});
+programEvents.addEventListener('snapshot', updateCsvButtons);
 
 programEvents.addEventListener('examples', (e) => {
   if (ui.example.options.length > 1) return;

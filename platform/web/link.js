@@ -79,16 +79,16 @@ export function startFromAddress() {
 // fragment: the page does not load again, so the new run starts here.
 window.addEventListener('hashchange', startFromAddress);
 
-// Copy link: the run's answers, asked of the program itself, so that the
-// link gives the parameters and the start it holds now whichever of the
+// Copy link: the run's answers, as the program's snapshot says them, so that
+// the link gives the parameters and the start it holds now whichever of the
 // dialogs (m, g, j) set them.
 const button = document.querySelector('[data-action="copy-link"]');
 
 onMove((to) => { button.disabled = to !== 'window'; });
 
 button.addEventListener('click', async () => {
-  if (!run.module || lifecycle.state !== 'window' || run.busy) return;
-  const link = linkFor(location.href, run.module.ccall('webRestartAnswers', 'string', [], []));
+  if (!run.snapshot || lifecycle.state !== 'window' || run.busy) return;
+  const link = linkFor(location.href, run.snapshot.restartAnswers);
   try {
     await navigator.clipboard.writeText(link);
     setHint('リンクをコピーしました / Link copied: ' + link);

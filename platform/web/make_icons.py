@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Write the page's icons, icon-192.png and icon-512.png, into a folder:
 a mass hanging from a spring under a ceiling, drawn in the program's red,
-on a blue square.
+on a blue square. The icons are kept beside this script, so the build only
+copies them; run it again after changing the drawing:
 
-    python3 make_icons.py OUTPUT_DIR
+    python3 platform/web/make_icons.py platform/web
 """
 import struct
 import sys

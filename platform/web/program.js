@@ -14,23 +14,20 @@ export const csvFiles = {
   sweep: csvName + '-sweep.csv',  // from the first sweep (w) on
 };
 
-// The codes of the window keys that run the console dialog: m, g and j.
-const dialogKeys = [109, 103, 106];
-const spaceKey = 32;
-
 // The current run. Written here only.
 export const run = {
   module: null,          // the running program's module object
   busy: false,           // a key of the window is being handled
   frameRequested: false, // a redraw waits for the next animation frame
-  playing: false,        // the motion runs (--play), as the space bar leaves it
+  playing: false,        // the motion runs (--play), as the program says
   deferredTimers: [],    // timers that ran out while a key was being handled
   timersPending: 0,      // timers set and not yet run out
-  csvRows: {},           // csvFiles' names whose file has a data row this run
+  snapshot: null,        // what the program shows (app/snapshot.h), once it says
 };
 
 // 'key' (detail {key, ms}) after each window key that draws a frame; 'play'
-// when the motion starts or stops; 'examples' when the experiments are known.
+// when the motion starts or stops; 'snapshot' when the program's snapshot
+// changes; 'examples' when the experiments are known.
 export const programEvents = new EventTarget();
 
 function setPlaying(on) {
@@ -40,8 +37,14 @@ function setPlaying(on) {
 
 function windowOpened(width, height, text) {
   openWindow(width, text);
-  setPlaying(true);  // --play starts the motion with the window
   moveTo('window');
+}
+
+// The program's snapshot, handed over whenever it changes.
+function snapshotTaken(json) {
+  run.snapshot = JSON.parse(json);
+  if (run.snapshot.playing !== run.playing) setPlaying(run.snapshot.playing);
+  programEvents.dispatchEvent(new Event('snapshot'));
 }
 
 function requestFrame() {
@@ -71,21 +74,25 @@ function startTimer(ms, slot) {
   setTimeout(fire, ms);
 }
 
-// Hand one key (the byte GLUT gives) to the window; m, g and j run the
-// console dialog meanwhile.
+// A window key that runs the console dialog (m, g, j) holds the window from
+// its first question until it ends.
+function dialogAsks() {
+  if (lifecycle.state === 'window') moveTo('dialog');
+}
+
+// Hand one key (the byte GLUT gives) to the window.
 export async function windowKey(byte) {
   if (!run.module || lifecycle.state !== 'window' || run.busy) return;
   run.busy = true;
-  const dialog = dialogKeys.includes(byte);
-  if (dialog) moveTo('dialog');
   const start = performance.now();
   try {
     const done = run.module.ccall('webKey', null, ['number'], [byte], { async: true });
+    // A dialog's first question has come by now, if the key runs one.
+    const dialog = lifecycle.state === 'dialog';
     if (!dialog) {
       programEvents.dispatchEvent(new CustomEvent('key', {
         detail: { key: String.fromCharCode(byte), ms: performance.now() - start } }));
     }
-    if (byte === spaceKey) setPlaying(!run.playing);
     await done;
     if (dialog && lifecycle.state === 'dialog') moveTo('window');
   } catch (e) {
@@ -123,11 +130,13 @@ function ended(status) {
 export function cannotLoad(why) {
   if (lifecycle.state === 'failed') return;
   show('このページではシミュレータを始められませんでした。ブラウザが WebAssembly のプログラム ' +
-       '(forced-vibration.wasm) を読み込めませんでした。ウェブサーバ経由 (http:// か https://) で、' +
-       'WebAssembly の動くブラウザで開き、再読み込みしてください。\n' +
+       '(forced-vibration.wasm) を読み込めませんでした。このページはウェブサーバ経由 (http:// か ' +
+       'https://) で開くか、一つのファイルにしたページ (forced-vibration.html) を開いて、' +
+       'WebAssembly の動くブラウザで再読み込みしてください。\n' +
        'This page could not start the simulator: the browser did not load its WebAssembly ' +
-       'program (forced-vibration.wasm). Open the page through a web server (http:// or ' +
-       'https://, not a file), in a browser that runs WebAssembly, and reload it.\n' +
+       'program (forced-vibration.wasm). Open this page through a web server (http:// or ' +
+       'https://), or open the one-file page (forced-vibration.html), in a browser that runs ' +
+       'WebAssembly, and reload it.\n' +
        (why ? '(' + why + ')\n' : ''), 'err');
   moveTo('failed');
 }
@@ -154,7 +163,7 @@ export function start(args = [], prepare = null) {
   run.busy = false;
   run.deferredTimers = [];
   run.timersPending = 0;
-  run.csvRows = {};
+  run.snapshot = null;
   setPlaying(false);
   const module = {
     arguments: ['--play', '--csv', csvName].concat(args),
@@ -172,14 +181,16 @@ export function start(args = [], prepare = null) {
       else stopped(what);
     },
     fvReadLine: async () => {
+      dialogAsks();
       module.fvLineBytes = await readLine();
       return module.fvLineBytes.length;
     },
-    fvReadKey: readKey,
+    fvReadKey: () => { dialogAsks(); return readKey(); },
     fvOpenWindow: windowOpened,
     fvPresent: present,
     fvRequestFrame: requestFrame,
     fvStartTimer: startTimer,
+    fvSnapshot: snapshotTaken,
   };
   run.module = module;
   createForcedVibration(module).then(listExamples, (e) => { if (run.module === module) cannotLoad(String(e)); });
@@ -192,55 +203,4 @@ export function programFile(name) {
   } catch (e) {
     return null;
   }
-}
-
-// Read at most count bytes of the program's file from offset on; null when
-// it has not written the file.
-function readPart(name, offset, count) {
-  const FS = run.module && run.module.FS;
-  let stream = null;
-  try {
-    stream = FS.open('/' + name, 'r');
-    const bytes = new Uint8Array(count);
-    return bytes.subarray(0, FS.read(stream, bytes, 0, count, offset));
-  } catch (e) {
-    return null;
-  } finally {
-    if (stream) FS.close(stream);
-  }
-}
-
-function fileSize(name) {
-  try {
-    return run.module ? run.module.FS.stat('/' + name).size : 0;
-  } catch (e) {
-    return 0;
-  }
-}
-
-// A CSV file's header is far shorter than this, bytes.
-const headerLimit = 4096;
-
-// Whether the program's CSV file has a row after its header. Rows are only
-// ever added in a run, so once it has one it is not read again; before that
-// only its head is read, whatever its length.
-export function csvHasRow(name) {
-  if (run.csvRows[name]) return true;
-  const size = fileSize(name);
-  if (size === 0) return false;
-  const head = readPart(name, 0, Math.min(size, headerLimit));
-  const end = head ? head.indexOf(10) : -1;
-  run.csvRows[name] = end >= 0 && size > end + 1;
-  return run.csvRows[name];
-}
-
-// The last row of the program's CSV file as its fields, or null; only the
-// file's tail is read.
-export function lastCsvRow(name) {
-  if (!csvHasRow(name)) return null;
-  const size = fileSize(name);
-  const tailLength = 512;
-  const tail = readPart(name, Math.max(0, size - tailLength), tailLength);
-  const lines = tail ? new TextDecoder().decode(tail).split('\n').filter((l) => l) : [];
-  return lines.length ? lines[lines.length - 1].split(',') : null;
 }

@@ -5,24 +5,29 @@
 
 #include <emscripten.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/platform.h"
 #include "platform/web/draw_list.h"
 
 namespace
 {
 
-// Timers waiting at once; the program keeps at most one running.
-constexpr int timerSlots = 8;
-
 // Set when the window opens; every call from the page goes to them.
 WindowCallbacks windowCallbacks = {};
 bool windowOpen = false;
 
+// The timers set and not yet run out, by slot; a slot whose tick is null is
+// free again. As many as the program sets at once.
 struct Timer {
     void (*tick)(int value);
     int value;
 };
-Timer timers[timerSlots] = {};
+std::vector<Timer> timers;
+
+// The snapshot the page was handed last.
+std::string snapshotHanded;
 
 } // namespace
 
@@ -34,6 +39,21 @@ EM_JS(void, webPresent, (const float* commands, int count),
 EM_JS(void, webRequestFrame, (), { Module.fvRequestFrame(); });
 EM_JS(void, webStartTimer, (unsigned milliseconds, int slot),
       { Module.fvStartTimer(milliseconds, slot); });
+EM_JS(void, webSnapshot, (const char* json), { Module.fvSnapshot(UTF8ToString(json)); });
+
+// Hand the page the program's snapshot if it changed; after every call from
+// the page that may have changed it.
+static void handSnapshot()
+{
+    if (windowCallbacks.snapshot == nullptr) {
+        return;
+    }
+    const char* snapshot = windowCallbacks.snapshot();
+    if (snapshotHanded != snapshot) {
+        snapshotHanded = snapshot;
+        webSnapshot(snapshot);
+    }
+}
 
 // Make ready to leave main by emscripten_exit_with_live_runtime(). When an
 // answer of the console dialog resumed main (Asyncify), the runtime's
@@ -53,6 +73,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webDisplay()
 {
     if (windowOpen) {
         windowCallbacks.display();
+        handSnapshot();
     }
 }
 
@@ -62,25 +83,18 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webKey(int key)
 {
     if (windowOpen) {
         windowCallbacks.keyboard(static_cast<unsigned char>(key), 0, 0);
+        handSnapshot();
     }
-}
-
-// The answers that start the run on show again, for the page's Copy link;
-// empty before the window opens.
-extern "C" EMSCRIPTEN_KEEPALIVE const char* webRestartAnswers()
-{
-    return windowOpen && windowCallbacks.restartAnswers != nullptr
-               ? windowCallbacks.restartAnswers()
-               : "";
 }
 
 // A timer of slot has run out.
 extern "C" EMSCRIPTEN_KEEPALIVE void webTimer(int slot)
 {
-    const Timer timer = timers[slot];
-    timers[slot].tick = nullptr;
+    const Timer timer = timers[static_cast<std::size_t>(slot)];
+    timers[static_cast<std::size_t>(slot)].tick = nullptr;
     if (timer.tick != nullptr) {
         timer.tick(timer.value);
+        handSnapshot();
     }
 }
 
@@ -88,12 +102,14 @@ void platformRunWindow(int* /*argc*/, char** /*argv*/, int width, int height, co
                        const WindowCallbacks& callbacks)
 {
     setDrawWindowHeight(height);
-    webOpenWindow(width, height, title);
     windowCallbacks = callbacks;
     windowOpen = true;
     callbacks.afterCreate();
     // GLUT reshapes and then draws a window when it is first shown.
     callbacks.reshape(width, height);
+    // The page has the snapshot (its motion playing) when the window opens.
+    handSnapshot();
+    webOpenWindow(width, height, title);
     webRequestFrame();
     // The page's events drive the program from here on.
     webPrepareLeavingMain();
@@ -107,13 +123,15 @@ void platformRequestRedraw()
 
 void platformStartTimer(unsigned milliseconds, void (*tick)(int value), int value)
 {
-    for (int slot = 0; slot < timerSlots; slot++) {
-        if (timers[slot].tick == nullptr) {
-            timers[slot] = {tick, value};
-            webStartTimer(milliseconds, slot);
-            return;
-        }
+    std::size_t slot = 0;
+    while (slot < timers.size() && timers[slot].tick != nullptr) {
+        slot++;
     }
+    if (slot == timers.size()) {
+        timers.push_back({});
+    }
+    timers[slot] = {tick, value};
+    webStartTimer(milliseconds, static_cast<int>(slot));
 }
 
 void platformPrepareFrames()

@@ -1,0 +1,73 @@
+// The program's state for the web page, as JSON.
+#include "app/snapshot.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "app/csv_export.h"
+#include "app/display.h"
+#include "app/play.h"
+#include "app/restart_answers.h"
+#include "console/dialog.h"
+#include "model/state.h"
+
+namespace
+{
+
+// A JSON string of the UTF-8 text.
+std::string jsonText(const std::string& text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+// A JSON number that reads back as the same double; null when not finite,
+// which JSON cannot hold.
+std::string jsonNumber(double value)
+{
+    if (!std::isfinite(value)) {
+        return "null";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+const char* jsonBool(bool value)
+{
+    return value ? "true" : "false";
+}
+
+} // namespace
+
+const char* windowSnapshot()
+{
+    static std::string json;
+    // The last frame drawn, as its CSV row has it: every frame advances the
+    // time, so a run at t = 0 (after a dialog, too) has drawn none of its own.
+    static std::string frame = "null";
+    if (run.t != 0) {
+        frame = "{\"t\":" + jsonNumber(run.t) + ",\"y\":" + jsonNumber(run.state[0]) + "}";
+    }
+    const CsvRowsWritten rows = csvRowsWritten();
+    json = "{\"results\":" + jsonText(responseText()) + ",\"frame\":" + frame +
+           ",\"chart\":" + jsonBool(chartRequested()) +
+           ",\"playing\":" + jsonBool(playIsPlaying()) +
+           ",\"csvRows\":{\"motion\":" + jsonBool(rows.motion) +
+           ",\"response\":" + jsonBool(rows.response) + ",\"sweep\":" + jsonBool(rows.sweep) +
+           "},\"restartAnswers\":" + jsonText(restartAnswers()) + "}";
+    return json.c_str();
+}

@@ -1,0 +1,18 @@
+// What the program shows, as data for a page that presents it in controls
+// of its own (the web page's picture name, buttons and Copy link), so that
+// nothing is read back from the printed text or the drawn picture.
+#pragma once
+
+// The present state as one JSON object, valid until the next call:
+//
+//   "results"         the dialog's results as the console printed them last
+//   "frame"           {"t": s, "y": m} of the last frame drawn, or null
+//                     before the first; a number that is not finite is null.
+//                     Meant to be called after every frame.
+//   "chart"           true when the frame draws the frequency chart
+//   "playing"         true while continuous motion runs
+//   "csvRows"         {"motion", "response", "sweep"}: true once that CSV
+//                     file has a data row
+//   "restartAnswers"  the answers that start the run on show again
+//                     (app/restart_answers.h)
+const char* windowSnapshot();
