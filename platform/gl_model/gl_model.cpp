@@ -4,9 +4,9 @@
 
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
-#include <string>
 
 namespace
 {
@@ -37,16 +37,20 @@ GlModel m;
 // Name and index of the call being modelled, for the errors.
 const char* callName = "";
 std::size_t callIndex = 0;
+// Drawing coordinates to window pixels for the open group.
+GlAffine groupToWindow;
 
-void fault(const char* what)
+// Refuse the call being modelled when bad, naming what; true if refused.
+bool refused(bool bad, const char* what)
 {
-    if (m.logging) {
+    if (bad && m.logging) {
         m.errors.push_back("call " + std::to_string(callIndex) + " " + callName + ": " + what);
     }
+    return bad;
 }
 
-// Start modelling a call: false when the model is off. A call that OpenGL
-// refuses between glBegin and glEnd is refused there.
+// Start modelling a call: false when the model is off, or refused because
+// OpenGL does not allow it between glBegin and glEnd.
 bool call(const char* name, std::initializer_list<double> args, bool insideToo = false,
           const void* ptr = nullptr)
 {
@@ -58,19 +62,19 @@ bool call(const char* name, std::initializer_list<double> args, bool insideToo =
         callIndex = m.calls.size();
         m.calls.push_back(GlCall{name, args, ptr});
     }
-    if (!insideToo && m.state.insideBegin) {
-        fault("not allowed between glBegin and glEnd");
-        return false;
-    }
-    return true;
+    return !refused(!insideToo && m.state.insideBegin, "not allowed between glBegin and glEnd");
 }
 
-// m * n: apply n first, then m.
+// a * n: apply n first, then a.
 GlAffine compose(const GlAffine& a, const GlAffine& n)
 {
-    return {a.a * n.a + a.c * n.b,          a.b * n.a + a.d * n.b,
-            a.a * n.c + a.c * n.d,          a.b * n.c + a.d * n.d,
-            a.a * n.tx + a.c * n.ty + a.tx, a.b * n.tx + a.d * n.ty + a.ty};
+    return {a.a * n.a + a.c * n.b, a.b * n.a + a.d * n.b,          a.a * n.c + a.c * n.d,
+            a.b * n.c + a.d * n.d, a.a * n.tx + a.c * n.ty + a.tx, a.b * n.tx + a.d * n.ty + a.ty};
+}
+
+GlVertex apply(const GlAffine& a, GlVertex v)
+{
+    return {a.a * v.x + a.c * v.y + a.tx, a.b * v.x + a.d * v.y + a.ty};
 }
 
 GlAffine& currentMatrix()
@@ -79,26 +83,32 @@ GlAffine& currentMatrix()
 }
 
 // From drawing coordinates to window pixels, y running down: modelview,
-// projection, then the viewport (held while a group is open, as nothing
-// inside one may change them).
+// projection, then the viewport.
 GlAffine toWindow()
 {
     const int* v = m.state.viewport;
-    const GlAffine viewport = {0.5 * v[2], 0.0, 0.0, -0.5 * v[3], v[0] + 0.5 * v[2],
-                               m.windowHeight - (v[1] + 0.5 * v[3])};
+    const GlAffine viewport = {
+        0.5 * v[2], 0.0, 0.0, -0.5 * v[3], v[0] + 0.5 * v[2], m.windowHeight - (v[1] + 0.5 * v[3])};
     return compose(viewport, compose(m.state.projection, m.state.modelview));
 }
-GlAffine groupToWindow;
 
 void clearShapes()
 {
     m.shapes.clear();
+    m.window.clear();
     m.sent.clear();
     m.placed.clear();
-    m.window.clear();
     m.glyphs.clear();
     m.frameShape = 0;
     m.frameGlyph = 0;
+}
+
+// Lighting on or off; other capabilities change nothing drawn.
+void enable(const char* name, GLenum cap, bool on)
+{
+    if (call(name, {static_cast<double>(cap)}) && cap == GL_LIGHTING) {
+        m.state.lighting = on;
+    }
 }
 
 } // namespace
@@ -106,16 +116,6 @@ void clearShapes()
 bool operator==(const GlColour& x, const GlColour& y)
 {
     return x.r == y.r && x.g == y.g && x.b == y.b && x.a == y.a;
-}
-
-bool operator!=(const GlColour& x, const GlColour& y)
-{
-    return !(x == y);
-}
-
-GlVertex glApply(const GlAffine& a, GlVertex v)
-{
-    return {a.a * v.x + a.c * v.y + a.tx, a.b * v.x + a.d * v.y + a.ty};
 }
 
 const GlModel& glModel()
@@ -243,46 +243,43 @@ void glBegin(GLenum mode)
     if (!call("glBegin", {static_cast<double>(mode)}, true)) {
         return;
     }
-    if (m.state.insideBegin) {
-        fault("glBegin inside glBegin/glEnd");
-    }
+    refused(m.state.insideBegin, "glBegin inside glBegin/glEnd");
     m.state.insideBegin = true;
+    // Nothing between glBegin and glEnd may change the transforms.
     groupToWindow = toWindow();
     const GlState& s = m.state;
-    m.shapes.push_back(GlPrimitive{mode, s.colour, s.lineWidth, s.lighting, s.modelviewDepth,
-                                   s.modelview, callIndex, m.window.size() / 2, 0, {}, {}});
+    m.shapes.push_back(GlPrimitive{mode,
+                                   s.colour,
+                                   s.lineWidth,
+                                   s.lighting,
+                                   s.modelviewDepth,
+                                   s.modelview,
+                                   callIndex,
+                                   m.window.size() / 2,
+                                   0,
+                                   {},
+                                   {}});
 }
 
 void glEnd(void)
 {
-    if (!call("glEnd", {}, true)) {
-        return;
+    if (call("glEnd", {}, true) && !refused(!m.state.insideBegin, "glEnd without glBegin")) {
+        m.state.insideBegin = false;
     }
-    if (!m.state.insideBegin) {
-        fault("glEnd without glBegin");
-        return;
-    }
-    m.state.insideBegin = false;
 }
 
 void glVertex2d(GLdouble x, GLdouble y)
 {
     // The page's curves are thousands of these a frame: kept short.
-    if (!m.on) {
-        return;
-    }
-    if (m.logging) {
-        call("glVertex2d", {x, y}, true);
-    }
-    if (!m.state.insideBegin) {
-        fault("vertex outside glBegin/glEnd");
+    if (!m.on || (m.logging && !call("glVertex2d", {x, y}, true)) ||
+        refused(!m.state.insideBegin, "vertex outside glBegin/glEnd")) {
         return;
     }
     if (m.logging) {
         m.sent.push_back({x, y});
-        m.placed.push_back(glApply(m.state.projection, glApply(m.state.modelview, {x, y})));
+        m.placed.push_back(apply(m.state.projection, apply(m.state.modelview, {x, y})));
     }
-    const GlVertex pixel = glApply(groupToWindow, {x, y});
+    const GlVertex pixel = apply(groupToWindow, {x, y});
     m.window.push_back(static_cast<float>(pixel.x));
     m.window.push_back(static_cast<float>(pixel.y));
     ++m.shapes.back().count;
@@ -297,59 +294,43 @@ void glColor4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha)
 
 void glEnable(GLenum cap)
 {
-    if (call("glEnable", {static_cast<double>(cap)})) {
-        m.state.lighting = m.state.lighting || cap == GL_LIGHTING;
-    }
+    enable("glEnable", cap, true);
 }
 
 void glDisable(GLenum cap)
 {
-    if (call("glDisable", {static_cast<double>(cap)})) {
-        m.state.lighting = m.state.lighting && cap != GL_LIGHTING;
-    }
+    enable("glDisable", cap, false);
 }
 
 void glLineWidth(GLfloat width)
 {
-    if (!call("glLineWidth", {width})) {
-        return;
+    if (call("glLineWidth", {width}) &&
+        !refused(!(width > 0.0f), "line width must be greater than 0")) {
+        m.state.lineWidth = width;
     }
-    if (!(width > 0.0f)) {
-        fault("line width must be greater than 0");
-        return;
-    }
-    m.state.lineWidth = width;
 }
 
 void glPushMatrix(void)
 {
-    if (!call("glPushMatrix", {})) {
-        return;
-    }
     const bool projection = m.state.matrixMode == GL_PROJECTION;
     int& depth = projection ? m.state.projectionDepth : m.state.modelviewDepth;
-    if (depth + 1 >= (projection ? projectionStackMin : modelviewStackMin)) {
-        fault("matrix stack deeper than OpenGL guarantees");
-        return;
+    if (call("glPushMatrix", {}) &&
+        !refused(depth + 1 >= (projection ? projectionStackMin : modelviewStackMin),
+                 "matrix stack deeper than OpenGL guarantees")) {
+        (projection ? m.projectionStack : m.modelviewStack).push_back(currentMatrix());
+        ++depth;
     }
-    (projection ? m.projectionStack : m.modelviewStack).push_back(currentMatrix());
-    ++depth;
 }
 
 void glPopMatrix(void)
 {
-    if (!call("glPopMatrix", {})) {
-        return;
-    }
     const bool projection = m.state.matrixMode == GL_PROJECTION;
     std::vector<GlAffine>& stack = projection ? m.projectionStack : m.modelviewStack;
-    if (stack.empty()) {
-        fault("matrix stack underflow");
-        return;
+    if (call("glPopMatrix", {}) && !refused(stack.empty(), "matrix stack underflow")) {
+        currentMatrix() = stack.back();
+        stack.pop_back();
+        --(projection ? m.state.projectionDepth : m.state.modelviewDepth);
     }
-    currentMatrix() = stack.back();
-    stack.pop_back();
-    --(projection ? m.state.projectionDepth : m.state.modelviewDepth);
 }
 
 void glTranslated(GLdouble x, GLdouble y, GLdouble z)
@@ -362,11 +343,8 @@ void glTranslated(GLdouble x, GLdouble y, GLdouble z)
 
 void glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z)
 {
-    if (!call("glRotated", {angle, x, y, z})) {
-        return;
-    }
-    if (x != 0.0 || y != 0.0 || z == 0.0) {
-        fault("only rotations about the z axis are modelled");
+    if (!call("glRotated", {angle, x, y, z}) ||
+        refused(x != 0.0 || y != 0.0 || z == 0.0, "only rotations about the z axis are modelled")) {
         return;
     }
     const double theta = (z > 0.0 ? angle : -angle) * pi / 180.0;
@@ -384,31 +362,21 @@ void glLoadIdentity(void)
 
 void glMatrixMode(GLenum mode)
 {
-    if (!call("glMatrixMode", {static_cast<double>(mode)})) {
-        return;
+    if (call("glMatrixMode", {static_cast<double>(mode)}) &&
+        !refused(mode != GL_MODELVIEW && mode != GL_PROJECTION,
+                 "only the modelview and projection matrices are modelled")) {
+        m.state.matrixMode = mode;
     }
-    if (mode != GL_MODELVIEW && mode != GL_PROJECTION) {
-        fault("only the modelview and projection matrices are modelled");
-        return;
-    }
-    m.state.matrixMode = mode;
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
 {
-    if (!call("glViewport", {static_cast<double>(x), static_cast<double>(y),
-                             static_cast<double>(width), static_cast<double>(height)})) {
-        return;
+    if (call("glViewport", {static_cast<double>(x), static_cast<double>(y),
+                            static_cast<double>(width), static_cast<double>(height)}) &&
+        !refused(width < 0 || height < 0, "negative viewport size")) {
+        const int v[4] = {x, y, width, height};
+        std::copy(v, v + 4, m.state.viewport);
     }
-    if (width < 0 || height < 0) {
-        fault("negative viewport size");
-        return;
-    }
-    int* v = m.state.viewport;
-    v[0] = x;
-    v[1] = y;
-    v[2] = width;
-    v[3] = height;
 }
 
 void glRasterPos2f(GLfloat x, GLfloat y)
@@ -417,55 +385,33 @@ void glRasterPos2f(GLfloat x, GLfloat y)
         return;
     }
     GlState& s = m.state;
-    const GlVertex clip = glApply(s.projection, glApply(s.modelview, {x, y}));
-    const GlVertex pixel = glApply(toWindow(), {x, y});
-    s.rasterX = x;
-    s.rasterY = y;
-    s.rasterGlyphs = 0;
-    s.rasterWindowX = pixel.x;
-    s.rasterWindowY = pixel.y;
+    const GlVertex clip = apply(s.projection, apply(s.modelview, {x, y}));
+    const GlVertex pixel = apply(toWindow(), {x, y});
     // A raster position outside the clip volume is invalid: no glyph shows.
-    s.rasterValid = std::fabs(clip.x) <= 1.0 && std::fabs(clip.y) <= 1.0;
-    s.rasterColour = s.lighting ? GlColour{litGrey, litGrey, litGrey, 1.0f} : s.colour;
+    const bool valid = std::fabs(clip.x) <= 1.0 && std::fabs(clip.y) <= 1.0;
+    const GlColour lit = {litGrey, litGrey, litGrey, 1.0f};
+    s.raster = {x, y, 0, pixel.x, pixel.y, valid, s.lighting ? lit : s.colour};
 }
 
 void glPushAttrib(GLbitfield mask)
 {
-    if (!call("glPushAttrib", {static_cast<double>(mask)})) {
-        return;
-    }
-    if (mask != GL_CURRENT_BIT) {
-        fault("only GL_CURRENT_BIT is modelled");
-    } else if (m.state.attribDepth + 1 > attribStackMin) {
-        fault("attribute stack deeper than OpenGL guarantees");
-    } else {
-        m.attribStack.push_back(m.state);
+    if (call("glPushAttrib", {static_cast<double>(mask)}) &&
+        !refused(mask != GL_CURRENT_BIT, "only GL_CURRENT_BIT is modelled") &&
+        !refused(m.state.attribDepth + 1 > attribStackMin,
+                 "attribute stack deeper than OpenGL guarantees")) {
+        m.attribStack.emplace_back(m.state.colour, m.state.raster);
         ++m.state.attribDepth;
     }
 }
 
 void glPopAttrib(void)
 {
-    if (!call("glPopAttrib", {})) {
-        return;
+    if (call("glPopAttrib", {}) && !refused(m.attribStack.empty(), "attribute stack underflow")) {
+        m.state.colour = m.attribStack.back().first;
+        m.state.raster = m.attribStack.back().second;
+        m.attribStack.pop_back();
+        --m.state.attribDepth;
     }
-    if (m.attribStack.empty()) {
-        fault("attribute stack underflow");
-        return;
-    }
-    // The current group: the colour and the raster position with its own.
-    const GlState& saved = m.attribStack.back();
-    GlState& s = m.state;
-    s.colour = saved.colour;
-    s.rasterX = saved.rasterX;
-    s.rasterY = saved.rasterY;
-    s.rasterGlyphs = saved.rasterGlyphs;
-    s.rasterWindowX = saved.rasterWindowX;
-    s.rasterWindowY = saved.rasterWindowY;
-    s.rasterValid = saved.rasterValid;
-    s.rasterColour = saved.rasterColour;
-    m.attribStack.pop_back();
-    --s.attribDepth;
 }
 
 void glFlush(void)
@@ -475,10 +421,11 @@ void glFlush(void)
 
 void glClear(GLbitfield mask)
 {
-    // Everything drawn before a clear of the whole window is hidden by it.
     if (!call("glClear", {static_cast<double>(mask)}) || (mask & GL_COLOR_BUFFER_BIT) == 0) {
         return;
     }
+    // Everything drawn before a clear of the whole window is hidden by it;
+    // the tests still read it back until they clear the calls.
     if (!m.logging) {
         clearShapes();
     }
@@ -501,16 +448,16 @@ void glutBitmapCharacter(void* font, int character)
     if (!call("glutBitmapCharacter", {static_cast<double>(character)}, false, font)) {
         return;
     }
-    GlState& s = m.state;
-    ++s.rasterGlyphs;
+    GlRaster& r = m.state.raster;
+    ++r.glyphs;
     if (font != GLUT_BITMAP_HELVETICA_18 || character < 32 || character > 126) {
         return;
     }
-    if (s.rasterValid) {
-        m.glyphs.push_back({character, static_cast<float>(s.rasterWindowX),
-                            static_cast<float>(s.rasterWindowY), s.rasterColour, m.shapes.size()});
+    if (r.valid) {
+        m.glyphs.push_back({character, static_cast<float>(r.windowX), static_cast<float>(r.windowY),
+                            r.colour, m.shapes.size()});
     }
-    s.rasterWindowX += helvetica18Advance[character - 32];
+    r.windowX += helvetica18Advance[character - 32];
 }
 
 } // extern "C"

@@ -1,37 +1,25 @@
-// A model of the OpenGL 1.x subset and the GLUT bitmap text that the drawing
-// library and the frame call, for every user that has no real OpenGL: the web
-// page turns each frame's shapes into canvas commands (platform/web/
-// draw_list.h), and the tests read the same shapes, the calls in order and
-// the misuse noticed.
-//
-// gl_model.cpp defines the calls with the C signatures of <GL/gl.h> and
-// <GL/glut.h>:
-//   glBegin glEnd glVertex2d glColor4f glEnable glDisable glLineWidth
-//   glPushMatrix glPopMatrix glTranslated glRotated glLoadIdentity
-//   glMatrixMode glViewport glRasterPos2f glPushAttrib glPopAttrib
-//   glFlush glClear glClearColor glutBitmapCharacter
-// (glutSwapBuffers is the platform's, or the test harness's.)
-//
-// Only what the program does is modelled: lines and convex polygons, one
-// colour per shape, rotations about the z axis, lighting as a switch that
-// greys the text, GL_CURRENT_BIT of the attribute stack, a clear of the
-// whole window. Misuse real OpenGL rejects or leaves undefined is refused
-// and named in glErrors(): a call not allowed between glBegin and glEnd, a
-// vertex outside them, nested or unmatched glBegin/glEnd, a stack popped
-// when empty or pushed past the depth every OpenGL guarantees, a line width
-// of 0 or less, and what the model does not cover.
-// Single-threaded, like the program it serves.
+// A model of the OpenGL 1.x subset and GLUT bitmap text that the drawing
+// library and the frame call (gl_model.cpp defines them with the C
+// signatures of <GL/gl.h> and <GL/glut.h>; glutSwapBuffers is the platform's).
+// The web page turns each frame's shapes into canvas commands; the tests read
+// the same shapes, the calls and the misuse noticed. Modelled is what the
+// program does: lines, convex polygons, rotations about z, lighting as a
+// switch that greys the text, GL_CURRENT_BIT. What OpenGL rejects is refused
+// and named in glErrors(): calls between glBegin and glEnd it does not allow,
+// unmatched groups, stacks popped empty or pushed past the depth every OpenGL
+// guarantees, a line width <= 0, and what the model does not cover.
 #pragma once
 
 #include <GL/gl.h>
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 // One call, as the tests read it back.
 struct GlCall {
-    std::string name;         // the function's name, e.g. "glVertex2d"
+    std::string name;         // e.g. "glVertex2d"
     std::vector<double> args; // numeric arguments in order, floats widened exactly
     const void* ptr;          // the font of glutBitmapCharacter, else nullptr
 };
@@ -41,7 +29,6 @@ struct GlColour {
     float r, g, b, a;
 };
 bool operator==(const GlColour& x, const GlColour& y);
-bool operator!=(const GlColour& x, const GlColour& y);
 
 // (x, y) -> (a*x + c*y + tx, b*x + d*y + ty): all that glTranslated and
 // z-axis glRotated build.
@@ -53,22 +40,27 @@ struct GlVertex {
     double x, y;
 };
 
+// The raster position, what glPushAttrib(GL_CURRENT_BIT) keeps with the colour.
+struct GlRaster {
+    double x = 0.0, y = 0.0;             // as given to glRasterPos2f
+    int glyphs = 0;                      // glyphs drawn since
+    double windowX = 0.0, windowY = 0.0; // in window pixels, advanced by each glyph
+    bool valid = true;                   // inside the clip volume
+    GlColour colour = {1.0f, 1.0f, 1.0f, 1.0f};
+};
+
 // The modelled state; defaults as a fresh context has them.
 struct GlState {
     GlColour colour = {1.0f, 1.0f, 1.0f, 1.0f};
     float lineWidth = 1.0f;
     bool lighting = false;
     GLenum matrixMode = GL_MODELVIEW;
-    int modelviewDepth = 0;  // entries pushed on the modelview stack
-    int projectionDepth = 0; // the same on the projection stack
+    int modelviewDepth = 0; // entries pushed on each stack
+    int projectionDepth = 0;
     GlAffine modelview = {1.0, 0.0, 0.0, 1.0, 0.0, 0.0};
     GlAffine projection = {1.0, 0.0, 0.0, 1.0, 0.0, 0.0};
     int attribDepth = 0;
-    double rasterX = 0.0, rasterY = 0.0; // last glRasterPos2f, as given
-    int rasterGlyphs = 0;                // glyphs since it was set
-    double rasterWindowX = 0.0, rasterWindowY = 0.0; // it in window pixels, advanced
-    bool rasterValid = true;                         // inside the clip volume
-    GlColour rasterColour = {1.0f, 1.0f, 1.0f, 1.0f};
+    GlRaster raster;
     GlColour clearColour = {0.0f, 0.0f, 0.0f, 0.0f};
     int viewport[4] = {0, 0, 0, 0};
     bool insideBegin = false;
@@ -85,12 +77,12 @@ struct GlPrimitive {
     std::size_t callIndex; // its glBegin among the calls
     std::size_t first;     // its first vertex in GlModel's arrays
     std::size_t count;     // and how many
-    // Filled by glPrimitives() for the tests only:
+    // Filled by glPrimitives() for the tests:
     std::vector<GlVertex> vertices; // as sent
     std::vector<GlVertex> placed;   // through modelview, then projection
 };
 
-// One segment of a GL_LINES group (each pair of vertices).
+// One segment of a GL_LINES group.
 struct GlSegment {
     GlVertex from, to;             // as sent
     GlVertex placedFrom, placedTo; // through modelview, then projection
@@ -110,17 +102,17 @@ struct GlGlyph {
 // Everything the model holds; one per process, as there is one context.
 struct GlModel {
     bool on = true;      // off: every call returns at once
-    bool logging = true; // keep the calls and the errors for the tests
+    bool logging = true; // keep the calls, errors and sent vertices for the tests
     GlState state;
     int windowHeight = 0; // for window pixels with y running down
     std::vector<GlCall> calls;
     std::vector<std::string> errors;
     // The shapes and glyphs since clearGlCalls (logging) or the last clear of
-    // the window (not logging), with the vertices of all shapes in window
-    // pixels (x, y pairs, y down), and while logging as sent and placed.
+    // the window (not logging); the vertices of all shapes in window pixels
+    // (x, y pairs, y down) and, logging, as sent and placed.
     std::vector<GlPrimitive> shapes;
-    std::vector<GlVertex> sent, placed;
     std::vector<float> window;
+    std::vector<GlVertex> sent, placed;
     std::vector<GlGlyph> glyphs;
     // What the window shows: the shapes and glyphs from these on, over the
     // colour of the last clear if there was one.
@@ -128,41 +120,35 @@ struct GlModel {
     bool cleared = false;
     GlColour clearColour = {0.0f, 0.0f, 0.0f, 0.0f};
     std::vector<GlAffine> modelviewStack, projectionStack;
-    std::vector<GlState> attribStack;
+    std::vector<std::pair<GlColour, GlRaster>> attribStack;
     std::vector<GlPrimitive> read; // glPrimitives()'s copy
 };
 
-// The model, for reading the frame.
+// --- for the page
 const GlModel& glModel();
 // The window's height in pixels, for the y flip of window pixels.
 void setGlWindowHeight(int height);
-// Keep the calls and errors (on at start) or only the state and the frame.
+// Keep the calls, errors and sent vertices (on at start), or only the frame.
 void setGlLogging(bool on);
-
 // Model a call of the platform's own (glutSwapBuffers): kept in the calls,
 // refused between glBegin and glEnd.
 void noteGlCall(const char* name);
 
+// --- for the tests
 // Empty the calls, shapes and errors and put the state back to its start.
 void resetGl();
 // Empty the calls, shapes and errors; keep the state.
 void clearGlCalls();
 // Model at all or not (on at start); off, every call returns at once.
 void setGlRecording(bool on);
-
-// Every call since the last reset or clear, in order.
 const std::vector<GlCall>& glCalls();
 std::vector<std::string> glCallNames();
 std::vector<GlCall> glCallsNamed(const std::string& name);
 std::size_t glCallCount(const std::string& name);
-// The glBegin/glEnd groups, in order, with their vertices.
 const std::vector<GlPrimitive>& glPrimitives();
-// The segments of all GL_LINES groups, in order.
 std::vector<GlSegment> glSegments();
 // The character codes of glutBitmapCharacter, in order.
 std::vector<int> glGlyphs();
 const GlState& glState();
 // Misuse noticed, one message per fault, naming the call's index.
 const std::vector<std::string>& glErrors();
-// Apply a transform to a point.
-GlVertex glApply(const GlAffine& m, GlVertex v);

@@ -3,21 +3,23 @@
 
 #include "platform/gl_model/gl_model.h"
 
+#include <algorithm>
+
 namespace
 {
 
 DrawList commands;
 
-float clampUnit(float v)
+// A colour channel as the canvas takes it.
+float unit(float v)
 {
-    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
+    return std::clamp(v, 0.0f, 1.0f);
 }
 
 // Start a command of code in colour c (alpha is not drawn).
 void start(DrawCode code, const GlColour& c)
 {
-    commands.insert(commands.end(), {static_cast<float>(code), clampUnit(c.r), clampUnit(c.g),
-                                     clampUnit(c.b)});
+    commands.insert(commands.end(), {static_cast<float>(code), unit(c.r), unit(c.g), unit(c.b)});
 }
 
 } // namespace
@@ -46,9 +48,9 @@ const DrawList& currentDrawList()
         if (p.mode == GL_LINES && p.count >= 2) {
             const std::size_t n = p.count / 2;
             const std::size_t o = static_cast<std::size_t>(openLines);
-            if (openLines < 0 || commands[o + 1] != clampUnit(p.colour.r) ||
-                commands[o + 2] != clampUnit(p.colour.g) ||
-                commands[o + 3] != clampUnit(p.colour.b) || commands[o + 4] != p.lineWidth) {
+            if (openLines < 0 || commands[o + 1] != unit(p.colour.r) ||
+                commands[o + 2] != unit(p.colour.g) || commands[o + 3] != unit(p.colour.b) ||
+                commands[o + 4] != p.lineWidth) {
                 openLines = static_cast<long>(commands.size());
                 start(linesCode, p.colour);
                 commands.insert(commands.end(), {p.lineWidth, 0.0f});
