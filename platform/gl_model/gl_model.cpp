@@ -272,7 +272,7 @@ void glVertex2d(GLdouble x, GLdouble y)
 {
     // The page's curves are thousands of these a frame: kept short.
     if (!m.on || (m.logging && !call("glVertex2d", {x, y}, true)) ||
-        refused(!m.state.insideBegin, "vertex outside glBegin/glEnd")) {
+        (!m.state.insideBegin && refused(true, "vertex outside glBegin/glEnd"))) {
         return;
     }
     if (m.logging) {
