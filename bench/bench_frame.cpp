@@ -8,7 +8,7 @@
 #include "bench/table_reporter.h"
 #include "model/oscillator.h"
 #include "model/state.h"
-#include "tools/gl_recorder.h"
+#include "platform/gl_model/gl_model.h"
 #include "tools/worked_example_setup.h"
 
 #include <string>

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/gl_recorder.h"
+#include "tests/recorded_gl_test.h"
 #include "tools/worked_example_setup.h"
 
 class FrameTest : public testing::Test

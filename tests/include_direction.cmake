@@ -12,10 +12,13 @@
 #                        folder.
 #   platform/*.h         (the seam itself) nothing else: it names what a
 #                        platform provides, in plain C++ types.
-#   platform/<name>/     its own folder and the seam platform/platform.h; not
-#                        app/, console/, model/, sim/ or plot/: the program
-#                        calls a platform, never the other way round, and one
-#                        platform never includes another.
+#   platform/gl_model/   nothing else: the model of the OpenGL calls stands
+#                        alone, for the platforms without OpenGL and the tests.
+#   platform/<name>/     its own folder, the seam platform/platform.h and
+#                        platform/gl_model/; not app/, console/, model/, sim/
+#                        or plot/: the program calls a platform, never the
+#                        other way round, and one platform never includes
+#                        another.
 # tests/, tools/, bench/ and fuzz/ are not checked: they may reach anything.
 #
 # An include of the project names its file from the repository root
@@ -40,8 +43,10 @@ function(allowed_for relative out)
         set(allowed model/)
     elseif(top STREQUAL "app")
         set(allowed model/ sim/ console/ plot/ platform/platform.h)
+    elseif(relative MATCHES "^platform/gl_model/")
+        set(allowed "")
     elseif(top STREQUAL "platform" AND relative MATCHES "^platform/[^/]+/")
-        set(allowed platform/platform.h)
+        set(allowed platform/platform.h platform/gl_model/)
     else()
         set(allowed "")
     endif()

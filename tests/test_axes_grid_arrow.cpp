@@ -3,7 +3,6 @@
 
 #include "plot/primitives.h"
 #include "tests/recorded_gl_test.h"
-#include "tools/gl_recorder.h"
 
 #include <GL/gl.h>
 

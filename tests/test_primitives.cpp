@@ -2,7 +2,6 @@
 #include "plot/primitives.h"
 
 #include "tests/recorded_gl_test.h"
-#include "tools/gl_recorder.h"
 
 #include <GL/gl.h>
 #include <GL/glut.h>
@@ -169,9 +168,9 @@ TEST_F(Primitives, TextLeavesColourRasterPositionAndLightingAsTheyWere)
 
     drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18, "blue point:given omf");
 
-    EXPECT_EQ(glState().rasterX, 0.25f);
-    EXPECT_EQ(glState().rasterY, -0.5f);
-    EXPECT_EQ(glState().rasterGlyphs, 0); // the glyphs' advance did not outlast the call
+    EXPECT_EQ(glState().raster.x, 0.25f);
+    EXPECT_EQ(glState().raster.y, -0.5f);
+    EXPECT_EQ(glState().raster.glyphs, 0); // the glyphs' advance did not outlast the call
     EXPECT_EQ(glState().colour, (GlColour{0.1f, 0.2f, 0.3f, 0.4f}));
     EXPECT_EQ(glState().attribDepth, 0);
     EXPECT_TRUE(glState().lighting);
@@ -182,7 +181,7 @@ TEST_F(Primitives, EmptyTextSetsAndRestoresTheRasterPositionOnly)
 {
     drawText(0.5f, 0.5f, GLUT_BITMAP_HELVETICA_18, "");
     EXPECT_EQ(glCallNames(), names({"glPushAttrib", "glRasterPos2f", "glPopAttrib"}));
-    EXPECT_EQ(glState().rasterX, 0.0);
+    EXPECT_EQ(glState().raster.x, 0.0);
 }
 
 } // namespace

@@ -1,12 +1,14 @@
-// The web page's OpenGL subset (platform/web/gl.cpp), built natively with
-// its own GL headers: the drawing library's calls become the draw list the
-// page paints on its canvas, in canvas pixels with y running down.
+// The web page's draw list (platform/web/draw_list.h): the drawing library's
+// calls, through the OpenGL model, become the commands the page paints on
+// its canvas, in window pixels with y running down.
 #include <GL/glut.h>
 
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/gl_model/gl_model.h"
 #include "platform/web/draw_list.h"
 #include "plot/primitives.h"
 
@@ -25,8 +27,7 @@ const Rgba blue = {0.0f, 0.0f, 1.0f, 0.0f};
 // The draw list so far, as the page receives it.
 std::vector<float> commands()
 {
-    const DrawList& list = currentDrawList();
-    return {list.data(), list.data() + list.size()};
+    return currentDrawList();
 }
 
 // A fresh frame of the program's window: viewport, identity matrices,
@@ -106,6 +107,27 @@ TEST(WebDrawList, PolygonsFollowTheMatrixStackAndTheViewport)
     }
     const std::vector<float> halfWindow(list.begin() + 15, list.end());
     EXPECT_EQ(halfWindow, (std::vector<float>{2, 0, 1, 0, 3, 0, 800, 400, 800, 400, 0}));
+}
+
+TEST(GlModel, RefusesAndNamesWhatOpenGLRejects)
+{
+    setGlLogging(true);
+    resetGl();
+    glBegin(GL_LINES);
+    glPushMatrix(); // not between glBegin and glEnd
+    glEnd();
+    glPopMatrix(); // nothing pushed
+    glLineWidth(0.0f);
+    glVertex2d(0.0, 0.0); // outside a group
+    glEnd();
+    EXPECT_EQ(glErrors(), (std::vector<std::string>{
+                              "call 1 glPushMatrix: not allowed between glBegin and glEnd",
+                              "call 3 glPopMatrix: matrix stack underflow",
+                              "call 4 glLineWidth: line width must be greater than 0",
+                              "call 5 glVertex2d: vertex outside glBegin/glEnd",
+                              "call 6 glEnd: glEnd without glBegin"}));
+    EXPECT_EQ(glState().modelviewDepth, 0);
+    EXPECT_EQ(glState().lineWidth, 1.0f);
 }
 
 } // namespace

@@ -1,9 +1,16 @@
 // A platform with no window and no terminal, for tests that run the frame and
-// the keys against the recording OpenGL stand-in: nothing is queued anywhere.
+// the keys against the OpenGL model: nothing is queued anywhere, and a
+// swap of buffers is only noted.
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/gl_model/gl_model.h"
 #include "platform/platform.h"
+
+extern "C" void glutSwapBuffers(void)
+{
+    noteGlCall("glutSwapBuffers");
+}
 
 void platformRunWindow(int*, char**, int, int, const char*, const WindowCallbacks&)
 {

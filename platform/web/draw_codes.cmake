@@ -2,7 +2,7 @@
 # that the page's decoder and the C++ side share one definition.
 #   cmake -DHEADER=draw_list.h -DOUTPUT=draw-codes.js -P draw_codes.cmake
 file(READ ${HEADER} header)
-string(REGEX MATCH "enum Code {[^}]*}" codes "${header}")
+string(REGEX MATCH "enum DrawCode {[^}]*}" codes "${header}")
 string(REGEX MATCHALL "[a-z]+Code = [0-9]+" entries "${codes}")
 if(NOT entries)
     message(FATAL_ERROR "no command codes in ${HEADER}")

@@ -1,45 +1,75 @@
 // One frame as a flat list of drawing commands; see draw_list.h.
 #include "platform/web/draw_list.h"
 
-void DrawList::clear()
+#include "platform/gl_model/gl_model.h"
+
+#include <algorithm>
+
+namespace
 {
+
+DrawList commands;
+
+// A colour channel as the canvas takes it.
+float unit(float v)
+{
+    return std::clamp(v, 0.0f, 1.0f);
+}
+
+// Start a command of code in colour c (alpha is not drawn).
+void start(DrawCode code, const GlColour& c)
+{
+    commands.insert(commands.end(), {static_cast<float>(code), unit(c.r), unit(c.g), unit(c.b)});
+}
+
+} // namespace
+
+const DrawList& currentDrawList()
+{
+    const GlModel& gl = glModel();
     commands.clear();
-    openLines = -1;
-}
-
-void DrawList::addClear(float r, float g, float b)
-{
-    commands.insert(commands.end(), {static_cast<float>(clearCode), r, g, b});
-    openLines = -1;
-}
-
-void DrawList::addLines(float r, float g, float b, float width, const float* xy, std::size_t count)
-{
-    if (count == 0) {
-        return;
+    if (gl.cleared) {
+        start(clearCode, gl.clearColour);
     }
-    const bool same = openLines >= 0 && commands[openLines + 1] == r &&
-                      commands[openLines + 2] == g && commands[openLines + 3] == b &&
-                      commands[openLines + 4] == width;
-    if (!same) {
-        openLines = static_cast<long>(commands.size());
-        commands.insert(commands.end(), {static_cast<float>(linesCode), r, g, b, width, 0.0f});
+    std::size_t glyph = gl.frameGlyph;
+    long openLines = -1; // the last lines command while nothing came after it
+    for (std::size_t s = gl.frameShape; s <= gl.shapes.size(); ++s) {
+        for (; glyph < gl.glyphs.size() && gl.glyphs[glyph].after == s; ++glyph) {
+            const GlGlyph& g = gl.glyphs[glyph];
+            start(glyphCode, g.colour);
+            commands.insert(commands.end(), {g.x, g.y, static_cast<float>(g.character)});
+            openLines = -1;
+        }
+        if (s == gl.shapes.size()) {
+            break;
+        }
+        const GlPrimitive& p = gl.shapes[s];
+        const float* xy = gl.window.data() + 2 * p.first;
+        if (p.mode == GL_LINES && p.count >= 2) {
+            const std::size_t n = p.count / 2;
+            const std::size_t o = static_cast<std::size_t>(openLines);
+            if (openLines < 0 || commands[o + 1] != unit(p.colour.r) ||
+                commands[o + 2] != unit(p.colour.g) || commands[o + 3] != unit(p.colour.b) ||
+                commands[o + 4] != p.lineWidth) {
+                openLines = static_cast<long>(commands.size());
+                start(linesCode, p.colour);
+                commands.insert(commands.end(), {p.lineWidth, 0.0f});
+            }
+            commands[static_cast<std::size_t>(openLines) + 5] += static_cast<float>(n);
+            commands.insert(commands.end(), xy, xy + 4 * n);
+        } else if (p.mode == GL_POLYGON && p.count >= 3) {
+            start(polygonCode, p.colour);
+            commands.push_back(static_cast<float>(p.count));
+            commands.insert(commands.end(), xy, xy + 2 * p.count);
+            openLines = -1;
+        }
     }
-    commands[openLines + 5] += static_cast<float>(count / 4);
-    commands.insert(commands.end(), xy, xy + count);
+    return commands;
 }
 
-void DrawList::addPolygon(float r, float g, float b, const float* xy, std::size_t count)
+void setDrawWindowHeight(int height)
 {
-    commands.insert(commands.end(),
-                    {static_cast<float>(polygonCode), r, g, b, static_cast<float>(count / 2)});
-    commands.insert(commands.end(), xy, xy + count);
-    openLines = -1;
-}
-
-void DrawList::addGlyph(float r, float g, float b, float x, float y, int character)
-{
-    commands.insert(commands.end(),
-                    {static_cast<float>(glyphCode), r, g, b, x, y, static_cast<float>(character)});
-    openLines = -1;
+    setGlWindowHeight(height);
+    // The page reads the frame's shapes only; a log of every call would grow.
+    setGlLogging(false);
 }

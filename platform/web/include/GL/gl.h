@@ -1,5 +1,6 @@
 // The OpenGL 1.x subset the drawing library and the frame call, for the web
-// build: platform/web/gl.cpp implements it over a 2-D canvas. This folder is
+// build: platform/gl_model/gl_model.cpp implements it as a model whose shapes
+// the page draws on a 2-D canvas. This folder is
 // put in front of the system's headers, so the program's own code includes
 // <GL/gl.h> unchanged.
 #pragma once

@@ -1,5 +1,6 @@
 // The few GLUT calls the program makes, for the web build; see gl.h beside
-// this file. platform/web/gl.cpp and platform/web/window.cpp implement them.
+// this file. platform/gl_model/gl_model.cpp and platform/web/window.cpp
+// implement them.
 #pragma once
 
 #include <GL/gl.h>
