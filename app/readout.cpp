@@ -5,14 +5,16 @@
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
+#include "app/sweep_squares.h"
 #include "app/view.h"
 #include "model/frequency_response.h"
 #include "model/state.h"
 #include "plot/primitives.h"
 #include "sim/frequency_sweep.h"
 
-Crosshair crosshair;
+Crosshair crosshair = {false, 0.0, 0.0};
 
 namespace
 {
@@ -21,8 +23,8 @@ namespace
 int windowWidth = 800;
 int windowHeight = 800;
 
-// How far one arrow key moves the crosshair, drawing units (4 pixels of an
-// 800-pixel window).
+// How far an up or down arrow moves the crosshair, drawing units (4 pixels
+// of an 800-pixel window); across, it moves by one sample of its plot.
 constexpr double nudgeStep = 0.01;
 // Where the readout's line starts: bottom left, below both plots' labels
 // (those stand at the top) and clear of the chart's legend.
@@ -46,6 +48,20 @@ bool onTimePlot(double x)
     return x >= view.axesOrigin.x && x < view.vibPlotOrigin.x;
 }
 
+// True where the crosshair reads something.
+bool onPlot(double x, bool chartShown)
+{
+    return onChart(x, chartShown) || onTimePlot(x);
+}
+
+// Pixel (px, py) from the window's top left in drawing units: the -1..1
+// square fills the window, stretched to its shape; a pixel's centre counts.
+void toDrawing(int px, int py, double* x, double* y)
+{
+    *x = 2.0 * (px + 0.5) / windowWidth - 1.0;
+    *y = 1.0 - 2.0 * (py + 0.5) / windowHeight;
+}
+
 // The time plot's sample under x: the nearest one drawn.
 int sampleAt(double x)
 {
@@ -64,54 +80,80 @@ std::string timePlotText(double x)
     return line;
 }
 
-std::string chartText(double x, double y, const Sweep* sweep)
+// The sweep's points measured so far, in the order they were measured.
+std::vector<SweepPoint> sweepPointsMeasured(const Sweep& sweep)
 {
-    const double ratio =
-        std::fmax((x - view.freqPlotOrigin.x) / view.freqXScale * tables.freqStep, 0.0);
-    // Sample 1 of a one-step curve lies at the ratio itself.
-    double amp[2];
-    double lag[2];
-    computeFrequencyResponse(ratio, 1, derived.zeta, derived.As, amp, lag);
-    char line[192];
-    int n = std::snprintf(line, sizeof line, "ωf/ω0=%6.3f  A=%7.4f[m]  Φ=%7.2f[deg]", ratio,
-                          amp[1], lag[1] * 180);
-    if (sweep == nullptr) {
-        return line;
-    }
+    const int count = sweep.point < sweepPointCount ? sweep.point : sweepPointCount;
+    return std::vector<SweepPoint>(sweep.points, sweep.points + count);
+}
+
+// The sweep's point whose square (amplitude or lag) lies under (x, y), or null.
+const SweepPoint* squareUnder(const std::vector<SweepPoint>& points, double x, double y)
+{
     const double reach = squareReach * sweepSquareHalfSide;
-    for (int k = 0; k < sweepMeasuredCount(*sweep); k++) {
-        const SweepPoint& p = sweep->points[k];
+    for (const SweepPoint& p : points) {
         if (!std::isfinite(p.amplitude)) {
             continue;
         }
+        // Placed as app/sweep_squares.cpp places the squares.
         const double px = (p.ratio / tables.freqStep) * view.freqXScale + view.freqPlotOrigin.x;
         const double ampY = view.zetaAmpScale[0] * p.amplitude + view.freqPlotOrigin.y;
         const double lagY = view.zetaPhaseScale[0] * p.phaseLag + view.freqPlotOrigin.y;
         if (std::fabs(x - px) <= reach &&
             (std::fabs(y - ampY) <= reach || std::fabs(y - lagY) <= reach)) {
-            std::snprintf(line + n, sizeof line - n,
-                          "  掃引/sweep ωf/ω0=%6.3f  A=%7.4f[m]  Φ=%7.2f[deg]", p.ratio,
-                          p.amplitude, p.phaseLag * 180);
-            break;
+            return &p;
         }
+    }
+    return nullptr;
+}
+
+std::string chartText(double x, double y, const Sweep* sweep)
+{
+    double ratio =
+        std::fmax((x - view.freqPlotOrigin.x) / view.freqXScale * tables.freqStep, 0.0);
+    const std::vector<SweepPoint> points =
+        sweep != nullptr ? sweepPointsMeasured(*sweep) : std::vector<SweepPoint>();
+    // Over a square the curve is read at the square's own ratio, so that the
+    // measured and the computed figures compare point for point.
+    const SweepPoint* square = squareUnder(points, x, y);
+    if (square != nullptr) {
+        ratio = square->ratio;
+    }
+    // Sample 1 of a one-step curve lies at the ratio itself.
+    double amp[2];
+    double lag[2];
+    computeFrequencyResponse(ratio, 1, derived.zeta, derived.As, amp, lag);
+    char line[192];
+    const int n = std::snprintf(line, sizeof line, "ωf/ω0=%6.3f  A=%7.4f[m]  Φ=%7.2f[deg]",
+                                ratio, amp[1], lag[1] * 180);
+    if (square != nullptr && n > 0 && n < static_cast<int>(sizeof line)) {
+        std::snprintf(line + n, sizeof line - n, "  掃引/sweep A=%7.4f[m]  Φ=%7.2f[deg]",
+                      square->amplitude, square->phaseLag * 180);
     }
     return line;
 }
 
 // The line as the window's bitmap font can show it: the font has no Greek,
-// so ω, Φ and the Japanese word are spelt in Latin letters there.
+// so ω and Φ are spelt in Latin letters there, and the Japanese word left out.
 std::string latin(const std::string& text)
 {
-    static const char* const spelling[][2] = {
-        {"ω", "w"}, {"Φ", "Phi"}, {"掃引/", ""}};
+    static const char* const spelling[][2] = {{"ω", "w"}, {"Φ", "Phi"}, {"掃引/", ""}};
     std::string out = text;
     for (const auto& pair : spelling) {
         const std::string from = pair[0];
+        const std::string to = pair[1];
         for (size_t at = out.find(from); at != std::string::npos; at = out.find(from, at)) {
-            out.replace(at, from.size(), pair[1]);
+            out.replace(at, from.size(), to);
+            at += to.size();
         }
     }
     return out;
+}
+
+// Put the crosshair in the middle of the time plot, on its axis.
+void placeAtStart()
+{
+    crosshair = {true, (view.axesOrigin.x + view.vibPlotOrigin.x) / 2, view.axesOrigin.y};
 }
 
 } // namespace
@@ -122,30 +164,43 @@ void readoutWindowSize(int width, int height)
     windowHeight = height > 0 ? height : 1;
 }
 
-void readoutPoint(int px, int py, bool chartShown)
+void readoutPress(int px, int py, bool chartShown)
 {
-    const double x = 2.0 * (px + 0.5) / windowWidth - 1.0;
-    const double y = 1.0 - 2.0 * (py + 0.5) / windowHeight;
-    if (onChart(x, chartShown) || onTimePlot(x)) {
+    double x;
+    double y;
+    toDrawing(px, py, &x, &y);
+    if (onPlot(x, chartShown)) {
         crosshair = {true, x, y};
     } else {
         readoutClear();
     }
 }
 
+void readoutDrag(int px, int py, bool chartShown)
+{
+    double x;
+    double y;
+    toDrawing(px, py, &x, &y);
+    if (crosshair.shown && onPlot(x, chartShown)) {
+        crosshair.x = x;
+        crosshair.y = y;
+    }
+}
+
 void readoutNudge(int dx, int dy, bool chartShown)
 {
-    if (!crosshair.shown) {
-        crosshair = {true, (view.axesOrigin.x + view.vibPlotOrigin.x) / 2, 0.0};
+    // The first press, or one after the chart has gone from under it.
+    if (!crosshair.shown || !onPlot(crosshair.x, chartShown)) {
+        placeAtStart();
         return;
     }
-    const double x = crosshair.x + dx * nudgeStep;
-    const double y = std::fmin(std::fmax(crosshair.y + dy * nudgeStep, -1.0), 1.0);
+    const double step = onChart(crosshair.x, chartShown) ? view.freqXScale : view.timeScale;
+    const double x = crosshair.x + dx * step;
     // The arrows never take it off the plots: a step that would stays put.
-    if (onChart(x, chartShown) || onTimePlot(x)) {
+    if (onPlot(x, chartShown)) {
         crosshair.x = x;
     }
-    crosshair.y = y;
+    crosshair.y = std::fmin(std::fmax(crosshair.y + dy * nudgeStep, -1.0), 1.0);
 }
 
 void readoutClear()

@@ -21,12 +21,17 @@ extern Crosshair crosshair;
 // units (the reshape callback hands it on).
 void readoutWindowSize(int width, int height);
 
-// A press or a drag at pixel (px, py) from the window's top left: the
-// crosshair goes there, or is cleared when that is outside the plots.
-void readoutPoint(int px, int py, bool chartShown);
+// A press at pixel (px, py) from the window's top left: the crosshair goes
+// there, or is cleared when that is outside the plots.
+void readoutPress(int px, int py, bool chartShown);
 
-// Move the crosshair by one step of the plot it is on (dx, dy: -1, 0 or 1);
-// the first press places it in the middle of the time plot.
+// A drag to pixel (px, py): the crosshair follows while the pointer is on a
+// plot and stays where it was when it leaves them.
+void readoutDrag(int px, int py, bool chartShown);
+
+// Move the crosshair by one sample of the plot it is on across, or a few
+// pixels up or down (dx, dy: -1, 0 or 1; dy = 1 is up); the first press
+// places it in the middle of the time plot.
 void readoutNudge(int dx, int dy, bool chartShown);
 
 // Forget the crosshair (the next dialog).
@@ -38,5 +43,5 @@ void readoutClear();
 // sweep, its measured amplitude and lag too; empty when nothing is shown.
 std::string readoutText(bool chartShown, const Sweep* sweep);
 
-// Draw the crosshair and the readout's line.
+// Draw the crosshair and the readout's line (nothing for an empty text).
 void drawReadout(const std::string& text);
