@@ -14,10 +14,18 @@
 #include "plot/primitives.h"
 #include "sim/frequency_sweep.h"
 
-Crosshair crosshair = {false, 0.0, 0.0};
-
 namespace
 {
+
+// Where the crosshair is: drawing units of the -1..1 square.
+struct Crosshair {
+    bool shown; // placed since the last dialog, and not cleared
+    double x;
+    double y;
+};
+
+// The crosshair; written only by the functions of app/readout.h.
+Crosshair crosshair = {false, 0.0, 0.0};
 
 // The window's size, pixels; the window opens at 800 x 800.
 int windowWidth = 800;
@@ -109,8 +117,7 @@ const SweepPoint* squareUnder(const std::vector<SweepPoint>& points, double x, d
 
 std::string chartText(double x, double y, const Sweep* sweep)
 {
-    double ratio =
-        std::fmax((x - view.freqPlotOrigin.x) / view.freqXScale * tables.freqStep, 0.0);
+    double ratio = std::fmax((x - view.freqPlotOrigin.x) / view.freqXScale * tables.freqStep, 0.0);
     const std::vector<SweepPoint> points =
         sweep != nullptr ? sweepPointsMeasured(*sweep) : std::vector<SweepPoint>();
     // Over a square the curve is read at the square's own ratio, so that the
@@ -124,8 +131,8 @@ std::string chartText(double x, double y, const Sweep* sweep)
     double lag[2];
     computeFrequencyResponse(ratio, 1, derived.zeta, derived.As, amp, lag);
     char line[192];
-    const int n = std::snprintf(line, sizeof line, "ωf/ω0=%6.3f  A=%7.4f[m]  Φ=%7.2f[deg]",
-                                ratio, amp[1], lag[1] * 180);
+    const int n = std::snprintf(line, sizeof line, "ωf/ω0=%6.3f  A=%7.4f[m]  Φ=%7.2f[deg]", ratio,
+                                amp[1], lag[1] * 180);
     if (square != nullptr && n > 0 && n < static_cast<int>(sizeof line)) {
         std::snprintf(line + n, sizeof line - n, "  掃引/sweep A=%7.4f[m]  Φ=%7.2f[deg]",
                       square->amplitude, square->phaseLag * 180);

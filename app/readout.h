@@ -7,16 +7,6 @@
 
 struct Sweep;
 
-// Where the crosshair is: drawing units of the -1..1 square.
-struct Crosshair {
-    bool shown; // placed since the last dialog, and not cleared
-    double x;
-    double y;
-};
-
-// The crosshair; written only by the functions below, read by the frame.
-extern Crosshair crosshair;
-
 // The window's size in pixels, for turning pointer positions into drawing
 // units (the reshape callback hands it on).
 void readoutWindowSize(int width, int height);

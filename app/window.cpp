@@ -51,9 +51,9 @@ void windowReshaped(int width, int height)
 // once the window's context exists.
 void initWindow(int* argc, char** argv)
 {
-    const WindowCallbacks callbacks = {display,        windowReshaped, keyboard,
-                                       afterWindowCreated, csvExitStatus, windowSnapshot,
-                                       pointerPress,   pointerDrag,    arrowKey};
+    const WindowCallbacks callbacks = {
+        display,      windowReshaped, keyboard, afterWindowCreated, csvExitStatus, windowSnapshot,
+        pointerPress, pointerDrag,    arrowKey};
     // Every frame may be a chart frame, a key or the clock's.
     platformPrepareFrames();
     platformRunWindow(argc, argv, windowWidth, windowHeight, windowTitle, callbacks);
