@@ -3,6 +3,7 @@
 
 #include "app/csv_export.h"
 #include "app/play.h"
+#include "app/readout.h"
 #include "app/sweep_run.h"
 #include "app/view.h"
 #include "console/console.h"
@@ -14,6 +15,7 @@ void runDialogPass()
 {
     playHoldForDialog();
     sweepForget();
+    readoutClear();
     inputParameters();
     resetView();
     csvBeginRun(derived.zeta, tables.freqStep, tables.freqPoints, tables.zetaCount,

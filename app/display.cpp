@@ -9,6 +9,8 @@
 
 #include "app/csv_export.h"
 #include "app/frame.h"
+#include "app/readout.h"
+#include "app/sweep_run.h"
 #include "app/sweep_squares.h"
 #include "app/view.h"
 #include "model/state.h"
@@ -160,6 +162,8 @@ void drawFrame()
     if (chartRequested()) {
         drawFrequencyChart();
     }
+    // Last, so that the crosshair and its line lie on top.
+    drawReadout(readoutText(chartRequested(), sweepShown()));
     endFrame();
 }
 

@@ -8,7 +8,9 @@
 #include "app/csv_export.h"
 #include "app/display.h"
 #include "app/play.h"
+#include "app/readout.h"
 #include "app/restart_answers.h"
+#include "app/sweep_run.h"
 #include "console/dialog.h"
 #include "model/state.h"
 
@@ -68,6 +70,7 @@ const char* windowSnapshot()
            ",\"playing\":" + jsonBool(playIsPlaying()) +
            ",\"csvRows\":{\"motion\":" + jsonBool(rows.motion) +
            ",\"response\":" + jsonBool(rows.response) + ",\"sweep\":" + jsonBool(rows.sweep) +
-           "},\"restartAnswers\":" + jsonText(restartAnswers()) + "}";
+           "},\"restartAnswers\":" + jsonText(restartAnswers()) +
+           ",\"readout\":" + jsonText(readoutText(chartRequested(), sweepShown())) + "}";
     return json.c_str();
 }

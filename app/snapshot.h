@@ -15,4 +15,6 @@
 //                     file has a data row
 //   "restartAnswers"  the answers that start the run on show again
 //                     (app/restart_answers.h)
+//   "readout"         the line under the crosshair (app/readout.h), UTF-8
+//                     with ω and Φ; "" when there is none
 const char* windowSnapshot();

@@ -6,6 +6,8 @@
 #include "app/frame.h"
 #include "app/keyboard.h"
 #include "app/play.h"
+#include "app/pointer.h"
+#include "app/readout.h"
 #include "app/snapshot.h"
 #include "app/sweep_run.h"
 #include "platform/platform.h"
@@ -33,15 +35,25 @@ void afterWindowCreated()
     sweepStartIfAsked();
 }
 
+// The window's new size: the view fills it, and the pointer's pixels are
+// read against it.
+void windowReshaped(int width, int height)
+{
+    reshape(width, height);
+    readoutWindowSize(width, height);
+}
+
 } // namespace
 
 // Open the window, register its callbacks (display, reshape, keys, the
-// window's creation, the exit status and the snapshot) and hand control to
-// the event loop; the clear colour is set once the window's context exists.
+// window's creation, the exit status, the snapshot, the pointer and the
+// arrow keys) and hand control to the event loop; the clear colour is set
+// once the window's context exists.
 void initWindow(int* argc, char** argv)
 {
-    const WindowCallbacks callbacks = {display,       reshape,       keyboard, afterWindowCreated,
-                                       csvExitStatus, windowSnapshot};
+    const WindowCallbacks callbacks = {
+        display,      windowReshaped, keyboard, afterWindowCreated, csvExitStatus, windowSnapshot,
+        pointerPress, pointerDrag,    arrowKey};
     // Every frame may be a chart frame, a key or the clock's.
     platformPrepareFrames();
     platformRunWindow(argc, argv, windowWidth, windowHeight, windowTitle, callbacks);

@@ -9,6 +9,7 @@
 // with the heap the program keeps (platformPrepareFrames).
 #include "app/display.h"
 #include "app/frame.h"
+#include "app/readout.h"
 #include "app/view.h"
 #include "bench/table_reporter.h"
 #include "model/state.h"
@@ -198,6 +199,21 @@ void chartKeyFrame()
     display();
 }
 
+// The same two frames with the readout's crosshair on their plot (window
+// pixels, at the window's start size); what it adds is the difference.
+void timePlotReadoutFrame()
+{
+    readoutPress(200, 300, false);
+    timePlotFrame();
+    readoutClear();
+}
+void chartReadoutFrame()
+{
+    readoutPress(604, 300, true);
+    chartKeyFrame();
+    readoutClear();
+}
+
 // What each benchmark times: one frame, from the call until it is on show.
 struct FrameKind {
     const char* name;
@@ -207,6 +223,8 @@ const FrameKind frameKinds[] = {
     {"clearAndSwapMesa", emptyFrame},
     {"displayTimePlotMesa", timePlotFrame},
     {"displayWithChartMesa", chartKeyFrame},
+    {"displayTimePlotReadoutMesa", timePlotReadoutFrame},
+    {"displayWithChartReadoutMesa", chartReadoutFrame},
     {"chartSegmentsProgramWay", chartFrame<drawChartProgramWay>},
     {"chartSegmentsSwitchEachSegment", chartFrame<drawChartSwitchEachSegment>},
     {"chartSegmentsNoLightSwitch", chartFrame<drawChartNoLightSwitch>},

@@ -19,6 +19,12 @@ struct WindowCallbacks {
     // presents it in controls of its own; the web platform hands it on
     // whenever it changes, the desktop needs none. None where it is null.
     const char* (*snapshot)() = nullptr;
+    // The pointer (the mouse's left button, a finger or a pen) pressed at
+    // window pixel (x, y) from the top left, and moved there while pressed;
+    // an arrow key, dx and dy -1, 0 or 1 with dy = 1 up. None where null.
+    void (*pointerPress)(int x, int y) = nullptr;
+    void (*pointerDrag)(int x, int y) = nullptr;
+    void (*arrowKey)(int dx, int dy) = nullptr;
 };
 
 // Open the window with the UTF-8 title, hand the callbacks to it and run the

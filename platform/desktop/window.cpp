@@ -17,6 +17,55 @@ static Display* startConnection = nullptr;
 // The program's exit status when its window is closed; null: 0.
 static int (*closeStatus)() = nullptr;
 
+// The program's pointer and arrow keys; null where it takes none.
+static void (*pointerPress)(int x, int y) = nullptr;
+static void (*pointerDrag)(int x, int y) = nullptr;
+static void (*arrowKey)(int dx, int dy) = nullptr;
+// The left button is held down in the window.
+static bool leftHeld = false;
+
+// The left button is the pointer; the others and the wheel (buttons 3 and 4
+// to freeglut) do nothing.
+static void mouseButton(int button, int state, int x, int y)
+{
+    if (button != GLUT_LEFT_BUTTON) {
+        return;
+    }
+    leftHeld = state == GLUT_DOWN;
+    if (leftHeld) {
+        pointerPress(x, y);
+    }
+}
+
+// GLUT calls it while any button is held; a drag is the left one's.
+static void mouseMoved(int x, int y)
+{
+    if (leftHeld) {
+        pointerDrag(x, y);
+    }
+}
+
+// GLUT's special keys: the arrows move; the function keys and the rest do nothing.
+static void specialKey(int key, int /*x*/, int /*y*/)
+{
+    switch (key) {
+    case GLUT_KEY_LEFT:
+        arrowKey(-1, 0);
+        break;
+    case GLUT_KEY_RIGHT:
+        arrowKey(1, 0);
+        break;
+    case GLUT_KEY_UP:
+        arrowKey(0, 1);
+        break;
+    case GLUT_KEY_DOWN:
+        arrowKey(0, -1);
+        break;
+    default:
+        break;
+    }
+}
+
 // End the process as the window closes.
 [[noreturn]] static void endOnClose()
 {
@@ -43,6 +92,16 @@ void platformRunWindow(int* argc, char** argv, int width, int height, const char
     glutDisplayFunc(callbacks.display);
     glutReshapeFunc(callbacks.reshape);
     glutKeyboardFunc(callbacks.keyboard);
+    if (callbacks.pointerPress != nullptr && callbacks.pointerDrag != nullptr) {
+        pointerPress = callbacks.pointerPress;
+        pointerDrag = callbacks.pointerDrag;
+        glutMouseFunc(mouseButton);
+        glutMotionFunc(mouseMoved);
+    }
+    if (callbacks.arrowKey != nullptr) {
+        arrowKey = callbacks.arrowKey;
+        glutSpecialFunc(specialKey);
+    }
 
     // GLUT ends the process with status 0 once the window is closed; the
     // program ends it first, with its own.

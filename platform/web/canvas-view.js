@@ -174,6 +174,18 @@ function drawWaiting() {
   ctx.textAlign = 'start';
 }
 
+// The window pixel under a point of the page (a pointer event's clientX and
+// clientY): the canvas's content box, whatever its size on the screen, holds
+// the window's view.size pixels.
+export function windowPixel(clientX, clientY) {
+  const box = canvas.getBoundingClientRect();
+  const width = canvas.clientWidth || box.width;
+  const height = canvas.clientHeight || box.height;
+  const x = clientX - box.left - canvas.clientLeft;
+  const y = clientY - box.top - canvas.clientTop;
+  return { x: Math.floor(x * view.size / width), y: Math.floor(y * view.size / height) };
+}
+
 // Forget the last run's picture and heading until the next run draws.
 export function clearWindow() {
   view.lastFrame = null;

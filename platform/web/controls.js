@@ -4,7 +4,8 @@
 // shows comes from its snapshot (program.js), never from its text or picture.
 import { lifecycle, onMove } from './lifecycle.js';
 import { consoleState, setHint } from './console-panel.js';
-import { csvFiles, programEvents, programFile, run, start, windowKey } from './program.js';
+import { windowPixel } from './canvas-view.js';
+import { csvFiles, programEvents, programFile, run, start, windowArrow, windowKey, windowPointer } from './program.js';
 
 const ui = {
   canvas: document.getElementById('window'),
@@ -30,12 +31,36 @@ function windowByte(key) {
   return key.charCodeAt(0);
 }
 
+// The arrow keys move the readout's crosshair: dx, dy with dy = 1 up.
+const arrows = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, 1], ArrowDown: [0, -1] };
+
 ui.canvas.addEventListener('keydown', (e) => {
   if (e.ctrlKey || e.altKey || e.metaKey) return;
+  if (e.key in arrows) {
+    e.preventDefault();
+    windowArrow(...arrows[e.key]);
+    return;
+  }
   const b = windowByte(e.key);
   if (b === null) return;
   e.preventDefault();
   windowKey(b);
+});
+
+// The mouse, a finger or a pen on the picture places the readout's
+// crosshair and drags it; the canvas keeps the pointer until it is lifted,
+// and its touch-action keeps the page from scrolling meanwhile.
+function pointerAt(e, drag) {
+  const at = windowPixel(e.clientX, e.clientY);
+  windowPointer(at.x, at.y, drag);
+}
+ui.canvas.addEventListener('pointerdown', (e) => {
+  if (!e.isPrimary || e.button !== 0) return;
+  ui.canvas.setPointerCapture(e.pointerId);
+  pointerAt(e, false);
+});
+ui.canvas.addEventListener('pointermove', (e) => {
+  if (e.isPrimary && ui.canvas.hasPointerCapture(e.pointerId)) pointerAt(e, true);
 });
 
 // A button of the key pad is its key typed on the picture.
@@ -64,13 +89,15 @@ function updateButtons() {
 const fixed = (value, digits) => (value === null ? 'NaN' : value.toFixed(digits));
 
 // Name the picture after what it shows: the dialog's results, the time and
-// the displacement of the last frame, the chart and whether it plays.
+// the displacement of the last frame, the readout, the chart and whether it
+// plays.
 function namePicture() {
   if (lifecycle.state !== 'window' && lifecycle.state !== 'ended') return;
   const shown = run.snapshot;
   const parts = ['強制振動の図 / Picture of the forced vibration.'];
   if (shown) parts.push(shown.results.replace(/\s+/g, ' ').trim() + '.');
   if (shown && shown.frame) parts.push(`t = ${fixed(shown.frame.t, 2)} s, y = ${fixed(shown.frame.y, 4)} m.`);
+  if (shown && shown.readout) parts.push(`読み取り / Readout: ${shown.readout}.`);
   parts.push(shown && shown.chart
     ? '周波数特性の図あり / The frequency chart is shown.'
     : '周波数特性の図なし / No frequency chart.');
@@ -92,7 +119,7 @@ onMove((to) => {
   updateButtons();
   namePicture();
   if (to === 'window') {
-    setHint('図の上で押したキーとキーパッドのボタンはウィンドウへ / Keys typed on the picture and the key pad\'s buttons go to the window: s, f, w, y Y t T x X, m g j, Esc.');
+    setHint('図の上で押したキーとキーパッドのボタンはウィンドウへ / Keys typed on the picture and the key pad\'s buttons go to the window: s, f, w, y Y t T x X, m g j, Esc. 図のクリック・タップと矢印キーで読み取り / Click, tap or the arrow keys read the picture.');
     ui.canvas.focus();
   } else if (to === 'ended') {
     setHint('プログラムは終了しました。 / The program has ended.');
@@ -110,10 +137,12 @@ programEvents.addEventListener('play', () => {
 // restyle of the page, too dear for every key of a held-down 's'.
 const nameAfterKeysMs = 300;
 let nameTimer = null;
-programEvents.addEventListener('key', () => {
+function nameAfterKeys() {
   clearTimeout(nameTimer);
   nameTimer = setTimeout(namePicture, nameAfterKeysMs);
-});
+}
+programEvents.addEventListener('key', nameAfterKeys);
+programEvents.addEventListener('readout', nameAfterKeys);
 
 programEvents.addEventListener('snapshot', updateCsvButtons);
 

@@ -25,7 +25,8 @@ export const run = {
   snapshot: null,        // what the program shows (app/snapshot.h), once it says
 };
 
-// 'key' (detail {key, ms}) after each window key that draws a frame; 'play'
+// 'key' (detail {key, ms}) after each window key that draws a frame;
+// 'readout' after a press, a drag or an arrow key has drawn one; 'play'
 // when the motion starts or stops; 'snapshot' when the program's snapshot
 // changes; 'examples' when the experiments are known.
 export const programEvents = new EventTarget();
@@ -103,6 +104,50 @@ export async function windowKey(byte) {
     run.deferredTimers = [];
     for (const fire of timers) fire();
   }
+}
+
+// A drag waiting for the next animation frame: the program draws at most one
+// picture a frame however fast the pointer's events come. Written here only.
+let pendingDrag = null;
+
+// True when the window takes the pointer and the arrow keys now.
+function windowFree() {
+  return run.module && lifecycle.state === 'window' && !run.busy;
+}
+
+// Hand one call of the crosshair to the program and say so.
+function readoutCall(call) {
+  try {
+    call(run.module);
+  } catch (e) {
+    stopped(e);
+    return;
+  }
+  programEvents.dispatchEvent(new Event('readout'));
+}
+
+// The pointer pressed (drag false) or moved while pressed (drag true) at
+// window pixel (x, y).
+export function windowPointer(x, y, drag) {
+  if (!windowFree()) return;
+  if (!drag) {
+    pendingDrag = null;
+    readoutCall((m) => m._webPointer(x, y, 0));
+    return;
+  }
+  const first = pendingDrag === null;
+  pendingDrag = { x, y };
+  if (!first) return;
+  requestAnimationFrame(() => {
+    const at = pendingDrag;
+    pendingDrag = null;
+    if (at && windowFree()) readoutCall((m) => m._webPointer(at.x, at.y, 1));
+  });
+}
+
+// An arrow key: dx, dy -1, 0 or 1, dy = 1 up.
+export function windowArrow(dx, dy) {
+  if (windowFree()) readoutCall((m) => m._webArrowKey(dx, dy));
 }
 
 // The program ended through exit() (Escape) or failed.

@@ -87,6 +87,30 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webKey(int key)
     }
 }
 
+// The pointer pressed on the canvas at window pixel (x, y), or dragged
+// there (drag: nonzero); the page hands in at most one drag a frame.
+extern "C" EMSCRIPTEN_KEEPALIVE void webPointer(int x, int y, int drag)
+{
+    if (!windowOpen || windowCallbacks.pointerPress == nullptr) {
+        return;
+    }
+    if (drag != 0) {
+        windowCallbacks.pointerDrag(x, y);
+    } else {
+        windowCallbacks.pointerPress(x, y);
+    }
+    handSnapshot();
+}
+
+// An arrow key typed on the canvas: dx, dy -1, 0 or 1, dy = 1 up.
+extern "C" EMSCRIPTEN_KEEPALIVE void webArrowKey(int dx, int dy)
+{
+    if (windowOpen && windowCallbacks.arrowKey != nullptr) {
+        windowCallbacks.arrowKey(dx, dy);
+        handSnapshot();
+    }
+}
+
 // A timer of slot has run out.
 extern "C" EMSCRIPTEN_KEEPALIVE void webTimer(int slot)
 {

@@ -583,6 +583,25 @@ function pageTests(name, chromiumOnly) {
     await closePage(page);
   });
 
+  test('a tap on the time plot reads it into the picture\'s name; an arrow moves it a frame on', async () => {
+    const page = await workedPage(browser, { device: puppeteer.KnownDevices['iPad Mini'] });
+    await thirtyFramesOn(page);
+    const frames = await page.evaluate(() => fvPage.framesDrawn);
+    // Window pixel (30, 400): sample 17 of 30, 0.04 s apart, so 13 frames before t = 1.20 s.
+    const box = await page.$eval('#window', (c) => { const r = c.getBoundingClientRect(); return [r.left, r.top, r.width]; });
+    await page.touchscreen.tap(box[0] + box[2] * 30.5 / 800, box[1] + box[2] * 400.5 / 800);
+    // The motion stays at its frame of t = 1.20 s while the readout moves.
+    const named = (t) => page.waitForFunction((t) => {
+      const name = document.getElementById('window').getAttribute('aria-label');
+      return name.includes('t = 1.20 s, y = ') && name.includes(`Readout: t=${t}[s]  y=`);
+    }, {}, t);
+    await named('  0.68');
+    assert.equal(await page.evaluate(() => fvPage.framesDrawn), frames + 1);
+    await page.keyboard.press('ArrowRight');
+    await named('  0.72');
+    await closePage(page);
+  });
+
   test('frames, first picture and size: the page measures its own work', async (t) => {
     const page = await workedPage(browser);
     // Frame medians: the work the page does for a key (the program's frame and

@@ -1,0 +1,241 @@
+// The crosshair and the line that reads the picture under it.
+#include "app/readout.h"
+
+#include <GL/glut.h>
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "app/sweep_squares.h"
+#include "app/view.h"
+#include "model/frequency_response.h"
+#include "model/state.h"
+#include "plot/primitives.h"
+#include "sim/frequency_sweep.h"
+
+namespace
+{
+
+// Where the crosshair is: drawing units of the -1..1 square.
+struct Crosshair {
+    bool shown; // placed since the last dialog, and not cleared
+    double x;
+    double y;
+};
+
+// The crosshair; written only by the functions of app/readout.h.
+Crosshair crosshair = {false, 0.0, 0.0};
+
+// The window's size, pixels; the window opens at 800 x 800.
+int windowWidth = 800;
+int windowHeight = 800;
+
+// How far an up or down arrow moves the crosshair, drawing units (4 pixels
+// of an 800-pixel window); across, it moves by one sample of its plot.
+constexpr double nudgeStep = 0.01;
+// Where the readout's line starts: bottom left, below both plots' labels
+// (those stand at the top) and clear of the chart's legend.
+constexpr float textX = -0.97f;
+constexpr float textY = -0.96f;
+// The crosshair's colour: grey, which no curve uses.
+constexpr Rgba crosshairColour = {0.5f, 0.5f, 0.5f, 0.0f};
+// How near a sweep's square the crosshair must be to read it, in half sides:
+// a little more than the square, for a finger.
+constexpr double squareReach = 2.0;
+
+// True where x lies on the chart (when it is shown): the right half.
+bool onChart(double x, bool chartShown)
+{
+    return chartShown && x >= view.freqPlotOrigin.x;
+}
+
+// True where x lies on the time plot: left of the mass's string.
+bool onTimePlot(double x)
+{
+    return x >= view.axesOrigin.x && x < view.vibPlotOrigin.x;
+}
+
+// True where the crosshair reads something.
+bool onPlot(double x, bool chartShown)
+{
+    return onChart(x, chartShown) || onTimePlot(x);
+}
+
+// Pixel (px, py) from the window's top left in drawing units: the -1..1
+// square fills the window, stretched to its shape; a pixel's centre counts.
+void toDrawing(int px, int py, double* x, double* y)
+{
+    *x = 2.0 * (px + 0.5) / windowWidth - 1.0;
+    *y = 1.0 - 2.0 * (py + 0.5) / windowHeight;
+}
+
+// The time plot's sample under x: the nearest one drawn.
+int sampleAt(double x)
+{
+    const long i = std::lround((x - view.axesOrigin.x) / view.timeScale);
+    return static_cast<int>(i < 0 ? 0 : (i > run.histIndex ? run.histIndex : i));
+}
+
+std::string timePlotText(double x)
+{
+    const int i = sampleAt(x);
+    // Slot histIndex holds the present moment; each slot before it one frame earlier.
+    const double t = run.t - (run.histIndex - i) * frameTime;
+    char line[128];
+    std::snprintf(line, sizeof line, "t=%6.2f[s]  y=%7.4f[m]  F/K=%7.4f[m]", t, yHistory()[i],
+                  forceHistory()[i]);
+    return line;
+}
+
+// The sweep's points measured so far, in the order they were measured.
+std::vector<SweepPoint> sweepPointsMeasured(const Sweep& sweep)
+{
+    const int count = sweep.point < sweepPointCount ? sweep.point : sweepPointCount;
+    return std::vector<SweepPoint>(sweep.points, sweep.points + count);
+}
+
+// The sweep's point whose square (amplitude or lag) lies under (x, y), or null.
+const SweepPoint* squareUnder(const std::vector<SweepPoint>& points, double x, double y)
+{
+    const double reach = squareReach * sweepSquareHalfSide;
+    for (const SweepPoint& p : points) {
+        if (!std::isfinite(p.amplitude)) {
+            continue;
+        }
+        // Placed as app/sweep_squares.cpp places the squares.
+        const double px = (p.ratio / tables.freqStep) * view.freqXScale + view.freqPlotOrigin.x;
+        const double ampY = view.zetaAmpScale[0] * p.amplitude + view.freqPlotOrigin.y;
+        const double lagY = view.zetaPhaseScale[0] * p.phaseLag + view.freqPlotOrigin.y;
+        if (std::fabs(x - px) <= reach &&
+            (std::fabs(y - ampY) <= reach || std::fabs(y - lagY) <= reach)) {
+            return &p;
+        }
+    }
+    return nullptr;
+}
+
+std::string chartText(double x, double y, const Sweep* sweep)
+{
+    double ratio = std::fmax((x - view.freqPlotOrigin.x) / view.freqXScale * tables.freqStep, 0.0);
+    const std::vector<SweepPoint> points =
+        sweep != nullptr ? sweepPointsMeasured(*sweep) : std::vector<SweepPoint>();
+    // Over a square the curve is read at the square's own ratio, so that the
+    // measured and the computed figures compare point for point.
+    const SweepPoint* square = squareUnder(points, x, y);
+    if (square != nullptr) {
+        ratio = square->ratio;
+    }
+    // Sample 1 of a one-step curve lies at the ratio itself.
+    double amp[2];
+    double lag[2];
+    computeFrequencyResponse(ratio, 1, derived.zeta, derived.As, amp, lag);
+    char line[192];
+    const int n = std::snprintf(line, sizeof line, "ωf/ω0=%6.3f  A=%7.4f[m]  Φ=%7.2f[deg]", ratio,
+                                amp[1], lag[1] * 180);
+    if (square != nullptr && n > 0 && n < static_cast<int>(sizeof line)) {
+        std::snprintf(line + n, sizeof line - n, "  掃引/sweep A=%7.4f[m]  Φ=%7.2f[deg]",
+                      square->amplitude, square->phaseLag * 180);
+    }
+    return line;
+}
+
+// The line as the window's bitmap font can show it: the font has no Greek,
+// so ω and Φ are spelt in Latin letters there, and the Japanese word left out.
+std::string latin(const std::string& text)
+{
+    static const char* const spelling[][2] = {{"ω", "w"}, {"Φ", "Phi"}, {"掃引/", ""}};
+    std::string out = text;
+    for (const auto& pair : spelling) {
+        const std::string from = pair[0];
+        const std::string to = pair[1];
+        for (size_t at = out.find(from); at != std::string::npos; at = out.find(from, at)) {
+            out.replace(at, from.size(), to);
+            at += to.size();
+        }
+    }
+    return out;
+}
+
+// Put the crosshair in the middle of the time plot, on its axis.
+void placeAtStart()
+{
+    crosshair = {true, (view.axesOrigin.x + view.vibPlotOrigin.x) / 2, view.axesOrigin.y};
+}
+
+} // namespace
+
+void readoutWindowSize(int width, int height)
+{
+    windowWidth = width > 0 ? width : 1;
+    windowHeight = height > 0 ? height : 1;
+}
+
+void readoutPress(int px, int py, bool chartShown)
+{
+    double x;
+    double y;
+    toDrawing(px, py, &x, &y);
+    if (onPlot(x, chartShown)) {
+        crosshair = {true, x, y};
+    } else {
+        readoutClear();
+    }
+}
+
+void readoutDrag(int px, int py, bool chartShown)
+{
+    double x;
+    double y;
+    toDrawing(px, py, &x, &y);
+    if (crosshair.shown && onPlot(x, chartShown)) {
+        crosshair.x = x;
+        crosshair.y = y;
+    }
+}
+
+void readoutNudge(int dx, int dy, bool chartShown)
+{
+    // The first press, or one after the chart has gone from under it.
+    if (!crosshair.shown || !onPlot(crosshair.x, chartShown)) {
+        placeAtStart();
+        return;
+    }
+    const double step = onChart(crosshair.x, chartShown) ? view.freqXScale : view.timeScale;
+    const double x = crosshair.x + dx * step;
+    // The arrows never take it off the plots: a step that would stays put.
+    if (onPlot(x, chartShown)) {
+        crosshair.x = x;
+    }
+    crosshair.y = std::fmin(std::fmax(crosshair.y + dy * nudgeStep, -1.0), 1.0);
+}
+
+void readoutClear()
+{
+    crosshair = {false, 0.0, 0.0};
+}
+
+std::string readoutText(bool chartShown, const Sweep* sweep)
+{
+    if (!crosshair.shown) {
+        return "";
+    }
+    if (onChart(crosshair.x, chartShown)) {
+        return chartText(crosshair.x, crosshair.y, sweep);
+    }
+    if (onTimePlot(crosshair.x)) {
+        return timePlotText(crosshair.x);
+    }
+    return "";
+}
+
+void drawReadout(const std::string& text)
+{
+    // A crosshair left on the chart's half once the chart is gone reads nothing.
+    if (!crosshair.shown || text.empty()) {
+        return;
+    }
+    drawLine({crosshair.x, -1.0}, {crosshair.x, 1.0}, crosshairColour);
+    drawLine({-1.0, crosshair.y}, {1.0, crosshair.y}, crosshairColour);
+    drawText(textX, textY, GLUT_BITMAP_HELVETICA_18, latin(text).c_str());
+}
