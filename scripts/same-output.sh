@@ -19,7 +19,7 @@ run() {
     local name=$1
     shift
     "$build/tools/fv_drive" --program "$build/forced-vibration" "$@" \
-        --arg --csv --arg "$out/$name" --keys "$keys" \
+        --arg --csv --arg "$out/$name" --keys "$keys" --settle-ms 600 \
         --screenshot "$out/$name.png" --console "$out/$name.txt" >"$out/$name.status" 2>&1 ||
         echo "status $?" >>"$out/$name.status"
 }
