@@ -13,7 +13,6 @@
 
 #include "model/oscillator.h"
 #include "model/state.h"
-#include "sim/runge_kutta_gill.h"
 
 namespace
 {
@@ -21,12 +20,6 @@ namespace
 // Time constants 1/(zeta om0) an added point is given to settle: exp(-12),
 // some 6e-6, of its transient is left.
 constexpr double settleTimeConstants = 12.0;
-// Forcing periods added to them, so that a slow force also lets the start pass.
-constexpr double settleForcingPeriods = 10.0;
-// Whole forcing periods at the end of a run that the measurement reads.
-constexpr double measuredPeriods = 5.0;
-// Steps that the forcing period and the fastest free motion must each span.
-constexpr double minStepsPerPeriod = 20.0;
 // Points measured for one figure at most (probes for a peak below the
 // sweep's first ratio included); four figures share resonanceMostPoints.
 constexpr int roundsPerFigure = 5;
@@ -225,54 +218,13 @@ bool measuredNear(const Sorted& s, double ratio)
     return false;
 }
 
-// Start the run of a point at ratio, from rest; a point the step cannot
-// follow is stored unmeasured at once.
+// Start the run of a point at ratio, from rest, as the sweep runs its own.
 void beginPoint(ResonanceSearch* s, double ratio)
 {
-    SweepPoint& point = s->points[s->count];
-    point = {ratio, notMeasured, notMeasured, false};
     s->round++;
-    s->system.omf = ratio * s->om0;
-    const double period = 2 * modelPi / s->system.omf;
-    const double settleTime =
-        settleTimeConstants / (s->zeta * s->om0) + settleForcingPeriods * period;
-    const double runTime = std::fmin(settleTime, resonanceTimeLimit);
-    const double overdamping = std::sqrt(std::fmax(s->zeta * s->zeta - 1, 0.0));
-    const double fastest = std::fmax(s->system.omf, s->om0 * (s->zeta + overdamping));
-    const double periods = std::fmin(measuredPeriods, std::floor(runTime / period));
-    if (!(2 * modelPi / fastest >= minStepsPerPeriod * dt) || !(periods >= 1)) {
-        s->count++;
-        return;
-    }
-    point.settled = settleTime <= resonanceTimeLimit;
-    s->stepCount = static_cast<long>(std::ceil(runTime / dt));
-    s->windowStart = s->stepCount - std::lround(periods * period / dt);
-    s->step = 0;
-    s->y[0] = 0.0;
-    s->y[1] = 0.0;
-    for (double& sum : s->sums) {
-        sum = 0.0;
-    }
+    pointBegin(&s->run, &s->points[s->count], s->system, s->om0, s->zeta, ratio,
+               settleTimeConstants, resonanceTimeLimit);
     s->running = true;
-}
-
-// Read the point's amplitude and lag off its sums, as the sweep does.
-void finishPoint(ResonanceSearch* s)
-{
-    SweepPoint& point = s->points[s->count];
-    const double* m = s->sums;
-    const double det = m[0] * m[1] - m[2] * m[2];
-    if (det > 0) {
-        const double a = (m[3] * m[1] - m[4] * m[2]) / det;
-        const double b = (m[4] * m[0] - m[3] * m[2]) / det;
-        point.amplitude = std::hypot(a, b);
-        point.phaseLag = std::atan2(-b, a) / modelPi;
-    }
-    if (!std::isfinite(point.amplitude) || !std::isfinite(point.phaseLag)) {
-        point = {point.ratio, notMeasured, notMeasured, false};
-    }
-    s->count++;
-    s->running = false;
 }
 
 // Go on to the next figure.
@@ -447,26 +399,10 @@ bool resonanceAdvance(ResonanceSearch* search, long maxSteps)
             }
             continue;
         }
-        const OscillatorRhs rhs{search->system};
-        const double omf = search->system.omf;
-        while (left > 0 && search->step < search->stepCount) {
-            gillStep(rhs, search->step * dt, dt, search->y, search->y, 2);
-            search->step++;
-            left--;
-            if (search->step >= search->windowStart) {
-                const double phase = omf * (search->step * dt);
-                const double s = std::sin(phase);
-                const double c = std::cos(phase);
-                double* sums = search->sums;
-                sums[0] += s * s;
-                sums[1] += c * c;
-                sums[2] += s * c;
-                sums[3] += search->y[0] * s;
-                sums[4] += search->y[0] * c;
-            }
-        }
-        if (search->step >= search->stepCount) {
-            finishPoint(search);
+        if (pointAdvance(&search->run, &left)) {
+            pointFinish(search->run, &search->points[search->count]);
+            search->count++;
+            search->running = false;
         }
     }
     return resonanceFinished(*search);

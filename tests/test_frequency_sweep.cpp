@@ -112,4 +112,17 @@ TEST(FrequencySweep, SlicesGiveTheSameBitsAsOneRun)
     }
 }
 
+TEST(FrequencySweep, NegativeForceLagsAsTheDialogSays)
+{
+    // The lag is behind the force that acts: a force of -1 N gives the lag
+    // (and amplitude) of +1 N, atan2(2 zeta r, 1 - r^2), as the dialog prints.
+    const Sweep negative = sweepAtOnce({1, 0.8, 4, -1, 0});
+    const Sweep positive = sweepAtOnce(workedSystem(0.8));
+    for (int k = 0; k < sweepPointCount; ++k) {
+        EXPECT_NEAR(negative.points[k].phaseLag, positive.points[k].phaseLag, 1e-9) << k;
+        EXPECT_NEAR(negative.points[k].amplitude, positive.points[k].amplitude, 1e-9) << k;
+    }
+    EXPECT_NEAR(negative.points[4].phaseLag, std::atan2(0.2, 0.75) / pi, lagToleranceDeg / 180);
+}
+
 } // namespace
