@@ -9,6 +9,7 @@
 
 #include "app/csv_export.h"
 #include "app/frame.h"
+#include "app/motion_report.h"
 #include "app/sweep_squares.h"
 #include "app/view.h"
 #include "model/state.h"
@@ -32,6 +33,7 @@ static void step()
         run.stepStart[1] = run.state[1];
         rungeKuttaGill(run.t, dt, run.stepStart, run.state, 2);
         run.t = run.t + dt;
+        motionRecordStep();
     }
 }
 
