@@ -57,8 +57,9 @@ void exportSweep(const Sweep& sweep, const ResonanceSearch& search)
     const int added = resonanceAddedCount(search);
     CsvSweepRow rows[sweepPointCount + resonanceMostPoints];
     for (int k = 0; k < sweepPointCount + added; k++) {
-        const SweepPoint& point =
-            k < sweepPointCount ? sweep.points[k] : resonanceAddedPoint(search, k - sweepPointCount);
+        const SweepPoint& point = k < sweepPointCount
+                                      ? sweep.points[k]
+                                      : resonanceAddedPoint(search, k - sweepPointCount);
         // Sample 1 of a response stepped by the ratio lies at the ratio itself.
         double theoryAmp[2];
         double theoryLag[2];

@@ -24,10 +24,10 @@ void tick();
 
 // The sweep's state; written only by the functions below, on the one thread.
 struct SweepRun {
-    bool askedAtStart; // --sweep was given
-    bool active;       // a sweep was started since the last dialog
-    TimerChain slices; // running while slices are due
-    Sweep sweep;       // its points; complete once sweepFinished
+    bool askedAtStart;      // --sweep was given
+    bool active;            // a sweep was started since the last dialog
+    TimerChain slices;      // running while slices are due
+    Sweep sweep;            // its points; complete once sweepFinished
     ResonanceSearch search; // begun once sweepFinished; done once resonanceFinished
 };
 

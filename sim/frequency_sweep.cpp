@@ -60,9 +60,8 @@ void finishPoint(Sweep* sweep)
 
 } // namespace
 
-SweepTrouble pointBegin(PointRun* pr, SweepPoint* point, const Oscillator& oscillator,
-                        double om0, double zeta, double ratio, double timeConstants,
-                        double timeLimit)
+SweepTrouble pointBegin(PointRun* pr, SweepPoint* point, const Oscillator& oscillator, double om0,
+                        double zeta, double ratio, double timeConstants, double timeLimit)
 {
     *point = {ratio, notMeasured, notMeasured, false};
     *pr = PointRun{};
@@ -73,9 +72,8 @@ SweepTrouble pointBegin(PointRun* pr, SweepPoint* point, const Oscillator& oscil
     const double period = 2 * modelPi / pr->system.omf;
     // zeta om0 = lambda / (2 m); a zeta that is zero, negative or NaN never settles.
     const bool damped = zeta > 0;
-    const double settleTime = damped ? timeConstants / (zeta * om0) +
-                                           settleForcingPeriods * period
-                                     : timeLimit + 1;
+    const double settleTime =
+        damped ? timeConstants / (zeta * om0) + settleForcingPeriods * period : timeLimit + 1;
     const bool settles = settleTime <= timeLimit;
     const double runTime = settles ? settleTime : timeLimit;
     point->settled = settles;

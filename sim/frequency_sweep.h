@@ -55,9 +55,8 @@ struct PointRun {
 // 1/(zeta om0) and ten forcing periods, or timeLimit s if that is shorter;
 // *point is set to the ratio, unmeasured, settled when the limit was not
 // reached. The result is the worst reason the point cannot settle, or none.
-SweepTrouble pointBegin(PointRun* pr, SweepPoint* point, const Oscillator& oscillator,
-                        double om0, double zeta, double ratio, double timeConstants,
-                        double timeLimit);
+SweepTrouble pointBegin(PointRun* pr, SweepPoint* point, const Oscillator& oscillator, double om0,
+                        double zeta, double ratio, double timeConstants, double timeLimit);
 
 // Take steps of the pr while *stepsLeft is above zero, counting them down;
 // true once the pr has taken all its steps.

@@ -67,11 +67,11 @@ MotionFigures measureForcedFrom(const Oscillator& o, const MotionCheckpoint& fro
 // A free decay's peaks, gathered one step at a time as measureMotion
 // gathers them (plain data; its fields are the routines' own).
 struct PeakRecord {
-    double largest;             // largest |y| so far, m
-    double yPrev, yMid, tMid;   // y two samples back, y one back and its time
+    double largest;              // largest |y| so far, m
+    double yPrev, yMid, tMid;    // y two samples back, y one back and its time
     double firstTime, firstPeak; // the first peak read, s and m
     double lastTime, lastPeak;   // the latest
-    int peaks;                  // peaks read
+    int peaks;                   // peaks read
 };
 
 // Start gathering from y0 at t = 0.

@@ -256,7 +256,8 @@ void planPeak(ResonanceSearch* s, const Sorted& sorted)
     if (sorted.n < 3 || top == sorted.n - 1 || top == 0) {
         // A largest first point may hide a low, flat peak: look halfway to
         // the next point. No peak is said to exist unless one is measured.
-        if (top == 0 && sorted.n >= 2 && measureAt(s, sorted, 0.5 * (sorted.p[0].r + sorted.p[1].r))) {
+        if (top == 0 && sorted.n >= 2 &&
+            measureAt(s, sorted, 0.5 * (sorted.p[0].r + sorted.p[1].r))) {
             return;
         }
         nextStage(s, ResonanceStage::ninety);

@@ -82,8 +82,9 @@ TEST(FrequencySweep, SystemsThatCannotSettleAreMarkedAndNeverCrash)
     for (const SweepPoint& p : growing.points) {
         EXPECT_FALSE(p.settled);
     }
-    for (const Oscillator& impossible : {Oscillator{-1, 0.2, 4, 1, 0}, Oscillator{1, 0.2, 4, NAN, 0},
-                                          Oscillator{1, 0.2, 4, INFINITY, 0}}) {
+    for (const Oscillator& impossible :
+         {Oscillator{-1, 0.2, 4, 1, 0}, Oscillator{1, 0.2, 4, NAN, 0},
+          Oscillator{1, 0.2, 4, INFINITY, 0}}) {
         const Sweep sweep = sweepAtOnce(impossible);
         EXPECT_EQ(sweep.trouble, SweepTrouble::noFrequency);
         EXPECT_TRUE(std::isnan(sweep.points[0].amplitude));
