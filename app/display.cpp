@@ -9,6 +9,7 @@
 
 #include "app/csv_export.h"
 #include "app/frame.h"
+#include "app/motion_report.h"
 #include "app/readout.h"
 #include "app/sweep_run.h"
 #include "app/sweep_squares.h"
@@ -34,6 +35,7 @@ static void step()
         run.stepStart[1] = run.state[1];
         rungeKuttaGill(run.t, dt, run.stepStart, run.state, 2);
         run.t = run.t + dt;
+        motionRecordStep();
     }
 }
 
@@ -163,7 +165,7 @@ void drawFrame()
         drawFrequencyChart();
     }
     // Last, so that the crosshair and its line lie on top.
-    drawReadout(readoutText(chartRequested(), sweepShown()));
+    drawReadout(readoutText(chartRequested(), sweepShown(), sweepSearchShown()));
     endFrame();
 }
 

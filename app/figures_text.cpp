@@ -9,28 +9,34 @@
 namespace
 {
 
-// What a missing figure says after its symbol.
-const char* const missing = "なし/none";
+// How figures are written: on standard output, and in the window's ASCII.
+struct Style {
+    const char* missing; // what a missing figure says after its symbol
+    const char* numeric; // "% .*f" pads a space for the sign as the dialog's %7.4f
+    const char* tiny;    // the same for numbers written with an exponent
+};
+const Style console = {"なし/none", "% .*f", "% .3e"};
+// The window's lines are narrow: no padding for a sign.
+const Style window = {"none", "%.*f", "%.3e"};
 
 // Append "symbol value[unit]": at least four significant digits and at
-// least minDecimals decimals, a space where the sign of a negative number
-// goes (as the dialog's %7.4f pads); a number that is not finite is missing.
+// least minDecimals decimals; a number that is not finite is missing.
 void appendFigure(std::string* out, const char* symbol, double value, const char* unit,
-                  int minDecimals)
+                  int minDecimals, const Style& style = console)
 {
     *out += symbol;
     if (!std::isfinite(value)) {
-        *out += missing;
+        *out += style.missing;
         return;
     }
     char text[64];
     const double size = std::fabs(value);
     if (size != 0 && (size < 1e-4 || size >= 1e7)) {
-        std::snprintf(text, sizeof text, "% .3e", value);
+        std::snprintf(text, sizeof text, style.tiny, value);
     } else {
         const int leading = size == 0 ? 0 : static_cast<int>(std::floor(std::log10(size)));
         const int decimals = leading >= 3 ? minDecimals : std::max(minDecimals, 3 - leading);
-        std::snprintf(text, sizeof text, "% .*f", decimals, value);
+        std::snprintf(text, sizeof text, style.numeric, decimals, value);
     }
     *out += text;
     if (unit[0] != '\0') {
@@ -41,11 +47,11 @@ void appendFigure(std::string* out, const char* symbol, double value, const char
 }
 
 void appendFigure(std::string* out, const char* symbol, const ResonanceFigure& figure,
-                  const char* unit, int minDecimals)
+                  const char* unit, int minDecimals, const Style& style = console)
 {
     appendFigure(out, symbol,
                  figure.exists ? figure.value : std::numeric_limits<double>::quiet_NaN(), unit,
-                 minDecimals);
+                 minDecimals, style);
 }
 
 // Degrees from a lag in units of pi, with the dialog's two decimals.
@@ -109,4 +115,22 @@ std::string resonanceFiguresText(const ResonanceFigures& f)
     out += "  ";
     appendFigure(&out, "r90=", f.r90, "", ratioDecimals);
     return out;
+}
+
+std::array<std::string, 2> resonanceFiguresWindowLines(const ResonanceFigures& f)
+{
+    std::array<std::string, 2> lines;
+    appendFigure(&lines[0], "rp=", f.rp, "", ratioDecimals, window);
+    lines[0] += "  ";
+    appendFigure(&lines[0], "Ap=", f.Ap, "m", 0, window);
+    lines[0] += "  ";
+    appendFigure(&lines[0], "r90=", f.r90, "", ratioDecimals, window);
+    appendFigure(&lines[1], "r1=", f.r1, "", ratioDecimals, window);
+    lines[1] += "  ";
+    appendFigure(&lines[1], "r2=", f.r2, "", ratioDecimals, window);
+    lines[1] += "  ";
+    appendFigure(&lines[1], "zeta~", f.zetaBand, "", 0, window);
+    lines[1] += "  ";
+    appendFigure(&lines[1], "Q=", f.Q, "", 0, window);
+    return lines;
 }

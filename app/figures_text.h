@@ -3,6 +3,7 @@
 // digits, the unit in brackets; the words around them in Japanese and English.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "sim/motion_figures.h"
@@ -15,3 +16,8 @@ std::string motionFiguresText(const MotionFigures& figures);
 // The line at the end of a sweep: the resonance's figures, a missing one
 // written as its symbol and "なし/none". No newline at the end.
 std::string resonanceFiguresText(const ResonanceFigures& figures);
+
+// The same figures for the window, whose bitmap font has neither Greek nor
+// Japanese: ASCII, "zeta~" for ζ≈, "none" for a missing figure, in two
+// lines that each fit under the chart's legend.
+std::array<std::string, 2> resonanceFiguresWindowLines(const ResonanceFigures& figures);

@@ -7,6 +7,7 @@
 #include "app/dialog_pass.h"
 #include "app/display.h"
 #include "app/keys.h"
+#include "app/motion_report.h"
 #include "app/play.h"
 #include "app/sweep_run.h"
 #include "app/view.h"
@@ -42,6 +43,11 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
         playToggle();
         return;
     }
+    // So does 'r': it draws nothing, and what is on show stays.
+    if (action == KeyAction::measure) {
+        reportMotionFigures();
+        return;
+    }
     lastKey = static_cast<char>(key);
     switch (action) {
     case KeyAction::zoomY:
@@ -72,6 +78,7 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
     case KeyAction::quit:
         std::exit(csvExitStatus());
     case KeyAction::playPause:
+    case KeyAction::measure:
     case KeyAction::none:
         break;
     }

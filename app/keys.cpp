@@ -9,6 +9,7 @@ const WindowKey windowKeys[] = {
     {'s', KeyAction::step, "s", "s", "進める", "Step"},
     {'f', KeyAction::chart, "f", "f", "周波数特性", "Chart"},
     {'w', KeyAction::sweep, "w", "w", "周波数掃引", "Sweep"},
+    {'r', KeyAction::measure, "r", "r", "測定", "Measure"},
     {'y', KeyAction::zoomY, "y", "y", "縦軸縮小", "Shrink y"},
     {'Y', KeyAction::zoomY, "Y", "Y", "縦軸拡大", "Grow y"},
     {'t', KeyAction::zoomT, "t", "t", "時間軸縮小", "Shrink t"},

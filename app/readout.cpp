@@ -13,6 +13,7 @@
 #include "model/state.h"
 #include "plot/primitives.h"
 #include "sim/frequency_sweep.h"
+#include "sim/resonance_search.h"
 
 namespace
 {
@@ -88,11 +89,19 @@ std::string timePlotText(double x)
     return line;
 }
 
-// The sweep's points measured so far, in the order they were measured.
-std::vector<SweepPoint> sweepPointsMeasured(const Sweep& sweep)
+// The sweep's points measured so far: the coarse ones, then those its
+// search for the resonance added.
+std::vector<SweepPoint> sweepPointsMeasured(const Sweep* sweep, const ResonanceSearch* search)
 {
-    const int count = sweep.point < sweepPointCount ? sweep.point : sweepPointCount;
-    return std::vector<SweepPoint>(sweep.points, sweep.points + count);
+    std::vector<SweepPoint> points;
+    if (sweep != nullptr) {
+        const int count = sweep->point < sweepPointCount ? sweep->point : sweepPointCount;
+        points.assign(sweep->points, sweep->points + count);
+    }
+    for (int k = 0; search != nullptr && k < resonanceAddedCount(*search); k++) {
+        points.push_back(resonanceAddedPoint(*search, k));
+    }
+    return points;
 }
 
 // The sweep's point whose square (amplitude or lag) lies under (x, y), or null.
@@ -115,11 +124,10 @@ const SweepPoint* squareUnder(const std::vector<SweepPoint>& points, double x, d
     return nullptr;
 }
 
-std::string chartText(double x, double y, const Sweep* sweep)
+std::string chartText(double x, double y, const Sweep* sweep, const ResonanceSearch* search)
 {
     double ratio = std::fmax((x - view.freqPlotOrigin.x) / view.freqXScale * tables.freqStep, 0.0);
-    const std::vector<SweepPoint> points =
-        sweep != nullptr ? sweepPointsMeasured(*sweep) : std::vector<SweepPoint>();
+    const std::vector<SweepPoint> points = sweepPointsMeasured(sweep, search);
     // Over a square the curve is read at the square's own ratio, so that the
     // measured and the computed figures compare point for point.
     const SweepPoint* square = squareUnder(points, x, y);
@@ -215,13 +223,13 @@ void readoutClear()
     crosshair = {false, 0.0, 0.0};
 }
 
-std::string readoutText(bool chartShown, const Sweep* sweep)
+std::string readoutText(bool chartShown, const Sweep* sweep, const ResonanceSearch* search)
 {
     if (!crosshair.shown) {
         return "";
     }
     if (onChart(crosshair.x, chartShown)) {
-        return chartText(crosshair.x, crosshair.y, sweep);
+        return chartText(crosshair.x, crosshair.y, sweep, search);
     }
     if (onTimePlot(crosshair.x)) {
         return timePlotText(crosshair.x);

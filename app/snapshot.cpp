@@ -71,6 +71,6 @@ const char* windowSnapshot()
            ",\"csvRows\":{\"motion\":" + jsonBool(rows.motion) +
            ",\"response\":" + jsonBool(rows.response) + ",\"sweep\":" + jsonBool(rows.sweep) +
            "},\"restartAnswers\":" + jsonText(restartAnswers()) +
-           ",\"readout\":" + jsonText(readoutText(chartRequested(), sweepShown())) + "}";
+           ",\"readout\":" + jsonText(readoutText(chartRequested(), sweepShown(), sweepSearchShown())) + "}";
     return json.c_str();
 }

@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "app/csv_export.h"
+#include "app/figures_text.h"
+#include "console/console.h"
 #include "model/frequency_response.h"
 
 namespace
@@ -49,27 +51,32 @@ void reportUnsettled(const Sweep& sweep)
 }
 
 // Write the finished sweep beside the closed-form values of the chart's
-// black curve.
-void exportSweep(const Sweep& sweep)
+// black curve, each at the point's own ratio.
+void exportSweep(const Sweep& sweep, const ResonanceSearch& search)
 {
-    // Samples 1..sweepPointCount lie at the sweep's own ratios.
-    double theoryAmp[sweepPointCount + 1];
-    double theoryLag[sweepPointCount + 1];
-    computeFrequencyResponse(sweepRatioStep, sweepPointCount, sweep.zeta,
-                             sweep.system.F / sweep.system.K, theoryAmp, theoryLag);
-    CsvSweepRow rows[sweepPointCount];
-    for (int k = 0; k < sweepPointCount; k++) {
-        const SweepPoint& point = sweep.points[k];
-        rows[k] = {point.ratio,          point.amplitude,        theoryAmp[k + 1],
-                   point.phaseLag * 180, theoryLag[k + 1] * 180, point.settled};
+    const int added = resonanceAddedCount(search);
+    CsvSweepRow rows[sweepPointCount + resonanceMostPoints];
+    for (int k = 0; k < sweepPointCount + added; k++) {
+        const SweepPoint& point = k < sweepPointCount
+                                      ? sweep.points[k]
+                                      : resonanceAddedPoint(search, k - sweepPointCount);
+        // Sample 1 of a response stepped by the ratio lies at the ratio itself.
+        double theoryAmp[2];
+        double theoryLag[2];
+        computeFrequencyResponse(point.ratio, 1, sweep.zeta, sweep.system.F / sweep.system.K,
+                                 theoryAmp, theoryLag);
+        rows[k] = {point.ratio,          point.amplitude,    theoryAmp[1],
+                   point.phaseLag * 180, theoryLag[1] * 180, point.settled};
     }
-    csvWriteSweep(rows, sweepPointCount);
+    csvWriteSweep(rows, sweepPointCount + added);
 }
 
 } // namespace
 
-void reportSweep(const Sweep& sweep)
+void reportSweep(const Sweep& sweep, const ResonanceSearch& search)
 {
-    exportSweep(sweep);
+    exportSweep(sweep, search);
     reportUnsettled(sweep);
+    std::fprintf(consoleOut, "%s\n", resonanceFiguresText(resonanceFigures(search)).c_str());
+    std::fflush(consoleOut);
 }

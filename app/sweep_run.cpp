@@ -24,13 +24,26 @@ void tick();
 
 // The sweep's state; written only by the functions below, on the one thread.
 struct SweepRun {
-    bool askedAtStart; // --sweep was given
-    bool active;       // a sweep was started since the last dialog
-    TimerChain slices; // running while slices are due
-    Sweep sweep;       // its points; complete once sweepFinished
+    bool askedAtStart;      // --sweep was given
+    bool active;            // a sweep was started since the last dialog
+    TimerChain slices;      // running while slices are due
+    Sweep sweep;            // its points; complete once sweepFinished
+    ResonanceSearch search; // begun once sweepFinished; done once resonanceFinished
 };
 
-SweepRun state = {false, false, {tick, 0, false}, {}};
+SweepRun state = {false, false, {tick, 0, false}, {}, {}};
+
+// Take at most `steps` steps of the sweep, then of its search; true once both are done.
+bool advance(long steps)
+{
+    if (!sweepFinished(state.sweep)) {
+        if (!sweepAdvance(&state.sweep, steps)) {
+            return false;
+        }
+        resonanceBegin(&state.search, state.sweep.system, state.sweep.points, sweepPointCount);
+    }
+    return resonanceAdvance(&state.search, steps);
+}
 
 // One slice of the sweep; at its end the numbers, the warning and the
 // picture with every square.
@@ -39,14 +52,14 @@ void tick()
     const double until = platformSeconds() + sliceSeconds;
     bool finished = false;
     do {
-        finished = sweepAdvance(&state.sweep, stepsPerLook);
+        finished = advance(stepsPerLook);
     } while (!finished && platformSeconds() < until);
     if (!finished) {
         timerChainNext(&state.slices, sliceGapMs);
         return;
     }
     timerChainStop(&state.slices);
-    reportSweep(state.sweep);
+    reportSweep(state.sweep, state.search);
     drawFrame();
 }
 
@@ -73,6 +86,7 @@ void sweepStart()
     }
     state.active = true;
     sweepBegin(&state.sweep, {params.m, params.lambda, params.K, params.F, params.omf});
+    state.search = ResonanceSearch{}; // not begun: no points, no figures, not finished
     timerChainStart(&state.slices, sliceGapMs);
 }
 
@@ -84,10 +98,15 @@ void sweepForget()
 
 bool sweepUnderWay()
 {
-    return state.active && !sweepFinished(state.sweep);
+    return state.active && !(sweepFinished(state.sweep) && resonanceFinished(state.search));
 }
 
 const Sweep* sweepShown()
 {
     return state.active ? &state.sweep : nullptr;
+}
+
+const ResonanceSearch* sweepSearchShown()
+{
+    return state.active && sweepFinished(state.sweep) ? &state.search : nullptr;
 }

@@ -1,11 +1,13 @@
 // The window's frequency sweep (the key 'w', the option --sweep): the
-// simulated measurement of sim/frequency_sweep.h for the present system,
-// run a slice at a time from a timer so that the window keeps answering its
+// simulated measurement of sim/frequency_sweep.h for the present system and
+// then its search for the resonance (sim/resonance_search.h), run a slice
+// at a time from a timer so that the window keeps answering its
 // keys (Escape ends the program at once), its motion and clock untouched,
 // and drawn on the chart (app/sweep_squares.h) until the next dialog.
 #pragma once
 
 #include "sim/frequency_sweep.h"
+#include "sim/resonance_search.h"
 
 // --sweep: sweep once, showing the chart, as soon as the window is open.
 void sweepAskAtStart();
@@ -21,8 +23,12 @@ void sweepStart();
 // A new dialog begins: forget the points, and stop a sweep under way.
 void sweepForget();
 
-// True while a sweep is under way.
+// True while a sweep, or its search, is under way.
 bool sweepUnderWay();
 
 // The sweep started since the last dialog, done or under way; null when none.
 const Sweep* sweepShown();
+
+// The search of the sweep on show once its coarse points are done, under
+// way or finished; null before that and when no sweep is on show.
+const ResonanceSearch* sweepSearchShown();

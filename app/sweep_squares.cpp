@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "app/figures_text.h"
 #include "app/sweep_run.h"
 #include "app/view.h"
 #include "model/state.h"
@@ -14,6 +15,30 @@
 
 const Rgba sweepColour = {0.4f, 0.2f, 0.0f, 0.0f};
 
+namespace
+{
+
+// Draw one point's two squares, placed as the blue points are: the ratio at
+// its fractional table index.
+void drawPoint(const SweepPoint& point)
+{
+    if (!std::isfinite(point.amplitude)) {
+        return;
+    }
+    const double x = (point.ratio / tables.freqStep) * view.freqXScale + view.freqPlotOrigin.x;
+    const Point2 amplitude = {x, view.zetaAmpScale[0] * point.amplitude + view.freqPlotOrigin.y};
+    const Point2 lag = {x, view.zetaPhaseScale[0] * point.phaseLag + view.freqPlotOrigin.y};
+    if (point.settled) {
+        drawSquare(amplitude, sweepSquareHalfSide, sweepColour);
+        drawSquare(lag, sweepSquareHalfSide, sweepColour);
+    } else {
+        drawSquareOutline(amplitude, sweepSquareHalfSide, sweepColour);
+        drawSquareOutline(lag, sweepSquareHalfSide, sweepColour);
+    }
+}
+
+} // namespace
+
 void drawSweepPoints()
 {
     const Sweep* shown = sweepShown();
@@ -21,26 +46,26 @@ void drawSweepPoints()
         return;
     }
     const Sweep& sweep = *shown;
+    const ResonanceSearch* search = sweepSearchShown();
+    const bool done = search != nullptr && resonanceFinished(*search);
+    int unsettled = sweepUnsettledCount(sweep);
+    for (int k = 0; search != nullptr && k < resonanceAddedCount(*search); k++) {
+        unsettled += resonanceAddedPoint(*search, k).settled ? 0 : 1;
+    }
     drawText(0.01f, 0.7f, GLUT_BITMAP_HELVETICA_18, "brown squares:simulated sweep");
-    if (sweepFinished(sweep) && sweepUnsettledCount(sweep) > 0) {
+    if (done && unsettled > 0) {
         drawText(0.01f, 0.65f, GLUT_BITMAP_HELVETICA_18, "hollow squares:not settled");
     }
+    if (done) {
+        // Below the legend's lines, as far left as they start.
+        const auto lines = resonanceFiguresWindowLines(resonanceFigures(*search));
+        drawText(0.01f, 0.6f, GLUT_BITMAP_HELVETICA_18, lines[0].c_str());
+        drawText(0.01f, 0.55f, GLUT_BITMAP_HELVETICA_18, lines[1].c_str());
+    }
     for (int k = 0; k < sweep.point && k < sweepPointCount; k++) {
-        const SweepPoint& point = sweep.points[k];
-        if (!std::isfinite(point.amplitude)) {
-            continue;
-        }
-        // Placed as the blue points are: the ratio at its fractional table index.
-        const double x = (point.ratio / tables.freqStep) * view.freqXScale + view.freqPlotOrigin.x;
-        const Point2 amplitude = {x,
-                                  view.zetaAmpScale[0] * point.amplitude + view.freqPlotOrigin.y};
-        const Point2 lag = {x, view.zetaPhaseScale[0] * point.phaseLag + view.freqPlotOrigin.y};
-        if (point.settled) {
-            drawSquare(amplitude, sweepSquareHalfSide, sweepColour);
-            drawSquare(lag, sweepSquareHalfSide, sweepColour);
-        } else {
-            drawSquareOutline(amplitude, sweepSquareHalfSide, sweepColour);
-            drawSquareOutline(lag, sweepSquareHalfSide, sweepColour);
-        }
+        drawPoint(sweep.points[k]);
+    }
+    for (int k = 0; search != nullptr && k < resonanceAddedCount(*search); k++) {
+        drawPoint(resonanceAddedPoint(*search, k));
     }
 }

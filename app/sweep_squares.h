@@ -8,7 +8,8 @@ extern const Rgba sweepColour;
 // Half the side of a square, drawing units (about 3 pixels in an 800-pixel window).
 constexpr double sweepSquareHalfSide = 0.008;
 
-// Draw the points of the sweep on show (app/sweep_run.h), as far as they
-// are measured: filled squares where the point settled, hollow ones where
-// it did not, and their legend. Nothing when no sweep is on show.
+// Draw the points of the sweep on show (app/sweep_run.h), coarse and added,
+// as far as they are measured: filled squares where the point settled,
+// hollow ones where it did not, and their legend; once its search is done,
+// the resonance's figures under the legend. Nothing when no sweep is on show.
 void drawSweepPoints();

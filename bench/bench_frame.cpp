@@ -4,13 +4,16 @@
 #include <benchmark/benchmark.h>
 
 #include "app/display.h"
+#include "app/motion_report.h"
 #include "app/view.h"
 #include "bench/table_reporter.h"
+#include "console/console.h"
 #include "model/oscillator.h"
 #include "model/state.h"
 #include "platform/gl_model/gl_model.h"
 #include "tools/worked_example_setup.h"
 
+#include <cstdio>
 #include <string>
 
 namespace
@@ -85,6 +88,57 @@ BENCHMARK(displayTimePlot)->Apply([](benchmark::internal::Benchmark* b) {
     benchtable::perCall(b, frameRepetitions)->Unit(benchmark::kMicrosecond);
 });
 
-const bool goalSet = (benchtable::setGoal("displayWithChart", chartFrameGoal, "< 100 us"), true);
+// The key 'r' after a run of the worked example (F 1 N) or of its free
+// decay (F 0, from 0.5 m) of `seconds`, its line thrown away: it must
+// answer within one frame, 16.7 ms.
+constexpr double keyRGoal = 1.0 / 60;
+constexpr int keyRRepetitions = 20;
+void keyR(benchmark::State& bench, double seconds, double F)
+{
+    enterWorkedExample();
+    params.F = F;
+    params.y0 = F == 0 ? 0.5 : params.y0;
+    params.v0 = F == 0 ? 0.0 : params.v0;
+    resetRun();
+    setGlRecording(false);
+    for (long k = 0; k < static_cast<long>(seconds / frameTime + 0.5); k++)
+        advanceFrame();
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    consoleOut = sink;
+    for (auto _ : bench)
+        reportMotionFigures();
+    consoleOut = stdout;
+    std::fclose(sink);
+}
+void keyRForced600s(benchmark::State& bench)
+{
+    keyR(bench, 600, 1);
+}
+void keyRForced3600s(benchmark::State& bench)
+{
+    keyR(bench, 3600, 1);
+}
+void keyRFree600s(benchmark::State& bench)
+{
+    keyR(bench, 600, 0);
+}
+void keyRFree3600s(benchmark::State& bench)
+{
+    keyR(bench, 3600, 0);
+}
+void perKeyR(benchmark::internal::Benchmark* b)
+{
+    benchtable::perCall(b, keyRRepetitions)->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(keyRForced600s)->Apply(perKeyR);
+BENCHMARK(keyRForced3600s)->Apply(perKeyR);
+BENCHMARK(keyRFree600s)->Apply(perKeyR);
+BENCHMARK(keyRFree3600s)->Apply(perKeyR);
+
+const bool goalSet = (benchtable::setGoal("displayWithChart", chartFrameGoal, "< 100 us"),
+                      benchtable::setGoal("keyRForced600s", keyRGoal, "< 16.7 ms"),
+                      benchtable::setGoal("keyRForced3600s", keyRGoal, "< 16.7 ms"),
+                      benchtable::setGoal("keyRFree600s", keyRGoal, "< 16.7 ms"),
+                      benchtable::setGoal("keyRFree3600s", keyRGoal, "< 16.7 ms"), true);
 
 } // namespace

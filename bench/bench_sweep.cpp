@@ -1,5 +1,6 @@
-// The frequency sweep's wall time: the measurement alone (30 points, the
-// worked example's m and K) at several damping ratios, then the built
+// The frequency sweep's wall time: the measurement alone (30 points and the
+// search for the resonance after them, the worked example's m and K) at
+// several damping ratios, then the built
 // program in a private Xvfb: from the key 'w' to the frame that shows every
 // square, in its slices, and from Escape in the middle of a sweep to the
 // program's end.
@@ -17,6 +18,7 @@
 
 #include "bench/table_reporter.h"
 #include "sim/frequency_sweep.h"
+#include "sim/resonance_search.h"
 #include "tools/program_driver.h"
 
 namespace
@@ -29,7 +31,8 @@ constexpr double escapeGoal = 0.050; // s
 constexpr int sweepRepetitions = 5;
 constexpr int programRepetitions = 5;
 
-// Time one whole sweep of m 1, K 4, F 1 with the damping coefficient lambda.
+// Time one whole sweep of m 1, K 4, F 1 with the damping coefficient
+// lambda, and its search for the resonance.
 void sweep(benchmark::State& bench, double lambda)
 {
     for (auto _ : bench) {
@@ -37,16 +40,29 @@ void sweep(benchmark::State& bench, double lambda)
         sweepBegin(&s, {1, lambda, 4, 1, 0});
         while (!sweepAdvance(&s, 1000000)) {
         }
+        ResonanceSearch search;
+        resonanceBegin(&search, s.system, s.points, sweepPointCount);
+        while (!resonanceAdvance(&search, 1000000)) {
+        }
         benchmark::DoNotOptimize(s.points);
+        benchmark::DoNotOptimize(search.points);
     }
 }
 void sweepZeta001(benchmark::State& bench)
 {
     sweep(bench, 0.04);
 }
+void sweepZeta002(benchmark::State& bench)
+{
+    sweep(bench, 0.08);
+}
 void sweepZeta005(benchmark::State& bench)
 {
     sweep(bench, 0.2);
+}
+void sweepZeta02(benchmark::State& bench)
+{
+    sweep(bench, 0.8);
 }
 void sweepZeta1(benchmark::State& bench)
 {
@@ -61,7 +77,9 @@ void perSweep(benchmark::internal::Benchmark* b)
     benchtable::perCall(b, sweepRepetitions)->Unit(benchmark::kMillisecond);
 }
 BENCHMARK(sweepZeta001)->Apply(perSweep);
+BENCHMARK(sweepZeta002)->Apply(perSweep);
 BENCHMARK(sweepZeta005)->Apply(perSweep);
+BENCHMARK(sweepZeta02)->Apply(perSweep);
 BENCHMARK(sweepZeta1)->Apply(perSweep);
 BENCHMARK(sweepUndamped)->Apply(perSweep);
 
@@ -107,7 +125,8 @@ void programTimings(const char* answers, const std::string& name, bool escape)
             continue;
         }
         program.sendKey('w');
-        // One frame for the chart at once, one for the finished sweep.
+        // One frame for the chart at once, one for the finished sweep and
+        // its search.
         if (!program.waitForFrames(before + 1))
             throw std::runtime_error("the chart's frame did not come");
         const auto chart = Clock::now();
@@ -128,7 +147,9 @@ void programTimings(const char* answers, const std::string& name, bool escape)
 int main(int argc, char** argv)
 {
     benchtable::setGoal("sweepZeta001", sweepGoal, "< 1 s");
+    benchtable::setGoal("sweepZeta002", sweepGoal, "< 1 s");
     benchtable::setGoal("sweepZeta005", sweepGoal, "< 1 s");
+    benchtable::setGoal("sweepZeta02", sweepGoal, "< 1 s");
     benchtable::setGoal("sweepZeta1", sweepGoal, "< 1 s");
     const int status = benchtable::runBenchmarks(argc, argv);
     try {

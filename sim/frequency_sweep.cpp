@@ -12,8 +12,8 @@
 namespace
 {
 
-// Time constants 1/(zeta om0) the transient is given to die: exp(-5) of it is left.
-constexpr double settleTimeConstants = 5.0;
+// Time constants 1/(zeta om0) the sweep's transient is given to die: exp(-5) of it is left.
+constexpr double sweepTimeConstants = 5.0;
 // Forcing periods added to them, so that a slow force also lets the start pass.
 constexpr double settleForcingPeriods = 10.0;
 // Whole forcing periods at the end of a run that the measurement reads: more
@@ -29,82 +29,28 @@ const double notMeasured = std::numeric_limits<double>::quiet_NaN();
 // Indices of the least-squares sums.
 enum Sum { sinSin, cosCos, sinCos, ySin, yCos };
 
-// Set up the run of the present point: from rest, for long enough to settle
-// (or to the time limit), sampled over its last whole forcing periods.
-void beginPoint(Sweep* sweep)
+// The worse of two reasons (SweepTrouble is in order of badness).
+void worsen(SweepTrouble* trouble, SweepTrouble reason)
 {
-    const double ratio = (sweep->point + 1) * sweepRatioStep;
-    sweep->points[sweep->point] = {ratio, notMeasured, notMeasured, false};
-    sweep->system.omf = ratio * sweep->om0;
-    sweep->y[0] = 0.0;
-    sweep->y[1] = 0.0;
-    for (double& sum : sweep->sums) {
-        sum = 0.0;
-    }
-    sweep->step = 0;
-
-    const double period = 2 * modelPi / sweep->system.omf;
-    // zeta om0 = lambda / (2 m); a zeta that is zero, negative or NaN never settles.
-    const bool damped = sweep->zeta > 0;
-    const double settleTime =
-        damped ? settleTimeConstants / (sweep->zeta * sweep->om0) + settleForcingPeriods * period
-               : sweepTimeLimit + 1;
-    const bool settles = settleTime <= sweepTimeLimit;
-    const double runTime = settles ? settleTime : sweepTimeLimit;
-    sweep->points[sweep->point].settled = settles;
-    if (!settles && sweep->trouble < SweepTrouble::timeLimit) {
-        sweep->trouble = damped ? SweepTrouble::timeLimit : SweepTrouble::noDamping;
-    }
-
-    // The fastest rate of the motion: the force, or the free motion's
-    // quicker root, om0 (zeta + sqrt(zeta^2 - 1)) once overdamped.
-    const double overdamping = std::sqrt(std::fmax(sweep->zeta * sweep->zeta - 1, 0.0));
-    const double fastest =
-        std::fmax(sweep->system.omf, sweep->om0 * (std::fabs(sweep->zeta) + overdamping));
-    if (!(2 * modelPi / fastest >= minStepsPerPeriod * dt)) {
-        sweep->stepCount = 0;
-        sweep->windowStart = 1;
-        sweep->points[sweep->point].settled = false;
-        if (sweep->trouble < SweepTrouble::tooFast) {
-            sweep->trouble = SweepTrouble::tooFast;
-        }
-        return;
-    }
-
-    sweep->stepCount = static_cast<long>(std::ceil(runTime / dt));
-    // Whole periods: as many as asked for, or as fit into the run.
-    const double periods = std::fmin(measuredPeriods, std::floor(runTime / period));
-    const long windowSteps = static_cast<long>(std::lround(periods * period / dt));
-    sweep->windowStart = sweep->stepCount - windowSteps;
-    if (periods < 1) {
-        // Not one whole period fits: nothing to measure, nothing to run.
-        sweep->stepCount = 0;
-        sweep->windowStart = 1;
-        sweep->points[sweep->point].settled = false;
+    if (*trouble < reason) {
+        *trouble = reason;
     }
 }
 
-// Read amplitude and lag off the sums of the present point: the least-squares
-// fit y = a sin(omf t) + b cos(omf t) = A sin(omf t - phi).
+// Set up the run of the sweep's present point.
+void beginPoint(Sweep* sweep)
+{
+    const double ratio = (sweep->point + 1) * sweepRatioStep;
+    worsen(&sweep->trouble,
+           pointBegin(&sweep->run, &sweep->points[sweep->point], sweep->system, sweep->om0,
+                      sweep->zeta, ratio, sweepTimeConstants, sweepTimeLimit));
+}
+
+// Read the present point off its run and go on to the next.
 void finishPoint(Sweep* sweep)
 {
-    SweepPoint& point = sweep->points[sweep->point];
-    const double* s = sweep->sums;
-    const double det = s[sinSin] * s[cosCos] - s[sinCos] * s[sinCos];
-    if (sweep->stepCount > 0 && det > 0) {
-        const double a = (s[ySin] * s[cosCos] - s[yCos] * s[sinCos]) / det;
-        const double b = (s[yCos] * s[sinSin] - s[ySin] * s[sinCos]) / det;
-        // a = A cos(phi), b = -A sin(phi).
-        point.amplitude = std::hypot(a, b);
-        point.phaseLag = std::atan2(-b, a) / modelPi;
-    }
-    if (!std::isfinite(point.amplitude) || !std::isfinite(point.phaseLag)) {
-        if (sweep->trouble < SweepTrouble::tooFast) {
-            sweep->trouble = SweepTrouble::tooFast;
-        }
-        point.amplitude = notMeasured;
-        point.phaseLag = notMeasured;
-        point.settled = false;
+    if (!pointFinish(sweep->run, &sweep->points[sweep->point])) {
+        worsen(&sweep->trouble, SweepTrouble::tooFast);
     }
     sweep->point++;
     if (sweep->point < sweepPointCount) {
@@ -113,6 +59,96 @@ void finishPoint(Sweep* sweep)
 }
 
 } // namespace
+
+SweepTrouble pointBegin(PointRun* pr, SweepPoint* point, const Oscillator& oscillator, double om0,
+                        double zeta, double ratio, double timeConstants, double timeLimit)
+{
+    *point = {ratio, notMeasured, notMeasured, false};
+    *pr = PointRun{};
+    pr->system = oscillator;
+    pr->system.omf = ratio * om0;
+    SweepTrouble trouble = SweepTrouble::none;
+
+    const double period = 2 * modelPi / pr->system.omf;
+    // zeta om0 = lambda / (2 m); a zeta that is zero, negative or NaN never settles.
+    const bool damped = zeta > 0;
+    const double settleTime =
+        damped ? timeConstants / (zeta * om0) + settleForcingPeriods * period : timeLimit + 1;
+    const bool settles = settleTime <= timeLimit;
+    const double runTime = settles ? settleTime : timeLimit;
+    point->settled = settles;
+    if (!settles) {
+        trouble = damped ? SweepTrouble::timeLimit : SweepTrouble::noDamping;
+    }
+
+    // The fastest rate of the motion: the force, or the free motion's
+    // quicker root, om0 (zeta + sqrt(zeta^2 - 1)) once overdamped.
+    const double overdamping = std::sqrt(std::fmax(zeta * zeta - 1, 0.0));
+    const double fastest = std::fmax(pr->system.omf, om0 * (std::fabs(zeta) + overdamping));
+    if (!(2 * modelPi / fastest >= minStepsPerPeriod * dt)) {
+        pr->windowStart = 1;
+        point->settled = false;
+        worsen(&trouble, SweepTrouble::tooFast);
+        return trouble;
+    }
+
+    pr->stepCount = static_cast<long>(std::ceil(runTime / dt));
+    // Whole periods: as many as asked for, or as fit into the pr.
+    const double periods = std::fmin(measuredPeriods, std::floor(runTime / period));
+    const long windowSteps = static_cast<long>(std::lround(periods * period / dt));
+    pr->windowStart = pr->stepCount - windowSteps;
+    if (periods < 1) {
+        // Not one whole period fits: nothing to measure, nothing to pr.
+        pr->stepCount = 0;
+        pr->windowStart = 1;
+        point->settled = false;
+    }
+    return trouble;
+}
+
+bool pointAdvance(PointRun* pr, long* stepsLeft)
+{
+    const OscillatorRhs rhs{pr->system};
+    const double omf = pr->system.omf;
+    while (*stepsLeft > 0 && pr->step < pr->stepCount) {
+        const double t = pr->step * dt;
+        gillStep(rhs, t, dt, pr->y, pr->y, 2);
+        pr->step++;
+        --*stepsLeft;
+        if (pr->step >= pr->windowStart) {
+            const double phase = omf * (pr->step * dt);
+            const double s = std::sin(phase);
+            const double c = std::cos(phase);
+            double* sums = pr->sums;
+            sums[sinSin] += s * s;
+            sums[cosCos] += c * c;
+            sums[sinCos] += s * c;
+            sums[ySin] += pr->y[0] * s;
+            sums[yCos] += pr->y[0] * c;
+        }
+    }
+    return pr->step >= pr->stepCount;
+}
+
+bool pointFinish(const PointRun& pr, SweepPoint* point)
+{
+    const double* s = pr.sums;
+    const double det = s[sinSin] * s[cosCos] - s[sinCos] * s[sinCos];
+    if (pr.stepCount > 0 && det > 0) {
+        const double a = (s[ySin] * s[cosCos] - s[yCos] * s[sinCos]) / det;
+        const double b = (s[yCos] * s[sinSin] - s[ySin] * s[sinCos]) / det;
+        // a = A cos(phi), b = -A sin(phi) against sin(omf t); a force of
+        // negative F is a positive one half a period on.
+        const double sign = pr.system.F < 0 ? -1.0 : 1.0;
+        point->amplitude = std::hypot(a, b);
+        point->phaseLag = std::atan2(-b * sign, a * sign) / modelPi;
+    }
+    if (!std::isfinite(point->amplitude) || !std::isfinite(point->phaseLag)) {
+        *point = {point->ratio, notMeasured, notMeasured, false};
+        return false;
+    }
+    return true;
+}
 
 void sweepBegin(Sweep* sweep, const Oscillator& oscillator)
 {
@@ -141,29 +177,9 @@ void sweepBegin(Sweep* sweep, const Oscillator& oscillator)
 
 bool sweepAdvance(Sweep* sweep, long maxSteps)
 {
-    if (sweepFinished(*sweep)) {
-        return true;
-    }
     long left = maxSteps;
     while (left > 0 && sweep->point < sweepPointCount) {
-        while (left > 0 && sweep->step < sweep->stepCount) {
-            const double t = sweep->step * dt;
-            gillStep(OscillatorRhs{sweep->system}, t, dt, sweep->y, sweep->y, 2);
-            sweep->step++;
-            left--;
-            if (sweep->step >= sweep->windowStart) {
-                const double phase = sweep->system.omf * (sweep->step * dt);
-                const double s = std::sin(phase);
-                const double c = std::cos(phase);
-                double* sums = sweep->sums;
-                sums[sinSin] += s * s;
-                sums[cosCos] += c * c;
-                sums[sinCos] += s * c;
-                sums[ySin] += sweep->y[0] * s;
-                sums[yCos] += sweep->y[0] * c;
-            }
-        }
-        if (sweep->step >= sweep->stepCount) {
+        if (pointAdvance(&sweep->run, &left)) {
             finishPoint(sweep);
         }
     }

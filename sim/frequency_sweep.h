@@ -37,17 +37,44 @@ enum class SweepTrouble {
     noFrequency, // no positive om0, or a coefficient that is not a finite number
 };
 
+// The run of one point, which the sweep and the search for the resonance
+// share: from rest at one forcing frequency, for long enough that the
+// transient has died (or to a time limit), with least-squares sums of y
+// against the force over its last whole forcing periods.
+struct PointRun {
+    Oscillator system; // its omf is the point's forcing frequency
+    long step;         // steps taken
+    long stepCount;    // steps the run takes; 0 when nothing can be measured
+    long windowStart;  // first step whose end is sampled for the measurement
+    double y[2];       // displacement (m) and velocity (m/s)
+    double sums[5];    // least-squares sums: ss, cc, sc, ys, yc
+};
+
+// Make ready to run the point at ratio (omf = ratio om0) of the oscillator,
+// whose om0 and zeta are given, for timeConstants time constants
+// 1/(zeta om0) and ten forcing periods, or timeLimit s if that is shorter;
+// *point is set to the ratio, unmeasured, settled when the limit was not
+// reached. The result is the worst reason the point cannot settle, or none.
+SweepTrouble pointBegin(PointRun* pr, SweepPoint* point, const Oscillator& oscillator, double om0,
+                        double zeta, double ratio, double timeConstants, double timeLimit);
+
+// Take steps of the pr while *stepsLeft is above zero, counting them down;
+// true once the pr has taken all its steps.
+bool pointAdvance(PointRun* pr, long* stepsLeft);
+
+// Read the point's amplitude and lag off its sums: the fit
+// y = A sin(omf t - phi) against the force, so that phi is the lag behind
+// the force that acts, whatever the sign of F. False, with the point
+// unmeasured and not settled, when the numbers give no finite figures.
+bool pointFinish(const PointRun& pr, SweepPoint* point);
+
 // A sweep under way: where it stands and what it has measured so far.
 struct Sweep {
-    Oscillator system; // the oscillator swept; omf is the present point's
-    double om0;       // natural angular frequency, rad/s
-    double zeta;      // damping ratio
-    int point;        // the point being run; sweepPointCount when done
-    long step;        // steps taken at the present point
-    long stepCount;   // steps the present point runs for
-    long windowStart; // first step whose end is sampled for the measurement
-    double y[2];      // displacement (m) and velocity (m/s) of the present point
-    double sums[5];   // least-squares sums: ss, cc, sc, ys, yc
+    Oscillator system; // the oscillator swept
+    double om0;        // natural angular frequency, rad/s
+    double zeta;       // damping ratio
+    int point;         // the point being run; sweepPointCount when done
+    PointRun run;      // the present point's run
     SweepTrouble trouble;
     SweepPoint points[sweepPointCount];
 };

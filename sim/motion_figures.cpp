@@ -53,40 +53,70 @@ MotionFigures emptyFigures(bool forced)
             notMeasured,           notMeasured, notMeasured};
 }
 
-// The forced figures over the last whole forcing periods of the run.
-MotionFigures measureForced(const Oscillator& o, double y0, double v0, long steps)
+// The windows the forced figures read after `steps` steps.
+struct ForcedWindows {
+    bool enough;        // at least two whole forcing periods
+    int periods;        // in each window
+    long lastStart;     // steps after this one are in the last window
+    long previousStart; // and after this one in the previous
+    bool hasPrevious;
+};
+
+ForcedWindows forcedWindows(const Oscillator& o, long steps)
 {
-    MotionFigures fig = emptyFigures(true);
+    ForcedWindows w = {false, 0, 0, 0, false};
     const double period = 2 * modelPi / std::fabs(o.omf);
     const double whole = std::floor(steps * dt / period);
     if (!(whole >= motionFewestPeriods) || !std::isfinite(whole)) {
-        return fig;
+        return w;
     }
     // Two equal windows when four periods fit, so that the change between
     // them says whether the motion has settled; else one of two or three.
-    const int periods = whole >= 2 * motionFewestPeriods
-                            ? static_cast<int>(std::fmin(motionMostPeriods, std::floor(whole / 2)))
-                            : static_cast<int>(whole);
-    const long windowSteps = std::lround(periods * period / dt);
-    const long lastStart = steps - windowSteps; // steps after this one are in the last window
-    const long previousStart = lastStart - windowSteps; // and after this one in the previous
-    const bool hasPrevious = previousStart >= 0 && whole >= 2 * motionFewestPeriods;
+    w.enough = true;
+    w.periods = whole >= 2 * motionFewestPeriods
+                    ? static_cast<int>(std::fmin(motionMostPeriods, std::floor(whole / 2)))
+                    : static_cast<int>(whole);
+    const long windowSteps = std::lround(w.periods * period / dt);
+    w.lastStart = steps - windowSteps;
+    w.previousStart = w.lastStart - windowSteps;
+    w.hasPrevious = w.previousStart >= 0 && whole >= 2 * motionFewestPeriods;
+    return w;
+}
 
+} // namespace
+
+long forcedFiguresFrom(const Oscillator& o, long steps)
+{
+    const ForcedWindows w = forcedWindows(o, steps);
+    const long from = !w.enough ? 0 : w.hasPrevious ? w.previousStart : w.lastStart;
+    return from > 0 ? from : 0;
+}
+
+MotionFigures measureForcedFrom(const Oscillator& o, const MotionCheckpoint& from, long steps)
+{
+    MotionFigures fig = emptyFigures(true);
+    const ForcedWindows w = forcedWindows(o, steps);
+    if (!w.enough) {
+        return fig;
+    }
     FitSums last = {0, 0, 0, 0, 0};
     FitSums previous = {0, 0, 0, 0, 0};
     double firstCrossing = notMeasured;
     double lastCrossing = notMeasured;
     int crossings = 0;
 
-    double y[2] = {y0, v0};
-    double t = 0;
+    double y[2] = {from.y[0], from.y[1]};
+    double t = from.t;
     const OscillatorRhs rhs{o};
-    for (long k = 1; k <= steps; k++) {
+    double scratch[6][2];
+    const GillScratch work = {scratch[0], scratch[1], scratch[2],
+                              scratch[3], scratch[4], scratch[5]};
+    for (long k = from.step + 1; k <= steps; k++) {
         const double yBefore = y[0];
         const double tBefore = t;
-        gillStep(rhs, t, dt, y, y, 2);
+        gillStepIn(work, rhs, t, dt, y, y, 2);
         t = t + dt;
-        if (k > lastStart) {
+        if (k > w.lastStart) {
             addSample(&last, o.omf * t, y[0]);
             if (yBefore < 0 && y[0] >= 0) {
                 // The crossing within the step, by straight interpolation:
@@ -96,7 +126,7 @@ MotionFigures measureForced(const Oscillator& o, double y0, double v0, long step
                 lastCrossing = at;
                 crossings++;
             }
-        } else if (hasPrevious && k > previousStart) {
+        } else if (w.hasPrevious && k > w.previousStart) {
             addSample(&previous, o.omf * t, y[0]);
         }
     }
@@ -110,72 +140,80 @@ MotionFigures measureForced(const Oscillator& o, double y0, double v0, long step
     // a force of negative F is a positive one half a period on.
     const double sign = o.F < 0 ? -1.0 : 1.0;
     fig.kind = MotionKind::forced;
-    fig.periods = periods;
+    fig.periods = w.periods;
     fig.amplitude = std::hypot(a, b);
     fig.phaseLag = std::atan2(-b * sign, a * sign) / modelPi;
     fig.period = crossings >= 2 ? (lastCrossing - firstCrossing) / (crossings - 1) : notMeasured;
     double pa = 0;
     double pb = 0;
-    if (hasPrevious && solveFit(previous, &pa, &pb)) {
+    if (w.hasPrevious && solveFit(previous, &pa, &pb)) {
         const double before = std::hypot(pa, pb);
         fig.settled = std::fabs(fig.amplitude - before) < motionSettledChange * before;
     }
     return fig;
 }
 
-// The free-decay figures from the successive peaks of y.
-MotionFigures measureFree(const Oscillator& o, double y0, double v0, long steps)
+void peakRecordBegin(PeakRecord* r, double y0)
+{
+    *r = {std::fabs(y0), notMeasured, y0, 0, 0, 0, 0, 0, 0};
+}
+
+void peakRecordStep(PeakRecord* r, double t, double yNext)
+{
+    const double yPrev = r->yPrev;
+    const double yMid = r->yMid;
+    if (yMid > yPrev && yMid >= yNext && yMid > peakFloor * r->largest) {
+        // The vertex of the parabola through the three samples.
+        const double curve = yPrev - 2 * yMid + yNext;
+        const double peakTime = r->tMid + 0.5 * dt * (yPrev - yNext) / curve;
+        const double peak = yMid - (yPrev - yNext) * (yPrev - yNext) / (8 * curve);
+        if (r->peaks == 0) {
+            r->firstTime = peakTime;
+            r->firstPeak = peak;
+        }
+        r->lastTime = peakTime;
+        r->lastPeak = peak;
+        r->peaks++;
+    }
+    r->largest = std::fmax(r->largest, std::fabs(yNext));
+    r->yPrev = yMid;
+    r->yMid = yNext;
+    r->tMid = t;
+}
+
+MotionFigures freeDecayFigures(const PeakRecord& r)
 {
     MotionFigures fig = emptyFigures(false);
-    double y[2] = {y0, v0};
-    double t = 0;
-    const OscillatorRhs rhs{o};
-    double largest = std::fabs(y0);
-    double yPrev = notMeasured; // y two samples back
-    double yMid = y0;           // y one sample back, at tMid
-    double tMid = 0;
-    double firstTime = 0, firstPeak = 0, lastTime = 0, lastPeak = 0;
-    int peaks = 0;
-    for (long k = 1; k <= steps; k++) {
-        gillStep(rhs, t, dt, y, y, 2);
-        t = t + dt;
-        const double yNext = y[0];
-        if (yMid > yPrev && yMid >= yNext && yMid > peakFloor * largest) {
-            // The vertex of the parabola through the three samples.
-            const double curve = yPrev - 2 * yMid + yNext;
-            const double peakTime = tMid + 0.5 * dt * (yPrev - yNext) / curve;
-            const double peak = yMid - (yPrev - yNext) * (yPrev - yNext) / (8 * curve);
-            if (peaks == 0) {
-                firstTime = peakTime;
-                firstPeak = peak;
-            }
-            lastTime = peakTime;
-            lastPeak = peak;
-            peaks++;
-        }
-        largest = std::fmax(largest, std::fabs(yNext));
-        yPrev = yMid;
-        yMid = yNext;
-        tMid = t;
-    }
-    fig.peaks = peaks;
-    if (peaks < 2 || !(firstPeak > lastPeak)) {
+    fig.peaks = r.peaks;
+    if (r.peaks < 2 || !(r.firstPeak > r.lastPeak)) {
         return fig;
     }
     fig.kind = MotionKind::freeDecay;
-    fig.dampedPeriod = (lastTime - firstTime) / (peaks - 1);
-    fig.logDecrement = std::log(firstPeak / lastPeak) / (peaks - 1);
+    fig.dampedPeriod = (r.lastTime - r.firstTime) / (r.peaks - 1);
+    fig.logDecrement = std::log(r.firstPeak / r.lastPeak) / (r.peaks - 1);
     const double d = fig.logDecrement;
     fig.zeta = d / std::sqrt(4 * modelPi * modelPi + d * d);
     return fig;
 }
 
-} // namespace
-
 MotionFigures measureMotion(const Oscillator& o, double y0, double v0, long steps)
 {
     if (o.F != 0) {
-        return measureForced(o, y0, v0, steps);
+        return measureForcedFrom(o, {0, 0, {y0, v0}}, steps);
     }
-    return measureFree(o, y0, v0, steps);
+    // The free decay's peaks from the start: every one counts.
+    double y[2] = {y0, v0};
+    double t = 0;
+    const OscillatorRhs rhs{o};
+    double scratch[6][2];
+    const GillScratch work = {scratch[0], scratch[1], scratch[2],
+                              scratch[3], scratch[4], scratch[5]};
+    PeakRecord record;
+    peakRecordBegin(&record, y0);
+    for (long k = 1; k <= steps; k++) {
+        gillStepIn(work, rhs, t, dt, y, y, 2);
+        t = t + dt;
+        peakRecordStep(&record, t, y[0]);
+    }
+    return freeDecayFigures(record);
 }

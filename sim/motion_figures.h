@@ -45,3 +45,40 @@ struct MotionFigures {
 // from (y0, v0) at t = 0: the same Gill steps, with t accumulated as the
 // window does, so the same motion to the last bit.
 MotionFigures measureMotion(const Oscillator& o, double y0, double v0, long steps);
+
+// A state of the motion from which it can be run on: after `step` steps, at
+// the time t the window's accumulation gives, y and v.
+struct MotionCheckpoint {
+    long step;
+    double t;    // s
+    double y[2]; // m, m/s
+};
+
+// The step of the latest checkpoint the forced figures after `steps` steps
+// can start from: where the windows they read begin (0 when there is too
+// little motion).
+long forcedFiguresFrom(const Oscillator& o, long steps);
+
+// The forced figures (F != 0) of measureMotion, run on from a checkpoint
+// at or before forcedFiguresFrom(o, steps): the same figures to the last
+// bit, for the cost of the windows alone.
+MotionFigures measureForcedFrom(const Oscillator& o, const MotionCheckpoint& from, long steps);
+
+// A free decay's peaks, gathered one step at a time as measureMotion
+// gathers them (plain data; its fields are the routines' own).
+struct PeakRecord {
+    double largest;              // largest |y| so far, m
+    double yPrev, yMid, tMid;    // y two samples back, y one back and its time
+    double firstTime, firstPeak; // the first peak read, s and m
+    double lastTime, lastPeak;   // the latest
+    int peaks;                   // peaks read
+};
+
+// Start gathering from y0 at t = 0.
+void peakRecordBegin(PeakRecord* record, double y0);
+
+// Take the sample y at time t, the end of the next step.
+void peakRecordStep(PeakRecord* record, double t, double y);
+
+// The free-decay figures (F = 0) of measureMotion from the peaks gathered.
+MotionFigures freeDecayFigures(const PeakRecord& record);

@@ -8,12 +8,12 @@
 // to confirm it and to draw it.
 #include "sim/resonance_search.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "model/oscillator.h"
 #include "model/state.h"
-#include "sim/runge_kutta_gill.h"
 
 namespace
 {
@@ -21,12 +21,6 @@ namespace
 // Time constants 1/(zeta om0) an added point is given to settle: exp(-12),
 // some 6e-6, of its transient is left.
 constexpr double settleTimeConstants = 12.0;
-// Forcing periods added to them, so that a slow force also lets the start pass.
-constexpr double settleForcingPeriods = 10.0;
-// Whole forcing periods at the end of a run that the measurement reads.
-constexpr double measuredPeriods = 5.0;
-// Steps that the forcing period and the fastest free motion must each span.
-constexpr double minStepsPerPeriod = 20.0;
 // Points measured for one figure at most (probes for a peak below the
 // sweep's first ratio included); four figures share resonanceMostPoints.
 constexpr int roundsPerFigure = 5;
@@ -41,13 +35,18 @@ constexpr double closeEnough = 1e-6;
 const double notMeasured = std::numeric_limits<double>::quiet_NaN();
 const ResonanceFigure none = {false, notMeasured};
 
+// A measured point as the fits take it.
+struct Measured {
+    double r;      // ratio
+    double A;      // amplitude, m
+    double lag;    // units of pi
+    double weight; // in the least-squares fits
+};
+
 // The measured points in order of ratio.
 struct Sorted {
     int n;
-    double r[sweepPointCount + resonanceMostPoints];
-    double A[sweepPointCount + resonanceMostPoints];
-    double lag[sweepPointCount + resonanceMostPoints];
-    double weight[sweepPointCount + resonanceMostPoints];
+    Measured p[sweepPointCount + resonanceMostPoints];
 };
 
 Sorted sortedPoints(const ResonanceSearch& s)
@@ -56,21 +55,13 @@ Sorted sortedPoints(const ResonanceSearch& s)
     out.n = 0;
     for (int k = 0; k < s.count; k++) {
         const SweepPoint& p = s.points[k];
-        if (!std::isfinite(p.amplitude) || !std::isfinite(p.phaseLag) || !(p.amplitude > 0)) {
-            continue;
+        if (std::isfinite(p.amplitude) && std::isfinite(p.phaseLag) && p.amplitude > 0) {
+            out.p[out.n++] = {p.ratio, p.amplitude, p.phaseLag,
+                              k < s.coarseCount ? coarseWeight : 1.0};
         }
-        int j = out.n++;
-        for (; j > 0 && out.r[j - 1] > p.ratio; j--) {
-            out.r[j] = out.r[j - 1];
-            out.A[j] = out.A[j - 1];
-            out.lag[j] = out.lag[j - 1];
-            out.weight[j] = out.weight[j - 1];
-        }
-        out.r[j] = p.ratio;
-        out.A[j] = p.amplitude;
-        out.lag[j] = p.phaseLag;
-        out.weight[j] = k < s.coarseCount ? coarseWeight : 1.0;
     }
+    std::stable_sort(out.p, out.p + out.n,
+                     [](const Measured& x, const Measured& y) { return x.r < y.r; });
     return out;
 }
 
@@ -79,16 +70,16 @@ enum class Quantity { inverseSquare, ninety };
 
 bool usable(Quantity q, const Sorted& s, int j)
 {
-    return q == Quantity::inverseSquare || (s.lag[j] > 0 && s.lag[j] < 1);
+    return q == Quantity::inverseSquare || (s.p[j].lag > 0 && s.p[j].lag < 1);
 }
 
 double valueAt(Quantity q, const Sorted& s, int j)
 {
     if (q == Quantity::inverseSquare) {
-        return 1 / (s.A[j] * s.A[j]);
+        return 1 / (s.p[j].A * s.p[j].A);
     }
-    const double phi = s.lag[j] * modelPi;
-    return s.r[j] * std::cos(phi) / std::sin(phi);
+    const double phi = s.p[j].lag * modelPi;
+    return s.p[j].r * std::cos(phi) / std::sin(phi);
 }
 
 // c0 + c1 (u - centre) + c2 (u - centre)^2.
@@ -111,9 +102,9 @@ bool fit(Quantity q, const Sorted& s, double lo, double hi, int degree, Poly* p)
     double centre = 0;
     double total = 0;
     for (int j = 0; j < s.n; j++) {
-        if (s.r[j] >= lo && s.r[j] <= hi && usable(q, s, j)) {
-            centre += s.weight[j] * s.r[j] * s.r[j];
-            total += s.weight[j];
+        if (s.p[j].r >= lo && s.p[j].r <= hi && usable(q, s, j)) {
+            centre += s.p[j].weight * s.p[j].r * s.p[j].r;
+            total += s.p[j].weight;
             n++;
         }
     }
@@ -126,10 +117,10 @@ bool fit(Quantity q, const Sorted& s, double lo, double hi, int degree, Poly* p)
     double m[5] = {0, 0, 0, 0, 0}; // sums of x^0..x^4
     double v[3] = {0, 0, 0};       // sums of y x^0..x^2
     for (int j = 0; j < s.n; j++) {
-        if (s.r[j] >= lo && s.r[j] <= hi && usable(q, s, j)) {
-            const double x = s.r[j] * s.r[j] - centre;
+        if (s.p[j].r >= lo && s.p[j].r <= hi && usable(q, s, j)) {
+            const double x = s.p[j].r * s.p[j].r - centre;
             const double y = valueAt(q, s, j);
-            double power = s.weight[j];
+            double power = s.p[j].weight;
             for (int k = 0; k < 5; k++) {
                 m[k] += power;
                 if (k < 3) {
@@ -199,14 +190,14 @@ bool solve(const Poly& p, double level, double lo, double hi, double* u)
 bool straddle(Quantity q, const Sorted& s, double level, double lo, double hi, double* u)
 {
     for (int j = 0; j + 1 < s.n; j++) {
-        if (s.r[j] < lo || s.r[j + 1] > hi || !usable(q, s, j) || !usable(q, s, j + 1)) {
+        if (s.p[j].r < lo || s.p[j + 1].r > hi || !usable(q, s, j) || !usable(q, s, j + 1)) {
             continue;
         }
         const double y0 = valueAt(q, s, j) - level;
         const double y1 = valueAt(q, s, j + 1) - level;
         if ((y0 <= 0) != (y1 <= 0)) {
-            const double u0 = s.r[j] * s.r[j];
-            const double u1 = s.r[j + 1] * s.r[j + 1];
+            const double u0 = s.p[j].r * s.p[j].r;
+            const double u1 = s.p[j + 1].r * s.p[j + 1].r;
             *u = u0 + (u1 - u0) * (y0 / (y0 - y1));
             return true;
         }
@@ -218,61 +209,20 @@ bool straddle(Quantity q, const Sorted& s, double level, double lo, double hi, d
 bool measuredNear(const Sorted& s, double ratio)
 {
     for (int j = 0; j < s.n; j++) {
-        if (std::fabs(s.r[j] - ratio) <= closeEnough * ratio) {
+        if (std::fabs(s.p[j].r - ratio) <= closeEnough * ratio) {
             return true;
         }
     }
     return false;
 }
 
-// Start the run of a point at ratio, from rest; a point the step cannot
-// follow is stored unmeasured at once.
+// Start the run of a point at ratio, from rest, as the sweep runs its own.
 void beginPoint(ResonanceSearch* s, double ratio)
 {
-    SweepPoint& point = s->points[s->count];
-    point = {ratio, notMeasured, notMeasured, false};
     s->round++;
-    s->system.omf = ratio * s->om0;
-    const double period = 2 * modelPi / s->system.omf;
-    const double settleTime =
-        settleTimeConstants / (s->zeta * s->om0) + settleForcingPeriods * period;
-    const double runTime = std::fmin(settleTime, resonanceTimeLimit);
-    const double overdamping = std::sqrt(std::fmax(s->zeta * s->zeta - 1, 0.0));
-    const double fastest = std::fmax(s->system.omf, s->om0 * (s->zeta + overdamping));
-    const double periods = std::fmin(measuredPeriods, std::floor(runTime / period));
-    if (!(2 * modelPi / fastest >= minStepsPerPeriod * dt) || !(periods >= 1)) {
-        s->count++;
-        return;
-    }
-    point.settled = settleTime <= resonanceTimeLimit;
-    s->stepCount = static_cast<long>(std::ceil(runTime / dt));
-    s->windowStart = s->stepCount - std::lround(periods * period / dt);
-    s->step = 0;
-    s->y[0] = 0.0;
-    s->y[1] = 0.0;
-    for (double& sum : s->sums) {
-        sum = 0.0;
-    }
+    pointBegin(&s->run, &s->points[s->count], s->system, s->om0, s->zeta, ratio,
+               settleTimeConstants, resonanceTimeLimit);
     s->running = true;
-}
-
-// Read the point's amplitude and lag off its sums, as the sweep does.
-void finishPoint(ResonanceSearch* s)
-{
-    SweepPoint& point = s->points[s->count];
-    const double* m = s->sums;
-    const double det = m[0] * m[1] - m[2] * m[2];
-    if (det > 0) {
-        const double a = (m[3] * m[1] - m[4] * m[2]) / det;
-        const double b = (m[4] * m[0] - m[3] * m[2]) / det;
-        point.amplitude = std::hypot(a, b);
-        point.phaseLag = std::atan2(-b, a) / modelPi;
-    }
-    if (!std::isfinite(point.amplitude) || !std::isfinite(point.phaseLag)) {
-        point = {point.ratio, notMeasured, notMeasured, false};
-    }
-    s->count++;
-    s->running = false;
 }
 
 // Go on to the next figure.
@@ -301,20 +251,21 @@ void planPeak(ResonanceSearch* s, const Sorted& sorted)
 {
     int top = 0;
     for (int j = 1; j < sorted.n; j++) {
-        top = sorted.A[j] > sorted.A[top] ? j : top;
+        top = sorted.p[j].A > sorted.p[top].A ? j : top;
     }
     if (sorted.n < 3 || top == sorted.n - 1 || top == 0) {
         // A largest first point may hide a low, flat peak: look halfway to
         // the next point. No peak is said to exist unless one is measured.
-        if (top == 0 && sorted.n >= 2 && measureAt(s, sorted, 0.5 * (sorted.r[0] + sorted.r[1]))) {
+        if (top == 0 && sorted.n >= 2 &&
+            measureAt(s, sorted, 0.5 * (sorted.p[0].r + sorted.p[1].r))) {
             return;
         }
         nextStage(s, ResonanceStage::ninety);
         return;
     }
     if (s->lo == s->hi) {
-        s->lo = sorted.r[top - 1];
-        s->hi = sorted.r[top + 1];
+        s->lo = sorted.p[top - 1].r;
+        s->hi = sorted.p[top + 1].r;
     }
     Poly p;
     double u = 0;
@@ -367,8 +318,8 @@ void plan(ResonanceSearch* s)
             // lies under the half-power level, and its neighbour nearer the peak.
             int j = -1;
             for (int k = 0; k < sorted.n; k++) {
-                const bool side = lower ? sorted.r[k] < f.rp.value : sorted.r[k] > f.rp.value;
-                if (side && sorted.A[k] < edge && (lower || j < 0)) {
+                const bool side = lower ? sorted.p[k].r < f.rp.value : sorted.p[k].r > f.rp.value;
+                if (side && sorted.p[k].A < edge && (lower || j < 0)) {
                     j = k;
                 }
             }
@@ -378,8 +329,8 @@ void plan(ResonanceSearch* s)
                 nextStage(s, lower ? ResonanceStage::upperHalf : ResonanceStage::ninety);
                 return;
             }
-            s->lo = sorted.r[lower ? j : inner];
-            s->hi = sorted.r[lower ? inner : j];
+            s->lo = sorted.p[lower ? j : inner].r;
+            s->hi = sorted.p[lower ? inner : j].r;
         }
         planCrossing(s, sorted, Quantity::inverseSquare, 1 / (edge * edge), 2,
                      lower ? &f.r1 : &f.r2,
@@ -388,7 +339,7 @@ void plan(ResonanceSearch* s)
     }
     if (s->lo == s->hi) {
         int j = 0;
-        while (j + 1 < sorted.n && !(sorted.lag[j] < 0.5 && sorted.lag[j + 1] >= 0.5)) {
+        while (j + 1 < sorted.n && !(sorted.p[j].lag < 0.5 && sorted.p[j + 1].lag >= 0.5)) {
             j++;
         }
         if (j + 1 >= sorted.n) {
@@ -396,8 +347,8 @@ void plan(ResonanceSearch* s)
             nextStage(s, ResonanceStage::done);
             return;
         }
-        s->lo = sorted.r[j];
-        s->hi = sorted.r[j + 1];
+        s->lo = sorted.p[j].r;
+        s->hi = sorted.p[j + 1].r;
     }
     // r cot(phi) = (1 - u) / (2 zeta): a straight line in u.
     planCrossing(s, sorted, Quantity::ninety, 0, 1, &f.r90, ResonanceStage::done);
@@ -447,26 +398,10 @@ bool resonanceAdvance(ResonanceSearch* search, long maxSteps)
             }
             continue;
         }
-        const OscillatorRhs rhs{search->system};
-        const double omf = search->system.omf;
-        while (left > 0 && search->step < search->stepCount) {
-            gillStep(rhs, search->step * dt, dt, search->y, search->y, 2);
-            search->step++;
-            left--;
-            if (search->step >= search->windowStart) {
-                const double phase = omf * (search->step * dt);
-                const double s = std::sin(phase);
-                const double c = std::cos(phase);
-                double* sums = search->sums;
-                sums[0] += s * s;
-                sums[1] += c * c;
-                sums[2] += s * c;
-                sums[3] += search->y[0] * s;
-                sums[4] += search->y[0] * c;
-            }
-        }
-        if (search->step >= search->stepCount) {
-            finishPoint(search);
+        if (pointAdvance(&search->run, &left)) {
+            pointFinish(search->run, &search->points[search->count]);
+            search->count++;
+            search->running = false;
         }
     }
     return resonanceFinished(*search);

@@ -43,7 +43,7 @@ enum class ResonanceStage { peak, lowerHalf, upperHalf, ninety, done };
 
 // A search under way.
 struct ResonanceSearch {
-    Oscillator system; // its omf is set to each point's forcing frequency
+    Oscillator system; // the oscillator; each point's run has its own omf
     double om0;        // natural angular frequency, rad/s
     double zeta;       // damping ratio
     ResonanceStage stage;
@@ -54,11 +54,9 @@ struct ResonanceSearch {
     SweepPoint points[sweepPointCount + resonanceMostPoints];
     // Ratios that bound the present figure's interpolation.
     double lo, hi;
-    // The point being run.
+    // The point being run, points[count], while running.
     bool running;
-    long step, stepCount, windowStart;
-    double y[2];
-    double sums[5]; // least-squares sums: ss, cc, sc, ys, yc
+    PointRun run;
     ResonanceFigures figures;
 };
 

@@ -25,19 +25,31 @@ constexpr double gillHalf = 0.5;           // first-stage weight and mid-step ti
 constexpr double gillCarry = 3.0;          // carry factor of stages 1 to 3
 constexpr double gillLastCarry = 2.0;      // factor of the carry in the last stage
 
-// One Gill step of length dt for n equations, from yIn at t to yOut at t+dt;
-// component i of the right-hand side is rhs(i, t, y), a double. yIn and yOut
-// may be the same array. Six scratch arrays are obtained and released per
-// step, so that any n is taken with no limit of the step's own.
+// Six scratch arrays of n doubles each that a Gill step works in: y1, y2,
+// y3 for the stages, q1, q2, q3 for their carries.
+struct GillScratch {
+    double* y1;
+    double* y2;
+    double* y3;
+    double* q1;
+    double* q2;
+    double* q3;
+};
+
+// One Gill step in the caller's scratch: gillStep's arithmetic to the last
+// bit, for a measurement that re-runs many steps and cannot afford an
+// allocation per step. The scratch needs no zeroing: every element is
+// written before it is read.
 template <typename Rhs>
-void gillStep(Rhs&& rhs, double t, double dt, const double* yIn, double* yOut, int n)
+void gillStepIn(const GillScratch& w, Rhs&& rhs, double t, double dt, const double* yIn,
+                double* yOut, int n)
 {
-    double* y1 = obtainGillScratch(n);
-    double* y2 = obtainGillScratch(n);
-    double* y3 = obtainGillScratch(n);
-    double* q1 = obtainGillScratch(n);
-    double* q2 = obtainGillScratch(n);
-    double* q3 = obtainGillScratch(n);
+    double* y1 = w.y1;
+    double* y2 = w.y2;
+    double* y3 = w.y3;
+    double* q1 = w.q1;
+    double* q2 = w.q2;
+    double* q3 = w.q3;
 
     // Each stage finishes every component before the next stage starts, so
     // rhs always sees the complete vector of the previous stage. yIn is read
@@ -65,13 +77,24 @@ void gillStep(Rhs&& rhs, double t, double dt, const double* yIn, double* yOut, i
         double r = (k - gillLastCarry * q3[i]) * gillWeight;
         yOut[i] = y3[i] + r;
     }
+}
 
-    scratchRelease(y1);
-    scratchRelease(y2);
-    scratchRelease(y3);
-    scratchRelease(q1);
-    scratchRelease(q2);
-    scratchRelease(q3);
+// One Gill step of length dt for n equations, from yIn at t to yOut at t+dt;
+// component i of the right-hand side is rhs(i, t, y), a double. yIn and yOut
+// may be the same array. Six scratch arrays are obtained and released per
+// step, so that any n is taken with no limit of the step's own.
+template <typename Rhs>
+void gillStep(Rhs&& rhs, double t, double dt, const double* yIn, double* yOut, int n)
+{
+    const GillScratch w = {obtainGillScratch(n), obtainGillScratch(n), obtainGillScratch(n),
+                           obtainGillScratch(n), obtainGillScratch(n), obtainGillScratch(n)};
+    gillStepIn(w, rhs, t, dt, yIn, yOut, n);
+    scratchRelease(w.y1);
+    scratchRelease(w.y2);
+    scratchRelease(w.y3);
+    scratchRelease(w.q1);
+    scratchRelease(w.q2);
+    scratchRelease(w.q3);
 }
 
 // The window's step: gillStep with the process-wide equation of motion,

@@ -21,4 +21,7 @@ TEST(FiguresText, LinesWriteSymbolsNumbersUnitsAndNone)
     EXPECT_EQ(resonanceFiguresText(sweep),
               "掃引の共振 / sweep's resonance: rp= 0.8246  Ap= 0.3410[m]  r1=なし/none  "
               "r2= 1.1888  ζ≈なし/none  Q=なし/none  r90= 1.0000");
+    const auto window = resonanceFiguresWindowLines(sweep);
+    EXPECT_EQ(window[0], "rp=0.8246  Ap=0.3410[m]  r90=1.0000");
+    EXPECT_EQ(window[1], "r1=none  r2=1.1888  zeta~none  Q=none");
 }

@@ -82,8 +82,9 @@ TEST(FrequencySweep, SystemsThatCannotSettleAreMarkedAndNeverCrash)
     for (const SweepPoint& p : growing.points) {
         EXPECT_FALSE(p.settled);
     }
-    for (const Oscillator& impossible : {Oscillator{-1, 0.2, 4, 1, 0}, Oscillator{1, 0.2, 4, NAN, 0},
-                                          Oscillator{1, 0.2, 4, INFINITY, 0}}) {
+    for (const Oscillator& impossible :
+         {Oscillator{-1, 0.2, 4, 1, 0}, Oscillator{1, 0.2, 4, NAN, 0},
+          Oscillator{1, 0.2, 4, INFINITY, 0}}) {
         const Sweep sweep = sweepAtOnce(impossible);
         EXPECT_EQ(sweep.trouble, SweepTrouble::noFrequency);
         EXPECT_TRUE(std::isnan(sweep.points[0].amplitude));
@@ -110,6 +111,19 @@ TEST(FrequencySweep, SlicesGiveTheSameBitsAsOneRun)
         EXPECT_EQ(sliced.points[k].amplitude, whole.points[k].amplitude) << "point " << k;
         EXPECT_EQ(sliced.points[k].phaseLag, whole.points[k].phaseLag) << "point " << k;
     }
+}
+
+TEST(FrequencySweep, NegativeForceLagsAsTheDialogSays)
+{
+    // The lag is behind the force that acts: a force of -1 N gives the lag
+    // (and amplitude) of +1 N, atan2(2 zeta r, 1 - r^2), as the dialog prints.
+    const Sweep negative = sweepAtOnce({1, 0.8, 4, -1, 0});
+    const Sweep positive = sweepAtOnce(workedSystem(0.8));
+    for (int k = 0; k < sweepPointCount; ++k) {
+        EXPECT_NEAR(negative.points[k].phaseLag, positive.points[k].phaseLag, 1e-9) << k;
+        EXPECT_NEAR(negative.points[k].amplitude, positive.points[k].amplitude, 1e-9) << k;
+    }
+    EXPECT_NEAR(negative.points[4].phaseLag, std::atan2(0.2, 0.75) / pi, lagToleranceDeg / 180);
 }
 
 } // namespace

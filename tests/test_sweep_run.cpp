@@ -26,11 +26,17 @@ class SweepRun : public CsvTest
         fakePlatform::reset();
         sweepForget();
     }
-    // Fire the sweep's timers until none is left; what it wrote on stderr.
-    static std::string finishSweep()
+    // Fire the sweep's timers until none is left; what it wrote on stderr,
+    // and in *printed what it wrote on standard output.
+    static std::string finishSweep(std::string* printed = nullptr)
     {
         testing::internal::CaptureStderr();
-        while (fakePlatform::fireNext()) {
+        const std::string out = withConsole("", [] {
+            while (fakePlatform::fireNext()) {
+            }
+        });
+        if (printed != nullptr) {
+            *printed = out;
         }
         return testing::internal::GetCapturedStderr();
     }
@@ -56,21 +62,34 @@ TEST_F(SweepRun, WShowsTheChartAtOnceAndTheSquaresWhenDoneWithoutMovingTheMotion
     const ::Run before = run;
 
     clearGlCalls();
-    EXPECT_EQ(finishSweep(), "") << "every point settles at zeta 0.05";
+    std::string printed;
+    EXPECT_EQ(finishSweep(&printed), "") << "every point settles at zeta 0.05";
     EXPECT_FALSE(sweepUnderWay());
     EXPECT_EQ(framesDrawn(), 1u) << "one frame shows the finished sweep";
     EXPECT_EQ(std::memcmp(&run, &before, sizeof run), 0) << "and does not move the motion";
     EXPECT_EQ(readCsv(name + "-motion.csv").size(), 1u + 1) << "nor writes a frame";
 
     // A square on each side for every point, each point a row of the file
-    // (tests/test_sweep_window.cpp matches them pixel by pixel).
+    // (tests/test_sweep_window.cpp matches them pixel by pixel): the 30
+    // coarse points, then those the search added near the resonance.
     const auto rows = readCsv(name + "-sweep.csv");
-    ASSERT_EQ(rows.size(), 1u + 30);
+    ASSERT_GT(rows.size(), 1u + 30);
     EXPECT_EQ(rows[0][6], "settled");
     EXPECT_EQ(rows[1][1], "0.1");
-    EXPECT_EQ(rows[30][6], "1");
-    EXPECT_EQ(squares(GL_POLYGON).size(), 60u);
+    EXPECT_EQ(rows[30][1], "3");
+    for (std::size_t k = 31; k < rows.size(); k++) {
+        EXPECT_EQ(rows[k][6], "1");
+        EXPECT_NEAR(std::stod(rows[k][1]), 1, 0.1) << "near the peak and its band";
+    }
+    const std::size_t points = rows.size() - 1;
+    EXPECT_EQ(squares(GL_POLYGON).size(), 2 * points);
     EXPECT_TRUE(squares(GL_LINES).empty());
+    // The resonance's line, and its figures under the chart's legend.
+    EXPECT_EQ(printed.rfind("掃引の共振 / sweep's resonance: rp= 0.99", 0), 0u) << printed;
+    const std::vector<int> glyphs = glGlyphs();
+    const std::string drawn(glyphs.begin(), glyphs.end());
+    EXPECT_NE(drawn.find("r1=0.94"), std::string::npos) << drawn;
+    EXPECT_NE(drawn.find("zeta~0.05"), std::string::npos) << drawn;
 
     // The next key moves on as ever, and 'w' again keeps the points it has.
     keyboard('s', 0, 0);
@@ -78,7 +97,7 @@ TEST_F(SweepRun, WShowsTheChartAtOnceAndTheSquaresWhenDoneWithoutMovingTheMotion
     keyboard('w', 0, 0);
     EXPECT_FALSE(sweepUnderWay());
     EXPECT_TRUE(fakePlatform::timers.empty());
-    EXPECT_EQ(squares(GL_POLYGON).size(), 60u + 60u);
+    EXPECT_EQ(squares(GL_POLYGON).size(), 4 * points);
 }
 
 TEST_F(SweepRun, ADialogForgetsTheSquaresAndStopsASweepUnderWay)
@@ -111,7 +130,7 @@ TEST_F(SweepRun, UndampedPointsAreHollowAndOneLineSaysWhy)
     }
     EXPECT_EQ(outlined, 60u * 4);
     const auto rows = readCsv(name + "-sweep.csv");
-    ASSERT_EQ(rows.size(), 1u + 30);
+    ASSERT_EQ(rows.size(), 1u + 30) << "no search without damping";
     for (std::size_t k = 1; k < rows.size(); k++) {
         EXPECT_EQ(rows[k][6], "0");
     }

@@ -33,7 +33,8 @@ struct Point {
     double lagDeg;
 };
 
-// The points of the sweep file, or none while it is not complete.
+// The points of the sweep file, or none while it is not complete: the 30
+// coarse points and those the search for the resonance added.
 std::vector<Point> sweepFile(const std::string& path)
 {
     std::ifstream in(path);
@@ -49,7 +50,7 @@ std::vector<Point> sweepFile(const std::string& path)
             return {};
         points.push_back({std::stod(cells[1]), std::stod(cells[2]), std::stod(cells[4])});
     }
-    return points.size() == 30 ? points : std::vector<Point>{};
+    return points.size() > 30 ? points : std::vector<Point>{};
 }
 
 // The pixel a drawing position falls in, for an 800 x 800 window.

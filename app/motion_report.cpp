@@ -1,0 +1,121 @@
+// The motion's figures of the key 'r', and the record the window's steps feed.
+#include "app/motion_report.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/figures_text.h"
+#include "console/console.h"
+#include "model/state.h"
+#include "sim/motion_figures.h"
+
+namespace
+{
+
+// Levels of checkpoints: level j keeps the latest two states whose step is
+// a multiple of 2^j, so that for any earlier step S one of them lies
+// between S and a few times as far back from the present. 30 levels reach
+// 10^9 steps (120 days), and 2^29 still fits the web's 32-bit long.
+constexpr int checkpointLevels = 30;
+
+// The record of the present run; written only by motionRecordStep.
+struct MotionRecord {
+    bool valid;          // it follows the window's run step by step
+    long steps;          // steps recorded since the run's start
+    Oscillator system;   // the run's oscillator, as the steps took it
+    double y0, v0;       // where the run started, m and m/s
+    double lastState[2]; // the state after the latest step, to match run.state
+    PeakRecord peaks;
+    MotionCheckpoint latest[checkpointLevels];
+    MotionCheckpoint earlier[checkpointLevels];
+};
+
+MotionRecord record = {};
+
+Oscillator presentSystem()
+{
+    return {params.m, params.lambda, params.K, params.F, params.omf};
+}
+
+bool same(const Oscillator& a, const Oscillator& b)
+{
+    return a.m == b.m && a.lambda == b.lambda && a.K == b.K && a.F == b.F && a.omf == b.omf;
+}
+
+// Start the record of a run from (y0, v0) at t = 0.
+void beginRecord()
+{
+    record.valid = true;
+    record.steps = 0;
+    record.system = presentSystem();
+    record.y0 = params.y0;
+    record.v0 = params.v0;
+    peakRecordBegin(&record.peaks, params.y0);
+    const MotionCheckpoint start = {0, 0, {params.y0, params.v0}};
+    for (int j = 0; j < checkpointLevels; j++) {
+        record.latest[j] = start;
+        record.earlier[j] = start;
+    }
+}
+
+// The latest checkpoint at or before step.
+MotionCheckpoint checkpointAtOrBefore(long step)
+{
+    MotionCheckpoint best = record.latest[checkpointLevels - 1];
+    for (int j = 0; j < checkpointLevels; j++) {
+        for (const MotionCheckpoint& c : {record.latest[j], record.earlier[j]}) {
+            if (c.step <= step && c.step > best.step) {
+                best = c;
+            }
+        }
+    }
+    return best;
+}
+
+// True when the record holds the run the window shows after `steps` steps.
+bool recordShows(long steps)
+{
+    return record.valid && record.steps == steps && same(record.system, presentSystem()) &&
+           record.y0 == params.y0 && record.v0 == params.v0 &&
+           record.lastState[0] == run.state[0] && record.lastState[1] == run.state[1];
+}
+
+} // namespace
+
+void motionRecordStep()
+{
+    const long step = std::lround(run.t / dt);
+    if (step == 1) {
+        beginRecord();
+    } else if (step != record.steps + 1 || !same(record.system, presentSystem())) {
+        record.valid = false; // 'r' then runs the whole motion again
+    }
+    if (!record.valid) {
+        return;
+    }
+    record.steps = step;
+    record.lastState[0] = run.state[0];
+    record.lastState[1] = run.state[1];
+    peakRecordStep(&record.peaks, run.t, run.state[0]);
+    const MotionCheckpoint now = {step, run.t, {run.state[0], run.state[1]}};
+    for (int j = 0; j < checkpointLevels && step % (1L << j) == 0; j++) {
+        record.earlier[j] = record.latest[j];
+        record.latest[j] = now;
+    }
+}
+
+void reportMotionFigures()
+{
+    const Oscillator o = presentSystem();
+    const long steps = std::lround(run.t / dt);
+    MotionFigures figures;
+    if (!recordShows(steps)) {
+        figures = measureMotion(o, params.y0, params.v0, steps);
+    } else if (o.F != 0) {
+        figures = measureForcedFrom(o, checkpointAtOrBefore(forcedFiguresFrom(o, steps)), steps);
+    } else {
+        figures = freeDecayFigures(record.peaks);
+    }
+    std::fprintf(consoleOut, "%s\n", motionFiguresText(figures).c_str());
+    std::fflush(consoleOut);
+}
