@@ -31,9 +31,10 @@ declare -A keys=(
     [isolation]="$(repeat T 6)$(repeat Y 6)$(repeat s 110)f"
     [undamped-resonance]="$(repeat t 6)$(repeat s 458)f"
     [sweep]="w"
+    [free-decay]="$(repeat t 6)$(repeat s 458)"
 )
 order=(resonance beats steady-start rest-start critical-damping over-damping isolation
-    undamped-resonance sweep)
+    undamped-resonance sweep free-decay)
 
 names=("$@")
 [ ${#names[@]} -eq 0 ] && names=("${order[@]}")
