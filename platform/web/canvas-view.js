@@ -113,28 +113,6 @@ function draw(c) {
   }
 }
 
-// The text of the last frame, one line per row of glyphs.
-export function pictureText() {
-  const c = view.lastFrame;
-  if (!c) return '';
-  const lines = [];
-  let line = '', row = NaN;
-  for (let i = 0; i < c.length;) {
-    switch (c[i]) {
-    case DrawCode.clear: i += 4; break;
-    case DrawCode.lines: i += 6 + 4 * c[i + 5]; break;
-    case DrawCode.polygon: i += 5 + 2 * c[i + 4]; break;
-    default:
-      if (c[i + 5] !== row && line) { lines.push(line); line = ''; }
-      row = c[i + 5];
-      line += String.fromCharCode(c[i + 6]);
-      i += 7;
-    }
-  }
-  if (line) lines.push(line);
-  return lines.join('\n');
-}
-
 // Size the canvas's pixels to its size on the screen times the screen's
 // pixels per CSS pixel, so that the picture stays sharp on any screen and at
 // any zoom, and draw the picture again at that size.
