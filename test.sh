@@ -8,9 +8,10 @@
 #   3. fuzz the console dialog for a minute (preset fuzz, build-fuzz/,
 #      clang's libFuzzer);
 #   4. build the web page (build-web/, Emscripten) and test it in headless
-#      Chromium and Firefox ESR against the Release program (every
-#      tests/web/*.test.js: the page, and the page handed out as one file,
-#      by links and offline).
+#      Chromium and Firefox ESR, and in WebKitGTK (an iPad's engine) in an
+#      Xvfb, against the Release program (every tests/web/*.test.js: the
+#      page, the page handed out as one file, by links and offline, and
+#      what an iPad user does).
 # The presets are in CMakePresets.json.
 # Every phase runs even when an earlier one failed, so one run shows all that
 # is wrong. The output ends with a summary and the line "N passed, M failed"
@@ -124,7 +125,7 @@ fuzz() {
 # Build the page and run its test files, one after the other (each starts
 # browsers of its own); each of their tests counts.
 web_tests() {
-    heading "web: the page in headless Chromium and Firefox ESR"
+    heading "web: the page in Chromium, Firefox ESR and WebKitGTK"
     local start=$SECONDS log=build-web/page-test.log
     if ! bash scripts/build-web.sh; then
         note "web: page" "FAILED (build)" "$(elapsed "$start")"

@@ -9,10 +9,11 @@
 #                           fuzz builds, the benchmarks and the scripts need:
 #                           GoogleTest, Google Benchmark, Boost, Xvfb and its
 #                           extensions, libpng, clang, valgrind, Chromium,
-#                           Firefox ESR, npm and a Japanese font for pictures
-#                           of the page, then puppeteer-core and axe-core from
-#                           the npm registry into tests/web/node_modules at
-#                           their locked versions
+#                           Firefox ESR, WebKitGTK's WebDriver, npm and a
+#                           Japanese font for pictures of the page, then
+#                           puppeteer-core, selenium-webdriver and axe-core
+#                           from the npm registry into tests/web/node_modules
+#                           at their locked versions
 #                           (./test.sh)
 #
 # With no argument it installs the "test" set. As root (or through
@@ -30,7 +31,7 @@ test_packages=(
     xvfb x11-utils
     clang libclang-rt-dev
     valgrind
-    chromium firefox-esr nodejs fonts-ipafont-gothic
+    chromium firefox-esr webkit2gtk-driver nodejs fonts-ipafont-gothic
 )
 
 mode=${1:-test}

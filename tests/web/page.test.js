@@ -480,7 +480,7 @@ function pageTests(name, chromiumOnly) {
     await closePage(page);
   });
 
-  test('at 320 and 300 CSS pixels wide nothing scrolls sideways and every control is a touch target', async () => {
+  test('at 320 and 300 CSS pixels wide nothing scrolls sideways, every control is a touch target and none zooms', async () => {
     const page = await openPage(browser, { width: 320, height: 640 });
     for (const width of [320, 300]) {
       await page.setViewport({ width, height: 640 });
@@ -491,6 +491,13 @@ function pageTests(name, chromiumOnly) {
       }), touchTarget);
       assert.deepEqual(sizes, { overflow: 0, small: 0 }, `${width} px`);
     }
+    // Two quick taps there are two steps, never a zoom; the answer box's
+    // font is large enough that its focus zooms nothing either.
+    assert.deepEqual(await page.evaluate(() => ({
+      zoomable: [...document.querySelectorAll('#keypad, button, #window')]
+        .filter((e) => getComputedStyle(e).touchAction !== 'manipulation').length,
+      answerFont: getComputedStyle(document.getElementById('answer')).fontSize,
+    })), { zoomable: 0, answerFont: '16px' });
     await closePage(page);
   });
 
