@@ -57,6 +57,21 @@ function requestFrame() {
   });
 }
 
+// A timer of 0 ms through a message port: setTimeout waits at least 4 ms
+// once such timers nest, which cost the sweep's back-to-back slices a third
+// of their time.
+const soon = new MessageChannel();
+const dueSoon = [];
+soon.port1.onmessage = () => dueSoon.shift()();
+function after(ms, fn) {
+  if (ms > 0) {
+    setTimeout(fn, ms);
+  } else {
+    dueSoon.push(fn);
+    soon.port2.postMessage(0);
+  }
+}
+
 function startTimer(ms, slot) {
   const program = run.module;
   run.timersPending++;
@@ -72,7 +87,7 @@ function startTimer(ms, slot) {
     }
     program._webTimer(slot);
   };
-  setTimeout(fire, ms);
+  after(ms, fire);
 }
 
 // A window key that runs the console dialog (m, g, j) holds the window from
