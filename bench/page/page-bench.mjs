@@ -5,7 +5,7 @@
 // work until the canvas has drawn it), the sweep's wall time and the longest
 // task while it runs.
 //
-//   node bench/page/page-bench.mjs [--rate 6] [--sweeps 1]
+//   node bench/page/page-bench.mjs [--rate 6] [--sweeps 3]
 //
 // Needs the web build (bash scripts/build-web.sh; build-web/page, or
 // FV_PAGE_DIR) and the page tests' npm packages (bash scripts/setup.sh test).
