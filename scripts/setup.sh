@@ -2,7 +2,8 @@
 # Install what is missing for one purpose:
 #
 #   scripts/setup.sh run    building and running the simulator: the compiler,
-#                           CMake, GLUT, OpenGL and the X11 headers (./run.sh)
+#                           CMake, GLUT, OpenGL, the X11 headers and libqrencode
+#                           (the class sheets' QR codes) (./run.sh)
 #   scripts/setup.sh web    building and serving the web page: the above,
 #                           Emscripten and Python (./run.sh --web)
 #   scripts/setup.sh test   all of that, and what the tests, the sanitizer and
@@ -23,6 +24,7 @@ set -euo pipefail
 run_packages=(
     g++ cmake make pkg-config
     freeglut3-dev libgl-dev libgl1-mesa-dri libglx-mesa0 libx11-dev
+    libqrencode-dev
 )
 web_packages=(emscripten python3)
 test_packages=(
