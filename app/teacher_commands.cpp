@@ -22,14 +22,13 @@ static constexpr int workedStatus = 0;
 static constexpr int fileStatus = 1;
 static constexpr int usageStatus = 2;
 
-// Modules of white around a QR code, as its standard asks.
-static constexpr int qrQuietZone = 4;
-
 // A QR code of text as an inline SVG, from Debian's libqrencode; empty when
 // the program is built without it.
 static std::string qrSvg(const std::string& text)
 {
 #ifdef FV_QRENCODE
+    // Modules of white around the code, as its standard asks.
+    constexpr int qrQuietZone = 4;
     QRcode* code = QRcode_encodeString(text.c_str(), 0, QR_ECLEVEL_M, QR_MODE_8, 1);
     if (code == nullptr) {
         return "";
