@@ -114,6 +114,10 @@ ParseOutcome parseCommandLine(int* argc, char** argv, CommandLine* options, std:
                 return ParseOutcome::usageError;
             }
             options->csvName = name;
+        } else if (std::strcmp(arg, "--make-class") == 0 || std::strcmp(arg, "--grade") == 0) {
+            // The teacher's commands run alone (isTeacherCommand reads argv[1]).
+            *problem = std::string(arg) + " は最初に置きます / " + arg + " comes first";
+            return ParseOutcome::usageError;
         } else if (const GlutOption* glut = findGlutOption(arg)) {
             argv[kept++] = argv[i];
             if (glut->takesValue) {
