@@ -14,6 +14,7 @@ const puppeteer = require('puppeteer-core');
 const root = path.resolve(__dirname, '..', '..');
 const pageDir = process.env.FV_PAGE_DIR || path.join(root, 'build-web', 'page');
 const desktopBuild = process.env.FV_DESKTOP_BUILD || path.join(root, 'build');
+const axeSource = fs.readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
 
 // Hand-ins of the class web-class of 5 (the same on every machine): student
 // 1 right, student 2 10 % high with m left out, student 1 again, and
@@ -86,5 +87,10 @@ test('the teacher page makes and grades a class as the desktop program does', as
   const graded = await page.evaluate(() => ({ grades: fvTeacher.grades, report: fvTeacher.report }));
   assert.equal(graded.grades, fs.readFileSync(path.join(scratch, 'web-class-grades.csv'), 'utf8'));
   assert.equal(graded.report + ' → web-class-grades.csv\n', printed);
+  const faults = await page.evaluate(async (src) => {
+    (0, eval)(src);
+    return (await axe.run(document)).violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(' ')}`);
+  }, axeSource);
+  assert.deepEqual(faults, [], 'axe');
   assert.deepEqual(errors, []);
 });
