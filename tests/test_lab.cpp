@@ -223,11 +223,8 @@ TEST(LabFigures, AStudentMeasuringAsToldIsWithinTheToleranceForAClassOf40)
 {
     constexpr double F = 1;     // N, the student's choice
     constexpr double y0 = 0.05; // m, the free decay's start
-    // Where the student puts the points near the peak, in steps of their
-    // zeta from the peak: the first look at the free decay gives omega0 and
-    // zeta, so they know where the band lies.
-    const double placed[] = {-1.5, -1.1, -0.8, -0.4, 0, 0.4, 0.8, 1.1, 1.5};
     double worst[answerCount] = {};
+    int points = 0; // most points near the peak a student needed
     for (const ClassStudent& student : classOf("figures", 40)) {
         const Specimen& s = student.specimen;
         const FreeDecayReading decay = readFreeDecay({s.m, s.lambda, s.K, 0, 0}, y0);
@@ -242,12 +239,35 @@ TEST(LabFigures, AStudentMeasuringAsToldIsWithinTheToleranceForAClassOf40)
         const double A = forcedAmplitude(s, F, lowOmf);
         const double K = F / (A * std::sqrt((1 - r * r) * (1 - r * r) + 4 * zeta * zeta * r * r));
 
-        std::vector<double> omf, amplitude;
+        // The points near the peak, in steps of half the zeta of the free
+        // decay: seven about the peak, then one more outwards on a side
+        // while the chart shows no point below the half-power level there.
         const double peak = om0 * std::sqrt(1 - 2 * zeta * zeta);
-        for (const double k : placed) {
-            omf.push_back(peak * (1 + k * zeta));
-            amplitude.push_back(forcedAmplitude(s, F, omf.back()));
+        std::vector<double> omf, amplitude;
+        const auto measureAt = [&](double k, bool atStart) {
+            const double at = peak * (1 + k * zeta);
+            omf.insert(atStart ? omf.begin() : omf.end(), at);
+            amplitude.insert(atStart ? amplitude.begin() : amplitude.end(),
+                             forcedAmplitude(s, F, at));
+        };
+        double lowest = -1.5, highest = 1.5;
+        for (double k = lowest; k <= highest; k += 0.5) {
+            measureAt(k, false);
         }
+        for (bool more = true; more && omf.size() < 10;) {
+            const double level =
+                *std::max_element(amplitude.begin(), amplitude.end()) / std::sqrt(2.0);
+            more = false;
+            if (amplitude.front() > level) {
+                measureAt(lowest -= 0.5, true);
+                more = true;
+            }
+            if (amplitude.back() > level && omf.size() < 10) {
+                measureAt(highest += 0.5, false);
+                more = true;
+            }
+        }
+        points = std::max(points, static_cast<int>(omf.size()));
         const double answers[answerCount] = {om0, zeta, bandWidth(omf, amplitude) / (2 * om0), K,
                                              K / (om0 * om0)};
         const TrueAnswers truth = trueAnswers(s);
@@ -265,6 +285,7 @@ TEST(LabFigures, AStudentMeasuringAsToldIsWithinTheToleranceForAClassOf40)
         std::printf("worst relative error of %s over 40: %.3g %%\n", answerColumns[i],
                     100 * worst[i]);
     }
+    std::printf("most points near the peak: %d\n", points);
 }
 
 } // namespace
