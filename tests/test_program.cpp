@@ -381,11 +381,22 @@ TEST(CommandLine, TeachersCommandsWriteTheirFilesAndEndWithTheirStatus)
     char folder[] = "/tmp/fv-class-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
     const std::string name = std::string(folder) + "/c1";
-    Outcome o = runPiped("", {"--make-class", name, "3", "--feedback"});
+    Outcome o = runPiped("", {"--make-class", name, "3", "--page-url", "https://a.example/fv/"});
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out.find('\n'), o.out.size() - 1) << o.out;
     EXPECT_NE(o.out.find("wrote " + name + "-key.csv and " + name + "-sheets.html"),
               std::string::npos);
+    // A QR code of its link on each of the three sheets.
+    FILE* sheets = std::fopen((name + "-sheets.html").c_str(), "r");
+    ASSERT_NE(sheets, nullptr);
+    const std::string html = slurp(sheets);
+    std::fclose(sheets);
+    std::size_t codes = 0;
+    for (std::size_t at = 0; (at = html.find("<div class=\"qr\"><svg ", at)) != std::string::npos;
+         at++) {
+        codes++;
+    }
+    EXPECT_EQ(codes, 3u);
     o = runPiped("", {"--grade", name + "-key.csv", "/dev/null"});
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_NE(o.out.find("not handed in 3"), std::string::npos) << o.out;
