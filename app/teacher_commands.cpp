@@ -97,8 +97,9 @@ static int makeClassCommand(const std::vector<std::string>& args)
         std::fprintf(stderr, "forced-vibration: %s\n", problem.c_str());
         return usageStatus;
     }
-    const std::string keyFile = settings.name + "-key.csv";
-    const std::string sheetsFile = settings.name + "-sheets.html";
+    // NAME as given: its folder too.
+    const std::string keyFile = args[0] + "-key.csv";
+    const std::string sheetsFile = args[0] + "-sheets.html";
     if (!writeFile(keyFile, classKeyCsv(students)) ||
         !writeFile(sheetsFile, classSheetsHtml(settings, students, qrSvg))) {
         return fileStatus;

@@ -53,7 +53,13 @@ bool parseClassSettings(const std::vector<std::string>& args, ClassSettings* set
         *problem = "--make-class にはクラス名と人数が要ります / --make-class needs NAME COUNT";
         return false;
     }
-    read.name = args[0];
+    // The class is its name, not the folder its files go to: the same class
+    // made in another folder has the same specimens.
+    read.name = args[0].substr(args[0].rfind('/') + 1);
+    if (read.name.empty()) {
+        *problem = "クラス名がありません / the class has no name: " + args[0];
+        return false;
+    }
     double count = 0;
     if (!readNumber(args[1], &count) || count != std::floor(count) || count < 1 ||
         count > classMostStudents) {

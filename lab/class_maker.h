@@ -9,7 +9,8 @@
 
 // What the teacher asks for (the defaults are the usual class's).
 struct ClassSettings {
-    std::string name;                  // the class name; the specimens are drawn from it
+    std::string name;                  // the class name, NAME less any folder;
+                                       // the specimens are drawn from it
     int count = 0;                     // students
     double massRange[2] = {0.5, 5};    // m, kg
     double om0Range[2] = {2, 8};       // natural angular frequency, rad/s
@@ -22,7 +23,8 @@ struct ClassSettings {
 // Most students of one class.
 constexpr int classMostStudents = 10000;
 
-// Read NAME COUNT and the options after them (--mass-range LO HI,
+// Read NAME COUNT and the options after them (NAME may name a folder for
+// the files too) (--mass-range LO HI,
 // --om0-range LO HI, --zeta-range LO HI, --tolerance PERCENT, --feedback,
 // --page-url URL). false with *problem (one line, Japanese / English) when
 // they are wrong.
