@@ -139,9 +139,11 @@ ParseOutcome parseCommandLine(int* argc, char** argv, CommandLine* options, std:
 
 void startFromCommandLine(int* argc, char** argv)
 {
+#ifdef FV_TEACHER_COMMANDS
     if (isTeacherCommand(*argc, argv)) {
         std::exit(runTeacherCommand(*argc, argv));
     }
+#endif
     CommandLine options;
     std::string problem;
     switch (parseCommandLine(argc, argv, &options, &problem)) {

@@ -13,20 +13,16 @@
 #include "lab/class_maker.h"
 #include "lab/grading.h"
 
-#ifdef FV_QRENCODE
 #include <qrencode.h>
-#endif
 
 // The statuses the commands end with.
 static constexpr int workedStatus = 0;
 static constexpr int fileStatus = 1;
 static constexpr int usageStatus = 2;
 
-// A QR code of text as an inline SVG, from Debian's libqrencode; empty when
-// the program is built without it.
+// A QR code of text as an inline SVG, from Debian's libqrencode.
 static std::string qrSvg(const std::string& text)
 {
-#ifdef FV_QRENCODE
     // Modules of white around the code, as its standard asks.
     constexpr int qrQuietZone = 4;
     QRcode* code = QRcode_encodeString(text.c_str(), 0, QR_ECLEVEL_M, QR_MODE_8, 1);
@@ -48,10 +44,6 @@ static std::string qrSvg(const std::string& text)
     }
     QRcode_free(code);
     return svg + "\"/></svg>";
-#else
-    (void)text;
-    return "";
-#endif
 }
 
 bool isTeacherCommand(int argc, char** argv)
