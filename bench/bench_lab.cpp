@@ -30,6 +30,7 @@ std::string workFolder()
     if (folder.empty()) {
         char pattern[] = "/tmp/fv-bench-lab-XXXXXX";
         folder = mkdtemp(pattern);
+        std::atexit([] { std::system(("rm -rf " + folder).c_str()); });
     }
     return folder;
 }
