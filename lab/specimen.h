@@ -32,7 +32,9 @@ CodeProblem decodeSpecimen(const std::string& code, Specimen* out);
 
 // The code of a specimen in its printed form, grouped for reading (at most
 // 14 characters, separators included). m, lambda, K are rounded to three
-// significant digits and the tolerance to what the code holds.
+// significant digits and the tolerance to what the code holds. Empty when
+// no code can hold it: m or K not positive, lambda negative, a value outside
+// 1.00e-5 to 9.99e10, a tolerance outside 1 % to 31 %.
 std::string encodeSpecimen(const Specimen& specimen);
 
 // The code in its printed form again, from any way decodeSpecimen accepts it;

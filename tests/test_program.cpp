@@ -374,6 +374,45 @@ TEST(CommandLine, FilesThatCannotBeUsedStopBeforeTheDialog)
     }
 }
 
+// The teacher's commands write their files, say so in one line and ask
+// nothing; their statuses tell a usage problem (2) from a file's (1).
+TEST(CommandLine, TeachersCommandsWriteTheirFilesAndEndWithTheirStatus)
+{
+    char folder[] = "/tmp/fv-class-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string name = std::string(folder) + "/c1";
+    Outcome o = runPiped("", {"--make-class", name, "3", "--page-url", "https://a.example/fv/"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out.find('\n'), o.out.size() - 1) << o.out;
+    EXPECT_NE(o.out.find("wrote " + name + "-key.csv and " + name + "-sheets.html"),
+              std::string::npos);
+    // A QR code of its link on each of the three sheets.
+    FILE* sheets = std::fopen((name + "-sheets.html").c_str(), "r");
+    ASSERT_NE(sheets, nullptr);
+    const std::string html = slurp(sheets);
+    std::fclose(sheets);
+    std::size_t codes = 0;
+    for (std::size_t at = 0; (at = html.find("<div class=\"qr\"><svg ", at)) != std::string::npos;
+         at++) {
+        codes++;
+    }
+    EXPECT_EQ(codes, 3u);
+    o = runPiped("", {"--grade", name + "-key.csv", "/dev/null"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.out.find("not handed in 3"), std::string::npos) << o.out;
+    EXPECT_EQ(access((name + "-grades.csv").c_str(), R_OK), 0);
+
+    EXPECT_EQ(runPiped("", {"--make-class", name, "many"}).status, 2);
+    EXPECT_EQ(runPiped("", {"--grade", name + "-key.csv"}).status, 2);
+    EXPECT_EQ(runPiped("", {"--play", "--grade"}).status, 2);
+    EXPECT_EQ(runPiped("", {"--grade", "/nonexistent/c1-key.csv", "/dev/null"}).status, 1);
+    EXPECT_EQ(runPiped("", {"--make-class", "/nonexistent/c1", "3"}).status, 1);
+    for (const char* end : {"-key.csv", "-sheets.html", "-grades.csv"}) {
+        std::remove((name + end).c_str());
+    }
+    rmdir(folder);
+}
+
 TEST(CommandLine, AnswerFileIsEchoedAfterEachPrompt)
 {
     const TempFile file("1 0.2 4\n1 1\n1\n");
