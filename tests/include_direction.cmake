@@ -7,7 +7,9 @@
 #   plot/                nothing else: the drawing library stands alone.
 #   sim/                 model/.
 #   console/             model/.
-#   app/                 model/, sim/, console/, plot/, and of platform/ only
+#   lab/                 model/: the specimen and hand-in codes, the class's
+#                        making and grading.
+#   app/                 model/, sim/, console/, plot/, lab/, and of platform/ only
 #                        the seam platform/platform.h, never a platform's own
 #                        folder.
 #   platform/*.h         (the seam itself) nothing else: it names what a
@@ -32,17 +34,17 @@ if(NOT ROOT)
     message(FATAL_ERROR "usage: cmake -DROOT=<source dir> -P include_direction.cmake")
 endif()
 
-set(checked_folders model plot sim console app platform)
+set(checked_folders model plot sim console lab app platform)
 set(project_folders ${checked_folders} tests tools bench fuzz)
 
 # The folders (or, ending in .h, single files) that the file at `relative`
 # may include, besides its own folder.
 function(allowed_for relative out)
     string(REGEX MATCH "^[^/]+" top "${relative}")
-    if(top STREQUAL "sim" OR top STREQUAL "console")
+    if(top STREQUAL "sim" OR top STREQUAL "console" OR top STREQUAL "lab")
         set(allowed model/)
     elseif(top STREQUAL "app")
-        set(allowed model/ sim/ console/ plot/ platform/platform.h)
+        set(allowed model/ sim/ console/ plot/ lab/ platform/platform.h)
     elseif(relative MATCHES "^platform/gl_model/")
         set(allowed "")
     elseif(top STREQUAL "platform" AND relative MATCHES "^platform/[^/]+/")
