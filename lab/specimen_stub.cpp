@@ -14,7 +14,7 @@ struct Known {
     Specimen specimen;
 };
 const Known known[] = {
-    {"TEST-0001-A", {1.0, 0.2, 4.0, 0.03, false}},
+    {"TEST-0001-A", {1.37, 0.291, 5.83, 0.03, false}},
     {"TEST-FB02-B", {2.34, 0.567, 8.91, 0.03, true}},
 };
 
