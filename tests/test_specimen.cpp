@@ -145,8 +145,7 @@ TEST_F(SpecimenRun, ShowsNothingOfTheHiddenSystem)
         EXPECT_EQ(shown.count(csvNumber(hidden)), 0u) << csvNumber(hidden);
     }
     // The outputs were there to search: the force's legend and the chart's.
-    EXPECT_NE(s.glyphs.find("green: external force F(t)1grid=(1s, 0.2m, 0.5N)"),
-              std::string::npos);
+    EXPECT_NE(s.glyphs.find("green: external force F(t)1grid=(1s, 0.2m, 0.5N)"), std::string::npos);
     EXPECT_NE(s.glyphs.find("measured points"), std::string::npos);
     EXPECT_NE(s.snapshots.find("\"measurements\":1"), std::string::npos);
 }
@@ -162,8 +161,8 @@ TEST_F(SpecimenRun, RefusesTheSteadyStartAndTheSweepAndHandsIn)
     const std::string head = "提出コード / hand-in code: ";
     const std::size_t at = s.console.find(head);
     ASSERT_NE(at, std::string::npos);
-    const std::string code = s.console.substr(at + head.size(), s.console.find('\n', at) -
-                                                                    at - head.size());
+    const std::string code =
+        s.console.substr(at + head.size(), s.console.find('\n', at) - at - head.size());
     HandIn handIn;
     ASSERT_TRUE(readHandIn(code, &handIn));
     EXPECT_EQ(handIn.specimenCode, specimenState.code);
