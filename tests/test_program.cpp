@@ -358,9 +358,7 @@ TEST(CommandLine, HelpVersionAndUsageErrors)
     EXPECT_NE(o.err.find("Usage"), std::string::npos);
 
     // A specimen code refused: its one line, no dialog, no window.
-    o = runPiped("1 1
-0
-", {"--specimen", "TEST-0001-B"});
+    o = runPiped("1 1\n0\n", {"--specimen", "TEST-0001-B"});
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.out, "");
     EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << o.err;
