@@ -9,6 +9,7 @@
 #include "app/csv_export.h"
 #include "app/play.h"
 #include "app/sweep_run.h"
+#include "app/teacher_commands.h"
 #include "console/answer_file.h"
 #include "lab/specimen.h"
 #include "model/specimen_state.h"
@@ -56,7 +57,21 @@ const char* const usageText =
     "GLUT のオプション -display, -geometry, -iconic, -direct, -indirect, -gldebug,\n"
     "-sync はそのまま GLUT に渡す。 / GLUT's options are passed on to GLUT.\n"
     "\n"
-    "例 / Example:  forced-vibration --play --csv run1 examples/beats\n";
+    "例 / Example:  forced-vibration --play --csv run1 examples/beats\n"
+    "\n"
+    "教員用 / For the teacher (ウィンドウを開かずに終わる / no window opens):\n"
+    "  forced-vibration --make-class NAME COUNT [--mass-range LO HI] [--om0-range LO HI]\n"
+    "                   [--zeta-range LO HI] [--tolerance PERCENT] [--feedback] [--page-url URL]\n"
+    "                クラスの試験体を作り NAME-key.csv（鍵）と NAME-sheets.html（配布用紙）を\n"
+    "                書く（既定 m 0.5～5 kg, ω0 2～8 rad/s, ζ 0.05～0.3, 許容誤差 3 %）\n"
+    "                make a class's specimens and write NAME-key.csv (the key) and\n"
+    "                NAME-sheets.html (the students' sheets); defaults m 0.5-5 kg,\n"
+    "                ω0 2-8 rad/s, ζ 0.05-0.3, tolerance 3 %\n"
+    "  forced-vibration --grade NAME-key.csv HANDIN\n"
+    "                提出コード（一行に一つ、または CSV のどの列でも）を採点し\n"
+    "                NAME-grades.csv を書く\n"
+    "                grade the hand-in codes (one a line, or a CSV with them in any\n"
+    "                column) and write NAME-grades.csv\n";
 
 // GLUT's options, and whether each takes a value.
 struct GlutOption {
@@ -118,6 +133,10 @@ ParseOutcome parseCommandLine(int* argc, char** argv, CommandLine* options, std:
                 return ParseOutcome::usageError;
             }
             options->csvName = name;
+        } else if (std::strcmp(arg, "--make-class") == 0 || std::strcmp(arg, "--grade") == 0) {
+            // The teacher's commands run alone (isTeacherCommand reads argv[1]).
+            *problem = std::string(arg) + " は最初に置きます / " + arg + " comes first";
+            return ParseOutcome::usageError;
         } else if (const GlutOption* glut = findGlutOption(arg)) {
             argv[kept++] = argv[i];
             if (glut->takesValue) {
@@ -139,6 +158,9 @@ ParseOutcome parseCommandLine(int* argc, char** argv, CommandLine* options, std:
 
 void startFromCommandLine(int* argc, char** argv)
 {
+    if (isTeacherCommand(*argc, argv)) {
+        std::exit(runTeacherCommand(*argc, argv));
+    }
     CommandLine options;
     std::string problem;
     switch (parseCommandLine(argc, argv, &options, &problem)) {

@@ -2,9 +2,13 @@
 # Install what is missing for one purpose:
 #
 #   scripts/setup.sh run    building and running the simulator: the compiler,
-#                           CMake, GLUT, OpenGL and the X11 headers (./run.sh)
+#                           CMake, GLUT, OpenGL, the X11 headers and libqrencode
+#                           (the class sheets' QR codes) (./run.sh)
 #   scripts/setup.sh web    building and serving the web page: the above,
-#                           Emscripten and Python (./run.sh --web)
+#                           Emscripten, Python and npm, then qrcode-generator
+#                           (the teacher's page's QR codes) from the npm
+#                           registry into platform/web/node_modules at its
+#                           locked version (./run.sh --web)
 #   scripts/setup.sh test   all of that, and what the tests, the sanitizer and
 #                           fuzz builds, the benchmarks and the scripts need:
 #                           GoogleTest, Google Benchmark, Boost, Xvfb and its
@@ -23,6 +27,7 @@ set -euo pipefail
 run_packages=(
     g++ cmake make pkg-config
     freeglut3-dev libgl-dev libgl1-mesa-dri libglx-mesa0 libx11-dev
+    libqrencode-dev
 )
 web_packages=(emscripten python3)
 test_packages=(
@@ -52,24 +57,32 @@ for p in "${packages[@]}"; do
     fi
 done
 # npm comes with some builds of nodejs and as a package of its own in others.
-if [ "$mode" = test ] && ! command -v npm >/dev/null 2>&1; then
+if [ "$mode" != run ] && ! command -v npm >/dev/null 2>&1; then
     missing+=(npm)
 fi
 
-# The page's test driver, from the npm registry at the locked version.
-install_test_driver() {
-    [ "$mode" = test ] || return 0
-    local dir
-    dir="$(cd "$(dirname "$0")/.." && pwd)/tests/web"
-    if [ ! -d "$dir/node_modules/puppeteer-core" ] ||
+# The npm packages of a folder, from the registry at the locked versions,
+# when they are missing or older than the lockfile.
+install_npm_folder() {
+    local dir first=$2
+    dir="$(cd "$(dirname "$0")/.." && pwd)/$1"
+    if [ ! -d "$dir/node_modules/$first" ] ||
         [ "$dir/package-lock.json" -nt "$dir/node_modules/.package-lock.json" ]; then
-        echo "Installing the page test's npm packages into tests/web/node_modules"
+        echo "Installing the npm packages of $1 into $1/node_modules"
         (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
     fi
 }
 
+# The teacher's page's QR library (web) and the page tests' driver (test).
+install_npm_packages() {
+    [ "$mode" = run ] && return 0
+    install_npm_folder platform/web qrcode-generator
+    [ "$mode" = test ] || return 0
+    install_npm_folder tests/web puppeteer-core
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
-    install_test_driver
+    install_npm_packages
     exit 0
 fi
 
@@ -87,4 +100,4 @@ echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
-install_test_driver
+install_npm_packages

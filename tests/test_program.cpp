@@ -358,7 +358,7 @@ TEST(CommandLine, HelpVersionAndUsageErrors)
     EXPECT_NE(o.err.find("Usage"), std::string::npos);
 
     // A specimen code refused: its one line, no dialog, no window.
-    o = runPiped("1 1\n0\n", {"--specimen", "TEST-0001-B"});
+    o = runPiped("1 1\n0\n", {"--specimen", "LR6G-MAUT-V234"});
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.out, "");
     EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << o.err;
@@ -378,6 +378,34 @@ TEST(CommandLine, FilesThatCannotBeUsedStopBeforeTheDialog)
         EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << o.err;
         EXPECT_NE(o.err.find(args.back()), std::string::npos) << o.err;
     }
+}
+
+// The teacher's commands write their files, say so in one line and ask
+// nothing; their statuses tell a usage problem (2) from a file's (1).
+TEST(CommandLine, TeachersCommandsWriteTheirFilesAndEndWithTheirStatus)
+{
+    char folder[] = "/tmp/fv-class-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string name = std::string(folder) + "/c1";
+    Outcome o = runPiped("", {"--make-class", name, "3", "--feedback"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out.find('\n'), o.out.size() - 1) << o.out;
+    EXPECT_NE(o.out.find("wrote " + name + "-key.csv and " + name + "-sheets.html"),
+              std::string::npos);
+    o = runPiped("", {"--grade", name + "-key.csv", "/dev/null"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.out.find("not handed in 3"), std::string::npos) << o.out;
+    EXPECT_EQ(access((name + "-grades.csv").c_str(), R_OK), 0);
+
+    EXPECT_EQ(runPiped("", {"--make-class", name, "many"}).status, 2);
+    EXPECT_EQ(runPiped("", {"--grade", name + "-key.csv"}).status, 2);
+    EXPECT_EQ(runPiped("", {"--play", "--grade"}).status, 2);
+    EXPECT_EQ(runPiped("", {"--grade", "/nonexistent/c1-key.csv", "/dev/null"}).status, 1);
+    EXPECT_EQ(runPiped("", {"--make-class", "/nonexistent/c1", "3"}).status, 1);
+    for (const char* end : {"-key.csv", "-sheets.html", "-grades.csv"}) {
+        std::remove((name + end).c_str());
+    }
+    rmdir(folder);
 }
 
 TEST(CommandLine, AnswerFileIsEchoedAfterEachPrompt)

@@ -241,10 +241,10 @@ test('a fragment not understood, an unknown experiment, 5 KB of answers: one lin
   await page.close();
 });
 
-// A code of the specimen codes in lab/ (TEST-0001-A is the stand-in's),
-// and the same code with its check character wrong.
-const specimenCode = 'TEST-0001-A';
-const wrongCode = 'TEST-0001-B';
+// A specimen's code (student 1 of --make-class demo 3),
+// and the same code with two characters swapped.
+const specimenCode = 'LR6G-MAUT-V243';
+const wrongCode = 'LR6G-MAUT-V234';
 
 test('#specimen= runs the specimen; the key pad hands in and Copy gives the code; a wrong code is refused', async () => {
   const context = await browser.createBrowserContext();
