@@ -17,10 +17,10 @@ namespace
 {
 
 // Drawing units the highest measured frequency and amplitude reach at the
-// start scales: 0.8 of the right half across, and as high as the theory's
-// chart draws a lag of pi downwards.
+// start scales: 0.8 of the right half across, and up to just below the
+// legend.
 constexpr double frequencyReach = 0.8;
-constexpr double amplitudeReach = 0.8;
+constexpr double amplitudeReach = 0.65;
 // The frequency axis's marks: their length, and how many the axis has at most.
 constexpr double markLength = 0.015;
 constexpr int mostMarks = 12;

@@ -86,7 +86,7 @@ Session runSession(const std::string& dir)
         keyboard('f', 0, 0);
         readoutPress(560, 400, true); // the chart's frequency axis
         drawFrame();
-        readoutPress(724, 80, true); // the measured point's amplitude
+        readoutPress(724, 140, true); // the measured point's amplitude
         drawFrame();
         s.snapshots += windowSnapshot();
         readoutPress(200, 380, true); // the time plot
@@ -155,6 +155,7 @@ TEST_F(SpecimenRun, ShowsNothingOfTheHiddenSystem)
     EXPECT_NE(s.glyphs.find("green: external force F(t)1grid=(1s, 0.2m, 0.5N)"), std::string::npos);
     EXPECT_NE(s.glyphs.find("measured points"), std::string::npos);
     EXPECT_NE(s.snapshots.find("\"measurements\":1"), std::string::npos);
+    EXPECT_NE(s.snapshots.find("測定/measured ωf= 1.200[rad/s]"), std::string::npos);
 }
 
 TEST_F(SpecimenRun, RefusesTheSteadyStartAndTheSweepAndHandsIn)
