@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "lab/specimen.h"
+
 namespace
 {
 
@@ -18,12 +20,13 @@ struct CsvExport {
     CsvFile response; // NAME-response.csv
     CsvFile sweep;    // NAME-sweep.csv, not open until the first sweep
     std::string sweepPath;
+    CsvFile measured; // NAME-measured.csv
 };
 
 // The run number while not exporting.
 constexpr int notExporting = -1;
 
-CsvExport csv = {notExporting, {}, {}, {}, {}};
+CsvExport csv = {notExporting, {}, {}, {}, {}, {}};
 
 // Set by the first failed write of any CSV file, and cleared only by
 // csvClose (tests): the run lost rows, and its exit status says so.
@@ -121,7 +124,22 @@ std::string csvNumber(double value)
     return text;
 }
 
-bool csvOpen(const std::string& name, const double* zetas, int count)
+// The header row of NAME-measured.csv, in the order of MeasuredColumn.
+std::string measuredHeader()
+{
+    std::string header = "run,kind,t (s),omf (rad/s),A (m),T (s),phase lag (deg),settled,"
+                         "Td (s),delta,zeta,peaks";
+    for (int i = 1; i <= (measuredRp - measuredPeakFirst) / 2; i++) {
+        header += ",peak " + std::to_string(i) + " t (s),peak " + std::to_string(i) + " y (m)";
+    }
+    header += ",rp,Ap (m),r1,r2,zeta~,Q,r90";
+    for (int i = 0; i < answerCount; i++) {
+        header += std::string(",answer ") + answerColumns[i];
+    }
+    return header + ",checks,hand-in code";
+}
+
+bool csvOpen(const std::string& name, const double* zetas, int count, bool systemHidden)
 {
     csvClose();
     std::string header = "run,entered zeta,frequency ratio";
@@ -130,17 +148,24 @@ bool csvOpen(const std::string& name, const double* zetas, int count)
         header += ",amplitude zeta=" + zeta + " (m),phase lag zeta=" + zeta + " (deg)";
     }
     header += ",amplitude entered zeta (m),phase lag entered zeta (deg)";
-    CsvExport opened = {0, {}, {}, {}, name + "-sweep.csv"};
+    CsvExport opened = {0, {}, {}, {}, name + "-sweep.csv", {}};
     if (!createFile(&opened.motion, name + "-motion.csv")) {
         return false;
     }
-    if (!createFile(&opened.response, name + "-response.csv")) {
+    if (!systemHidden && !createFile(&opened.response, name + "-response.csv")) {
         csvCloseFile(&opened.motion);
         return false;
     }
+    if (!createFile(&opened.measured, name + "-measured.csv")) {
+        csvCloseFile(&opened.motion);
+        csvCloseFile(&opened.response);
+        return false;
+    }
     csv = opened;
-    writeRow(&csv.motion, "run,t (s),y (m),v (m/s),F(t)/K (m)");
+    writeRow(&csv.motion, systemHidden ? "run,t (s),y (m),v (m/s),F(t) (N)"
+                                       : "run,t (s),y (m),v (m/s),F(t)/K (m)");
     writeRow(&csv.response, header);
+    writeRow(&csv.measured, measuredHeader());
     return true;
 }
 
@@ -202,17 +227,31 @@ void csvWriteSweep(const CsvSweepRow* rows, int count)
     }
 }
 
+void csvWriteMeasured(const CsvMeasuredRow& row)
+{
+    if (!csvIsOpen()) {
+        return;
+    }
+    std::string text = std::to_string(csv.run) + "," + row.kind;
+    for (const std::string& field : row.field) {
+        text += "," + field;
+    }
+    writeRow(&csv.measured, text);
+}
+
 void csvClose()
 {
     csvCloseFile(&csv.motion);
     csvCloseFile(&csv.response);
     csvCloseFile(&csv.sweep);
-    csv = CsvExport{notExporting, {}, {}, {}, {}};
+    csvCloseFile(&csv.measured);
+    csv = CsvExport{notExporting, {}, {}, {}, {}, {}};
     rowsLost = false;
 }
 
 CsvRowsWritten csvRowsWritten()
 {
     // Every file's header is its first write.
-    return {csv.motion.writes > 1, csv.response.writes > 1, csv.sweep.writes > 1};
+    return {csv.motion.writes > 1, csv.response.writes > 1, csv.sweep.writes > 1,
+            csv.measured.writes > 1};
 }

@@ -2,7 +2,7 @@
 // frame, and NAME-response.csv, the chart's curves after every dialog; and
 // NAME-sweep.csv, the points of every frequency sweep, once there is one.
 //
-// All three files are comma-separated with '.' as the decimal point whatever the
+// All the files are comma-separated with '.' as the decimal point whatever the
 // locale, every number the shortest text that reads back as the same
 // double. Each row is flushed as it is written, so the files are complete
 // up to the last frame however the program ends (Escape, the end of the
@@ -15,6 +15,9 @@
 
 #include <cstdio>
 #include <string>
+
+#include "lab/specimen.h"
+#include "sim/motion_figures.h"
 
 // One CSV file being written. Every CSV file of the program is written
 // through csvWrite, which handles its failures.
@@ -48,7 +51,11 @@ int csvExitStatus();
 // two files behind. A file that cannot be created is said on standard error,
 // naming it and the system's reason; then nothing stays open and the result
 // is false.
-bool csvOpen(const std::string& name, const double* zetas, int count);
+// NAME-measured.csv is created with them, its header row alone, for the
+// figures of the key r, of each finished sweep's resonance and of a hand-in.
+// With the system hidden (a specimen) the motion's force column is F(t) in
+// newtons and NAME-response.csv, all theory, is not created.
+bool csvOpen(const std::string& name, const double* zetas, int count, bool systemHidden = false);
 
 // True from csvOpen to csvClose, also when a file has failed since.
 bool csvIsOpen();
@@ -84,6 +91,44 @@ struct CsvSweepRow {
 // write: csvExitStatus() becomes 1.
 void csvWriteSweep(const CsvSweepRow* rows, int count);
 
+// The columns of NAME-measured.csv after its run and kind: one header for
+// every kind of row, a field left blank where a kind has none.
+enum MeasuredColumn {
+    measuredT,            // the run's time at the measurement, s
+    measuredOmf,          // forcing frequency, rad/s
+    measuredAmplitude,    // m
+    measuredPeriod,       // s
+    measuredLag,          // degrees
+    measuredSettled,      // 1 or 0
+    measuredDampedPeriod, // Td, s
+    measuredDelta,        // logarithmic decrement
+    measuredZeta,         // zeta from delta
+    measuredPeaks,        // peaks read
+    measuredPeakFirst,    // then time (s) and height (m) of each listed peak
+    measuredRp = measuredPeakFirst + 2 * motionListedPeaks,
+    measuredAp,
+    measuredR1,
+    measuredR2,
+    measuredZetaBand,
+    measuredQ,
+    measuredR90,
+    measuredAnswerFirst, // then the hand-in's answers in lab/specimen.h's order
+    measuredChecks = measuredAnswerFirst + answerCount,
+    measuredHandIn,
+    measuredColumnCount,
+};
+
+// One row of NAME-measured.csv: its kind ("forced", "free decay",
+// "resonance", "answers") and the text of each field, empty for none.
+struct CsvMeasuredRow {
+    std::string kind;
+    std::string field[measuredColumnCount];
+};
+
+// Append the row to NAME-measured.csv, with the present run's number.
+// Nothing when the files are not open.
+void csvWriteMeasured(const CsvMeasuredRow& row);
+
 // Close the files and forget a failed write (tests; the process's end
 // closes them too).
 void csvClose();
@@ -96,5 +141,6 @@ struct CsvRowsWritten {
     bool motion;
     bool response;
     bool sweep;
+    bool measured;
 };
 CsvRowsWritten csvRowsWritten();

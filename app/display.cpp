@@ -9,11 +9,13 @@
 
 #include "app/csv_export.h"
 #include "app/frame.h"
+#include "app/measured_chart.h"
 #include "app/motion_report.h"
 #include "app/readout.h"
 #include "app/sweep_run.h"
 #include "app/sweep_squares.h"
 #include "app/view.h"
+#include "model/specimen_state.h"
 #include "model/state.h"
 #include "plot/axes_grid_arrow.h"
 #include "plot/curves.h"
@@ -57,8 +59,8 @@ static void drawForceArrow()
     drawArrow(arrowTip, arrowLength, arrowAngle, colourGreen);
 }
 
-// Record the newest y and F(t)/K. The index wraps where the time axis ends,
-// and never past the end of the buffers, however small the time scale.
+// Record the newest y and F(t)/K (a specimen's F(t) at the plot's scale). The index wraps where the
+// time axis ends, and never past the end of the buffers, however small the time scale.
 static void recordHistory()
 {
     run.histIndex = run.histIndex + 1;
@@ -66,7 +68,7 @@ static void recordHistory()
         run.histIndex = 0;
     }
     yHistory()[run.histIndex] = run.state[0];
-    forceHistory()[run.histIndex] = std::sin(params.omf * run.t) * derived.As;
+    forceHistory()[run.histIndex] = forceSample(run.t);
 }
 
 static void drawTimePlot()
@@ -145,11 +147,23 @@ static void drawFrequencyChart()
     drawSweepPoints();
 }
 
+// The time plot's legend for a specimen: the force in newtons, on the scale
+// the force row is recorded at (model/specimen_state.h).
+static void drawSpecimenLegend()
+{
+    drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, "green: external force F(t)");
+    char scale[64];
+    std::snprintf(scale, sizeof scale, "1grid=(1s, 0.2m, %gN)", specimenForceGrid(params.F));
+    drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, scale);
+}
+
 void advanceFrame()
 {
     step();
     recordHistory();
-    csvWriteFrame(run.t, run.state[0], run.state[1], forceHistory()[run.histIndex]);
+    // A specimen's K is hidden: its file has the force in newtons instead.
+    csvWriteFrame(run.t, run.state[0], run.state[1],
+                  specimenState.active ? appliedForce(run.t) : forceHistory()[run.histIndex]);
 }
 
 void drawFrame()
@@ -158,11 +172,19 @@ void drawFrame()
     plotSeries(view.vibPlotOrigin, view.yScale, 1, run.state);
     drawForceArrow();
     drawText(-0.9f, 0.9f, GLUT_BITMAP_HELVETICA_18, "red  : mass vibration y(t)");
-    drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, "green: external force F(t)/K");
-    drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, "1grid=(1s, 0.2m)");
+    if (specimenState.active) {
+        drawSpecimenLegend();
+    } else {
+        drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, "green: external force F(t)/K");
+        drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, "1grid=(1s, 0.2m)");
+    }
     drawTimePlot();
     if (chartRequested()) {
-        drawFrequencyChart();
+        if (specimenState.active) {
+            drawMeasuredChart();
+        } else {
+            drawFrequencyChart();
+        }
     }
     // Last, so that the crosshair and its line lie on top.
     drawReadout(readoutText(chartRequested(), sweepShown(), sweepSearchShown()));

@@ -61,7 +61,7 @@ constexpr int ratioDecimals = 4;
 
 } // namespace
 
-std::string motionFiguresText(const MotionFigures& f)
+std::string motionFiguresText(const MotionFigures& f, bool systemHidden)
 {
     std::string out;
     char head[160];
@@ -89,6 +89,15 @@ std::string motionFiguresText(const MotionFigures& f)
                       f.peaks);
         out = head;
         appendFigure(&out, "Td=", f.dampedPeriod, "s", 0);
+        if (systemHidden) {
+            for (int i = 0; i < f.listedPeaks; i++) {
+                char symbol[16];
+                std::snprintf(symbol, sizeof symbol, "y%d=", i + 1);
+                out += "  ";
+                appendFigure(&out, symbol, f.peakHeight[i], "m", 0);
+            }
+            return out;
+        }
         out += "  ";
         appendFigure(&out, "δ=", f.logDecrement, "", 0);
         out += "  ";

@@ -10,8 +10,10 @@
 #include "sim/resonance_search.h"
 
 // The line of the key 'r': the motion's figures, or that there is too little
-// motion to measure. No newline at the end.
-std::string motionFiguresText(const MotionFigures& figures);
+// motion to measure. No newline at the end. With the system hidden (a
+// specimen) a free decay gives its damped period and the heights of its
+// first peaks, not delta or zeta: working those out is the student's task.
+std::string motionFiguresText(const MotionFigures& figures, bool systemHidden = false);
 
 // The line at the end of a sweep: the resonance's figures, a missing one
 // written as its symbol and "なし/none". No newline at the end.

@@ -6,6 +6,7 @@
 #include "app/csv_export.h"
 #include "app/dialog_pass.h"
 #include "app/display.h"
+#include "app/hand_in.h"
 #include "app/keys.h"
 #include "app/motion_report.h"
 #include "app/play.h"
@@ -74,6 +75,9 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
     case KeyAction::dialog:
         run.t = 0;
         runDialogFromWindow();
+        break;
+    case KeyAction::handIn:
+        handInAnswers();
         break;
     case KeyAction::quit:
         std::exit(csvExitStatus());

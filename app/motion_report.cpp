@@ -3,9 +3,13 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
+#include "app/csv_export.h"
 #include "app/figures_text.h"
+#include "app/measurements.h"
 #include "console/console.h"
+#include "model/specimen_state.h"
 #include "model/state.h"
 #include "sim/motion_figures.h"
 
@@ -80,6 +84,43 @@ bool recordShows(long steps)
            record.lastState[0] == run.state[0] && record.lastState[1] == run.state[1];
 }
 
+// The CSV text of a figure; blank when it was not measured.
+std::string field(double value)
+{
+    return std::isfinite(value) ? csvNumber(value) : "";
+}
+
+// The figures' row of NAME-measured.csv; a specimen's free decay gives its
+// peaks, not delta or zeta. Nothing for too little motion.
+void exportFigures(const MotionFigures& f, bool systemHidden)
+{
+    CsvMeasuredRow row;
+    row.field[measuredT] = csvNumber(run.t);
+    if (f.kind == MotionKind::forced) {
+        row.kind = "forced";
+        row.field[measuredOmf] = field(params.omf);
+        row.field[measuredAmplitude] = field(f.amplitude);
+        row.field[measuredPeriod] = field(f.period);
+        row.field[measuredLag] = field(f.phaseLag * 180);
+        row.field[measuredSettled] = f.settled ? "1" : "0";
+    } else if (f.kind == MotionKind::freeDecay) {
+        row.kind = "free decay";
+        row.field[measuredDampedPeriod] = field(f.dampedPeriod);
+        row.field[measuredPeaks] = std::to_string(f.peaks);
+        if (!systemHidden) {
+            row.field[measuredDelta] = field(f.logDecrement);
+            row.field[measuredZeta] = field(f.zeta);
+        }
+        for (int i = 0; i < f.listedPeaks; i++) {
+            row.field[measuredPeakFirst + 2 * i] = field(f.peakTime[i]);
+            row.field[measuredPeakFirst + 2 * i + 1] = field(f.peakHeight[i]);
+        }
+    } else {
+        return;
+    }
+    csvWriteMeasured(row);
+}
+
 } // namespace
 
 void motionRecordStep()
@@ -116,6 +157,12 @@ void reportMotionFigures()
     } else {
         figures = freeDecayFigures(record.peaks);
     }
-    std::fprintf(consoleOut, "%s\n", motionFiguresText(figures).c_str());
+    const bool hidden = specimenState.active;
+    std::fprintf(consoleOut, "%s\n", motionFiguresText(figures, hidden).c_str());
     std::fflush(consoleOut);
+    exportFigures(figures, hidden);
+    if (hidden && figures.kind == MotionKind::forced) {
+        measurementAdd(
+            {params.omf, figures.amplitude, figures.period, figures.phaseLag, figures.settled});
+    }
 }

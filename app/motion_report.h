@@ -12,5 +12,7 @@
 void motionRecordStep();
 
 // Measure the motion shown since the run's start (from params.y0 and
-// params.v0, llround(run.t / dt) steps) and print its line, flushed.
+// params.v0, llround(run.t / dt) steps) and print its line, flushed; write
+// its row of NAME-measured.csv, and in a specimen's forced run add the
+// point to its table of measurements (app/measurements.h).
 void reportMotionFigures();

@@ -11,6 +11,8 @@
 #include "app/sweep_run.h"
 #include "app/teacher_commands.h"
 #include "console/answer_file.h"
+#include "lab/specimen.h"
+#include "model/specimen_state.h"
 #include "model/state.h"
 
 #ifndef FV_VERSION
@@ -29,14 +31,23 @@ const char* const usageText =
     "  --play        動きを実時間で連続再生する（スペースキーで一時停止・再開）\n"
     "                play the motion continuously in real time (space pauses and resumes)\n"
     "  --csv NAME    数値を NAME-motion.csv（毎コマの t, y, v, F(t)/K）と\n"
-    "                NAME-response.csv（周波数特性）に書き出す（掃引の点は NAME-sweep.csv）\n"
+    "                NAME-response.csv（周波数特性）に書き出す（掃引の点は NAME-sweep.csv、\n"
+    "                'r' と掃引の共振の値は NAME-measured.csv）\n"
     "                write the numbers to NAME-motion.csv (t, y, v, F(t)/K of every frame)\n"
     "                and NAME-response.csv (the frequency response); with a sweep also\n"
-    "                NAME-sweep.csv (its measured and theory points)\n"
+    "                NAME-sweep.csv (its measured and theory points); the figures of 'r'\n"
+    "                and of each sweep's resonance to NAME-measured.csv\n"
     "  --sweep       最初のダイアログの後、周波数掃引を一度行い周波数特性に重ねる\n"
     "                （ウィンドウでは w キー）\n"
     "                sweep the frequency once after the first dialog and draw the\n"
     "                measured points over the chart (the key w in the window)\n"
+    "  --specimen CODE\n"
+    "                試験体（m, λ, K が非表示の系）を CODE で動かす。測定は 'r'、回答の提出は "
+    "'a'。\n"
+    "                測定点は NAME-measured.csv にも書き出す\n"
+    "                run the specimen CODE, a system whose m, λ and K are hidden;\n"
+    "                measure with 'r', hand the answers in with 'a' (with --csv the\n"
+    "                measurements also go to NAME-measured.csv)\n"
     "  --help        この説明を表示する / show this text\n"
     "  --version     版を表示する / show the version\n"
     "  回答ファイル  ダイアログの回答をまずこのファイルから読み、尽きたら端末から読む\n"
@@ -107,6 +118,14 @@ ParseOutcome parseCommandLine(int* argc, char** argv, CommandLine* options, std:
             options->play = true;
         } else if (std::strcmp(arg, "--sweep") == 0) {
             options->sweep = true;
+        } else if (std::strncmp(arg, "--specimen=", 11) == 0 ||
+                   std::strcmp(arg, "--specimen") == 0) {
+            const char* code = arg[10] == '=' ? arg + 11 : (i + 1 < *argc ? argv[++i] : "");
+            if (code[0] == '\0') {
+                *problem = "--specimen にはコードが要ります / --specimen needs a CODE";
+                return ParseOutcome::usageError;
+            }
+            options->specimen = code;
         } else if (std::strncmp(arg, "--csv=", 6) == 0 || std::strcmp(arg, "--csv") == 0) {
             const char* name = arg[5] == '=' ? arg + 6 : (i + 1 < *argc ? argv[++i] : "");
             if (name[0] == '\0') {
@@ -160,12 +179,25 @@ void startFromCommandLine(int* argc, char** argv)
         break;
     }
 
+    // Refused at the edge, before anything runs: a code is never run as some
+    // other system.
+    if (!options.specimen.empty()) {
+        Specimen specimen;
+        const CodeProblem why = decodeSpecimen(options.specimen, &specimen);
+        if (why != CodeProblem::none) {
+            std::fprintf(stderr, "forced-vibration: %s\n", codeProblemText(why));
+            std::exit(usageStatus);
+        }
+        specimenBegin(canonicalSpecimenCode(options.specimen), specimen.m, specimen.lambda,
+                      specimen.K, specimen.tolerance, specimen.feedback);
+    }
     if (!options.answerFile.empty() && !readAnswersFirstFrom(options.answerFile.c_str())) {
         std::fprintf(stderr, "forced-vibration: 回答ファイルを読めません / cannot read %s: %s\n",
                      options.answerFile.c_str(), std::strerror(errno));
         std::exit(usageStatus);
     }
-    if (!options.csvName.empty() && !csvOpen(options.csvName, zetaTable, zetaTableSize)) {
+    if (!options.csvName.empty() &&
+        !csvOpen(options.csvName, zetaTable, zetaTableSize, specimenState.active)) {
         std::exit(usageStatus);
     }
     if (options.play) {

@@ -10,6 +10,7 @@ struct CommandLine {
     bool sweep = false;     // --sweep: a frequency sweep once the window is open
     std::string csvName;    // --csv NAME; empty: no export
     std::string answerFile; // the dialog's answers from this file first; empty: none
+    std::string specimen;   // --specimen CODE: a system with hidden m, lambda, K; empty: none
 };
 
 // How the parse ended.
@@ -28,8 +29,8 @@ extern const char* const usageText;
 extern const char* const versionText;
 
 // Read the command line and act on it before the dialog: print the usage or
-// the version and exit 0; on a usage error, a missing or unreadable answer
-// file or unwritable CSV files, one line (or the usage) on standard error
-// and exit 2. Otherwise put the answer file in front of the console input,
-// open the CSV files and note --play.
+// the version and exit 0; on a usage error, a refused specimen code, a
+// missing or unreadable answer file or unwritable CSV files, one line (or
+// the usage) on standard error and exit 2. Otherwise put the answer file in front of the console
+// input, open the CSV files and note --play.
 void startFromCommandLine(int* argc, char** argv);

@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/measured_chart.h"
 #include "app/sweep_squares.h"
 #include "app/view.h"
 #include "model/frequency_response.h"
+#include "model/specimen_state.h"
 #include "model/state.h"
 #include "plot/primitives.h"
 #include "sim/frequency_sweep.h"
@@ -84,6 +86,13 @@ std::string timePlotText(double x)
     // Slot histIndex holds the present moment; each slot before it one frame earlier.
     const double t = run.t - (run.histIndex - i) * frameTime;
     char line[128];
+    if (specimenState.active) {
+        // The row holds F(t) at the plot's scale.
+        const double newtons = forceHistory()[i] * specimenForceGrid(params.F) / plotGridMetres;
+        std::snprintf(line, sizeof line, "t=%6.2f[s]  y=%7.4f[m]  F=%7.4f[N]", t, yHistory()[i],
+                      newtons);
+        return line;
+    }
     std::snprintf(line, sizeof line, "t=%6.2f[s]  y=%7.4f[m]  F/K=%7.4f[m]", t, yHistory()[i],
                   forceHistory()[i]);
     return line;
@@ -124,8 +133,35 @@ const SweepPoint* squareUnder(const std::vector<SweepPoint>& points, double x, d
     return nullptr;
 }
 
+// A specimen's chart read: the measured point's figures near one, else the
+// frequency and the amplitude or lag at the crosshair on the chart's scales.
+std::string measuredChartText(double x, double y)
+{
+    char line[160];
+    const Measurement* point = measuredPointNear(x, y);
+    if (point != nullptr) {
+        std::snprintf(line, sizeof line, "測定/measured ωf=%6.3f[rad/s]  A=%7.4f[m]  Φ=%7.2f[deg]",
+                      point->omf, point->amplitude, point->phaseLag * 180);
+        return line;
+    }
+    const MeasuredScale scale = measuredScale();
+    const double omf = std::fmax((x - view.freqPlotOrigin.x) / scale.perRadPerS, 0.0);
+    const double above = y - view.freqPlotOrigin.y;
+    if (above >= 0) {
+        std::snprintf(line, sizeof line, "ωf=%6.3f[rad/s]  A=%7.4f[m]", omf,
+                      above / scale.perMetre);
+    } else {
+        std::snprintf(line, sizeof line, "ωf=%6.3f[rad/s]  Φ=%7.2f[deg]", omf,
+                      above / scale.perPi * 180);
+    }
+    return line;
+}
+
 std::string chartText(double x, double y, const Sweep* sweep, const ResonanceSearch* search)
 {
+    if (specimenState.active) {
+        return measuredChartText(x, y);
+    }
     double ratio = std::fmax((x - view.freqPlotOrigin.x) / view.freqXScale * tables.freqStep, 0.0);
     const std::vector<SweepPoint> points = sweepPointsMeasured(sweep, search);
     // Over a square the curve is read at the square's own ratio, so that the
@@ -152,7 +188,8 @@ std::string chartText(double x, double y, const Sweep* sweep, const ResonanceSea
 // so ω and Φ are spelt in Latin letters there, and the Japanese word left out.
 std::string latin(const std::string& text)
 {
-    static const char* const spelling[][2] = {{"ω", "w"}, {"Φ", "Phi"}, {"掃引/", ""}};
+    static const char* const spelling[][2] = {
+        {"ω", "w"}, {"Φ", "Phi"}, {"掃引/", ""}, {"測定/", ""}};
     std::string out = text;
     for (const auto& pair : spelling) {
         const std::string from = pair[0];

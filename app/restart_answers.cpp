@@ -6,6 +6,7 @@
 
 #include "app/csv_export.h"
 #include "model/oscillator.h"
+#include "model/specimen_state.h"
 #include "model/state.h"
 
 namespace
@@ -26,6 +27,10 @@ char startKey()
     if (sameBits(y0, 0) && sameBits(v0, 0)) {
         return '0';
     }
+    // A specimen has no steady start.
+    if (specimenState.active) {
+        return '2';
+    }
     // The steady start as the key '1' computes it.
     double steadyY0 = 0;
     double steadyV0 = 0;
@@ -39,6 +44,14 @@ const char* restartAnswers()
 {
     static std::string text;
     const char key = startKey();
+    // A specimen's dialog asks for the force and the start alone.
+    if (specimenState.active) {
+        text = csvNumber(params.F) + ' ' + csvNumber(params.omf) + '\n' + key + '\n';
+        if (key == '2') {
+            text += csvNumber(params.y0) + ' ' + csvNumber(params.v0) + '\n';
+        }
+        return text.c_str();
+    }
     text = csvNumber(params.m) + ' ' + csvNumber(params.lambda) + ' ' + csvNumber(params.K) + '\n' +
            csvNumber(params.F) + ' ' + csvNumber(params.omf) + '\n' + key + '\n';
     if (key == '2') {

@@ -7,11 +7,14 @@
 
 #include "app/csv_export.h"
 #include "app/display.h"
+#include "app/hand_in.h"
+#include "app/measurements.h"
 #include "app/play.h"
 #include "app/readout.h"
 #include "app/restart_answers.h"
 #include "app/sweep_run.h"
 #include "console/dialog.h"
+#include "model/specimen_state.h"
 #include "model/state.h"
 
 namespace
@@ -65,12 +68,18 @@ const char* windowSnapshot()
         frame = "{\"t\":" + jsonNumber(run.t) + ",\"y\":" + jsonNumber(run.state[0]) + "}";
     }
     const CsvRowsWritten rows = csvRowsWritten();
+    const std::string specimen =
+        !specimenState.active ? std::string("null")
+                              : "{\"code\":" + jsonText(specimenState.code) +
+                                    ",\"measurements\":" + std::to_string(measurementCount()) +
+                                    ",\"handIn\":" + jsonText(lastHandInCode()) + "}";
     json = "{\"results\":" + jsonText(responseText()) + ",\"frame\":" + frame +
            ",\"chart\":" + jsonBool(chartRequested()) +
            ",\"playing\":" + jsonBool(playIsPlaying()) +
            ",\"csvRows\":{\"motion\":" + jsonBool(rows.motion) +
            ",\"response\":" + jsonBool(rows.response) + ",\"sweep\":" + jsonBool(rows.sweep) +
-           "},\"restartAnswers\":" + jsonText(restartAnswers()) +
-           ",\"readout\":" + jsonText(readoutText(chartRequested(), sweepShown(), sweepSearchShown())) + "}";
+           ",\"measured\":" + jsonBool(rows.measured) + "},\"specimen\":" + specimen +
+           ",\"restartAnswers\":" + jsonText(restartAnswers()) + ",\"readout\":" +
+           jsonText(readoutText(chartRequested(), sweepShown(), sweepSearchShown())) + "}";
     return json.c_str();
 }

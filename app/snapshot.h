@@ -6,13 +6,17 @@
 // The present state as one JSON object, valid until the next call:
 //
 //   "results"         the dialog's results as the console printed them last
+//                     (a specimen's: the force alone)
 //   "frame"           {"t": s, "y": m} of the last frame drawn, or null
 //                     before the first; a number that is not finite is null.
 //                     Meant to be called after every frame.
 //   "chart"           true when the frame draws the frequency chart
 //   "playing"         true while continuous motion runs
-//   "csvRows"         {"motion", "response", "sweep"}: true once that CSV
-//                     file has a data row
+//   "csvRows"         {"motion", "response", "sweep", "measured"}: true once
+//                     that CSV file has a data row
+//   "specimen"        null, or in a specimen run {"code": its code,
+//                     "measurements": points in its table, "handIn": the
+//                     last hand-in code, "" before the first}
 //   "restartAnswers"  the answers that start the run on show again
 //                     (app/restart_answers.h)
 //   "readout"         the line under the crosshair (app/readout.h), UTF-8

@@ -2,11 +2,13 @@
 #include "app/sweep_report.h"
 
 #include <cstdio>
+#include <string>
 
 #include "app/csv_export.h"
 #include "app/figures_text.h"
 #include "console/console.h"
 #include "model/frequency_response.h"
+#include "model/state.h"
 
 namespace
 {
@@ -71,12 +73,33 @@ void exportSweep(const Sweep& sweep, const ResonanceSearch& search)
     csvWriteSweep(rows, sweepPointCount + added);
 }
 
+// The resonance's figures as one row of NAME-measured.csv.
+void exportResonance(const ResonanceFigures& f, double t)
+{
+    const auto text = [](const ResonanceFigure& figure) {
+        return figure.exists ? csvNumber(figure.value) : std::string();
+    };
+    CsvMeasuredRow row;
+    row.kind = "resonance";
+    row.field[measuredT] = csvNumber(t);
+    row.field[measuredRp] = text(f.rp);
+    row.field[measuredAp] = text(f.Ap);
+    row.field[measuredR1] = text(f.r1);
+    row.field[measuredR2] = text(f.r2);
+    row.field[measuredZetaBand] = text(f.zetaBand);
+    row.field[measuredQ] = text(f.Q);
+    row.field[measuredR90] = text(f.r90);
+    csvWriteMeasured(row);
+}
+
 } // namespace
 
 void reportSweep(const Sweep& sweep, const ResonanceSearch& search)
 {
     exportSweep(sweep, search);
     reportUnsettled(sweep);
-    std::fprintf(consoleOut, "%s\n", resonanceFiguresText(resonanceFigures(search)).c_str());
+    const ResonanceFigures figures = resonanceFigures(search);
+    std::fprintf(consoleOut, "%s\n", resonanceFiguresText(figures).c_str());
     std::fflush(consoleOut);
+    exportResonance(figures, run.t);
 }

@@ -9,5 +9,6 @@
 // Write the finished sweep's rows, its coarse points then those its search
 // added, beside the closed-form values of the chart's black curve; say on
 // standard error why coarse points did not settle, if any did not; and
-// write the resonance's figures as one line on standard output.
+// write the resonance's figures as one line on standard output and as a
+// row of NAME-measured.csv.
 void reportSweep(const Sweep& sweep, const ResonanceSearch& search);

@@ -1,9 +1,13 @@
 // The window's frequency sweep: its slices from a timer.
 #include "app/sweep_run.h"
 
+#include <cstdio>
+
 #include "app/display.h"
 #include "app/sweep_report.h"
 #include "app/timer_chain.h"
+#include "console/console.h"
+#include "model/specimen_state.h"
 #include "model/state.h"
 #include "platform/platform.h"
 
@@ -81,6 +85,15 @@ void sweepStartIfAsked()
 
 void sweepStart()
 {
+    // A sweep would show the hidden system's response: the student measures
+    // it point by point with r instead.
+    if (specimenState.active) {
+        std::fputs("周波数掃引は試験体では使えません / the frequency sweep is not available for a "
+                   "specimen\n",
+                   consoleOut);
+        std::fflush(consoleOut);
+        return;
+    }
     if (state.active) {
         return;
     }

@@ -17,7 +17,8 @@ void sweepStartIfAsked();
 
 // Sweep the present system, unless its sweep is under way or done already:
 // the points belong to the system until the next dialog. The frame that
-// shows the finished sweep is drawn without moving the motion.
+// shows the finished sweep is drawn without moving the motion. In a
+// specimen it only says, on standard output, that there is no sweep.
 void sweepStart();
 
 // A new dialog begins: forget the points, and stop a sweep under way.

@@ -150,6 +150,24 @@ ReadResult readNumber(double* value)
     return ReadResult::ok;
 }
 
+bool readWholeAnswer(std::string* text)
+{
+    std::fflush(consoleOut);
+    // The tail of the last answer (its Enter at least) is no answer of its own.
+    if (hasBufferedText() && !restOfLineHasText()) {
+        forgetBufferedText();
+    }
+    if (!fillPending()) {
+        return false;
+    }
+    *text = pending.substr(pendingPos);
+    while (!text->empty() && (text->back() == '\n' || text->back() == '\r')) {
+        text->pop_back();
+    }
+    forgetBufferedText();
+    return true;
+}
+
 void discardLine()
 {
     if (!fillPending()) {

@@ -49,6 +49,11 @@ enum class ReadResult { ok, notNumber, endOfInput };
 // Read one number as C's "%lf" reads it, skipping white space first.
 ReadResult readNumber(double* value);
 
+// Read one whole answer line into *text, its line feed left out: what is
+// left of the line being read if that holds more than white space, else the
+// next line (an empty one is an empty answer). False once the input has ended.
+bool readWholeAnswer(std::string* text);
+
 // Throw away what is left of the current input line.
 void discardLine();
 

@@ -9,6 +9,7 @@
 #include "console/console.h"
 #include "model/frequency_response.h"
 #include "model/oscillator.h"
+#include "model/specimen_state.h"
 #include "model/state.h"
 
 // The most numbers one question asks for.
@@ -77,8 +78,21 @@ static void askInitialState()
     ask("\ny0[m] v0[m/s] = ", 2, targets, names);
 }
 
+// What a specimen's dialog shows of its run: the force alone, for all that
+// follows from the system is hidden.
+static std::string specimenForceText()
+{
+    char text[160];
+    std::snprintf(text, sizeof text, "外力 / force: F=%7.4f[N]  ωf=%7.4f[rad/s]", params.F,
+                  params.omf);
+    return text;
+}
+
 std::string responseText()
 {
+    if (specimenState.active) {
+        return specimenForceText();
+    }
     static constexpr char format[] =
         "静撓み   As=%7.4f[m]\n定常振幅 Ad=%7.4f[m]  振幅比Ad/As=%7.4f  位相遅れΦ=%6.2f[deg]";
     const double ratio = derived.Ad / derived.As;
@@ -109,7 +123,9 @@ static constexpr double stepLimit = gillStabilityBound / dt;
 // ones need no warning: they show as inf already.
 static void warnAboutFastFrequencies()
 {
-    const double om0 = std::isfinite(derived.om0) ? std::fabs(derived.om0) : 0;
+    // A specimen's om0 is hidden: its warning would name it.
+    const double om0 =
+        std::isfinite(derived.om0) && !specimenState.active ? std::fabs(derived.om0) : 0;
     const double omf = std::isfinite(params.omf) ? std::fabs(params.omf) : 0;
     const bool unstable = om0 > stepLimit || omf > stepLimit;
     const double limit = unstable ? stepLimit : plotLimit;
@@ -158,6 +174,13 @@ static void chooseInitialState(bool freshResponse)
             params.y0 = 0;
             return;
         case '1':
+            // The steady start would say Ad and the lag of a hidden system.
+            if (specimenState.active) {
+                std::fputs("\n試験体では定常振動から始められません / the steady-state start is not "
+                           "available for a specimen",
+                           consoleOut);
+                break;
+            }
             // With no damping at exact resonance the steady swing is
             // infinite: starting on it would put the mass at infinity.
             if (!std::isfinite(derived.Ad)) {
@@ -189,10 +212,48 @@ static void printKeyList()
     std::fputs("\nESCキーで：終了\n", consoleOut);
 }
 
+// The specimen's keys: m and g ask for the force, and a hands the answers in.
+static void printSpecimenKeyList()
+{
+    std::fputs("\n\n's'キーで：振動描画継続", consoleOut);
+    std::fputs("\n'm' 'g'キーで：外力変更", consoleOut);
+    std::fputs("\n'j'キーで：初期条件変更", consoleOut);
+    std::fputs("\n'r'キーで：測定（強制振動では測定点に加える）", consoleOut);
+    std::fputs("\n'f'キーで：測定点の周波数特性描画", consoleOut);
+    std::fputs("\n'a'キーで：回答の提出", consoleOut);
+    std::fputs("\n'x' 'X'キーで：周波数特性横軸拡大縮小", consoleOut);
+    std::fputs("\n'y' 'Y'キーで：周波数特性・振動図縦軸拡大縮小", consoleOut);
+    std::fputs("\nESCキーで：終了\n", consoleOut);
+}
+
+// A specimen's dialog: the force and the start, never m, lambda or K, and
+// nothing that follows from them.
+static void inputSpecimenForce()
+{
+    std::fprintf(consoleOut,
+                 "\n試験体 %s：m, λ, K は非表示です / specimen %s: its m, λ and K are hidden",
+                 specimenState.code.c_str(), specimenState.code.c_str());
+    const bool initialStateOnly = lastKey == 'j';
+    if (!initialStateOnly) {
+        askForce();
+        computeForcedResponse();
+        fillFrequencyTables();
+    }
+    chooseInitialState(!initialStateOnly);
+    std::fprintf(consoleOut, "\n初期条件(y0,v0)=(%7.4f[m], %7.4f[m/s])", params.y0, params.v0);
+    printSpecimenKeyList();
+    std::fflush(consoleOut);
+    resetRun();
+}
+
 void inputParameters()
 {
     std::fputs("\n１自由度強制振動の描画", consoleOut);
     std::fputs("\nm*ddy/ddt + λ*dy/dt + K = F*sin(ωf*t)", consoleOut);
+    if (specimenState.active) {
+        inputSpecimenForce();
+        return;
+    }
 
     const bool forceOnward = lastKey == 'g';
     const bool initialStateOnly = lastKey == 'j';

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "model/specimen_state.h"
 #include "model/state.h"
 
 double naturalFrequency(double m, double K)
@@ -55,5 +56,5 @@ void resetRun()
     run.t = 0;
     run.histIndex = 0;
     yHistory()[0] = run.state[0];
-    forceHistory()[0] = std::sin(params.omf * run.t) * derived.As;
+    forceHistory()[0] = forceSample(run.t);
 }

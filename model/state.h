@@ -57,8 +57,9 @@ struct Run {
     double state[2];     // displacement y (m) and velocity v (m/s)
     double stepStart[2]; // copy of state taken before each step
     int histIndex;       // slot of the newest history sample
-    // Row 0 is y(t) in m, row 1 F(t)/K in m: one block, so the plot reaches
-    // the force row at a stride of rowLength from the displacement row.
+    // Row 0 is y(t) in m, row 1 F(t)/K in m (a specimen's F(t) at the
+    // plot's force scale, model/specimen_state.h): one block, so the plot
+    // reaches the force row at a stride of rowLength from the displacement row.
     double history[2][rowLength];
 };
 

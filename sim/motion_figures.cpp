@@ -48,9 +48,16 @@ bool solveFit(const FitSums& f, double* a, double* b)
 
 MotionFigures emptyFigures(bool forced)
 {
-    return {MotionKind::tooLittle, forced,      0,          notMeasured,
-            notMeasured,           notMeasured, false,      0,
-            notMeasured,           notMeasured, notMeasured};
+    MotionFigures fig = {};
+    fig.kind = MotionKind::tooLittle;
+    fig.forcedMotion = forced;
+    fig.amplitude = notMeasured;
+    fig.period = notMeasured;
+    fig.phaseLag = notMeasured;
+    fig.dampedPeriod = notMeasured;
+    fig.logDecrement = notMeasured;
+    fig.zeta = notMeasured;
+    return fig;
 }
 
 // The windows the forced figures read after `steps` steps.
@@ -155,7 +162,10 @@ MotionFigures measureForcedFrom(const Oscillator& o, const MotionCheckpoint& fro
 
 void peakRecordBegin(PeakRecord* r, double y0)
 {
-    *r = {std::fabs(y0), notMeasured, y0, 0, 0, 0, 0, 0, 0};
+    *r = PeakRecord{};
+    r->largest = std::fabs(y0);
+    r->yPrev = notMeasured;
+    r->yMid = y0;
 }
 
 void peakRecordStep(PeakRecord* r, double t, double yNext)
@@ -171,6 +181,10 @@ void peakRecordStep(PeakRecord* r, double t, double yNext)
             r->firstTime = peakTime;
             r->firstPeak = peak;
         }
+        if (r->peaks < motionListedPeaks) {
+            r->peakTime[r->peaks] = peakTime;
+            r->peakHeight[r->peaks] = peak;
+        }
         r->lastTime = peakTime;
         r->lastPeak = peak;
         r->peaks++;
@@ -185,6 +199,11 @@ MotionFigures freeDecayFigures(const PeakRecord& r)
 {
     MotionFigures fig = emptyFigures(false);
     fig.peaks = r.peaks;
+    fig.listedPeaks = r.peaks < motionListedPeaks ? r.peaks : motionListedPeaks;
+    for (int i = 0; i < fig.listedPeaks; i++) {
+        fig.peakTime[i] = r.peakTime[i];
+        fig.peakHeight[i] = r.peakHeight[i];
+    }
     if (r.peaks < 2 || !(r.firstPeak > r.lastPeak)) {
         return fig;
     }

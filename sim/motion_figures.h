@@ -16,6 +16,9 @@ constexpr int motionFewestPeriods = 2;
 // which the motion counts as settled (1 %).
 constexpr double motionSettledChange = 0.01;
 
+// Peaks of a free decay listed one by one, the first ones read.
+constexpr int motionListedPeaks = 10;
+
 // What could be measured.
 enum class MotionKind {
     tooLittle, // fewer than two forcing periods (with a force) or two peaks (without)
@@ -39,6 +42,10 @@ struct MotionFigures {
     double dampedPeriod; // mean spacing of the peaks, s
     double logDecrement; // mean log ratio of successive peaks, delta
     double zeta;         // delta / sqrt(4 pi^2 + delta^2)
+    // The first peaks read, up to motionListedPeaks of them.
+    int listedPeaks;
+    double peakTime[motionListedPeaks];   // s
+    double peakHeight[motionListedPeaks]; // m
 };
 
 // Measure the motion of o that the window shows after `steps` steps of dt
@@ -67,11 +74,13 @@ MotionFigures measureForcedFrom(const Oscillator& o, const MotionCheckpoint& fro
 // A free decay's peaks, gathered one step at a time as measureMotion
 // gathers them (plain data; its fields are the routines' own).
 struct PeakRecord {
-    double largest;              // largest |y| so far, m
-    double yPrev, yMid, tMid;    // y two samples back, y one back and its time
-    double firstTime, firstPeak; // the first peak read, s and m
-    double lastTime, lastPeak;   // the latest
-    int peaks;                   // peaks read
+    double largest;                       // largest |y| so far, m
+    double yPrev, yMid, tMid;             // y two samples back, y one back and its time
+    double firstTime, firstPeak;          // the first peak read, s and m
+    double lastTime, lastPeak;            // the latest
+    int peaks;                            // peaks read
+    double peakTime[motionListedPeaks];   // the first ones read, s
+    double peakHeight[motionListedPeaks]; // and their heights, m
 };
 
 // Start gathering from y0 at t = 0.

@@ -48,7 +48,7 @@ class CsvTest : public FrameTest
     void TearDown() override
     {
         csvClose();
-        for (const char* file : {"-motion.csv", "-response.csv", "-sweep.csv"}) {
+        for (const char* file : {"-motion.csv", "-response.csv", "-sweep.csv", "-measured.csv"}) {
             std::remove((name + file).c_str());
         }
         rmdir(dir.c_str());

@@ -356,6 +356,12 @@ TEST(CommandLine, HelpVersionAndUsageErrors)
     EXPECT_EQ(o.out, "") << "no dialog";
     EXPECT_NE(o.err.find("--plya"), std::string::npos);
     EXPECT_NE(o.err.find("Usage"), std::string::npos);
+
+    // A specimen code refused: its one line, no dialog, no window.
+    o = runPiped("1 1\n0\n", {"--specimen", "LR6G-MAUT-V234"});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << o.err;
 }
 
 TEST(CommandLine, FilesThatCannotBeUsedStopBeforeTheDialog)

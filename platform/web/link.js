@@ -2,6 +2,8 @@
 //
 //   #answers=TEXT   an answer file's text, URL-encoded (a line feed is %0A)
 //   #example=NAME   one of the ready-made experiments (examples/NAME)
+//   #specimen=CODE  a specimen (forced-vibration --specimen CODE), optionally
+//                   followed by &answers=TEXT, its dialog's answers
 //
 // and the run starts as `forced-vibration FILE` does on the desktop: the
 // file's answers shown after their questions as if typed, then the student
@@ -9,6 +11,7 @@
 import { lifecycle, onMove } from './lifecycle.js';
 import { setHint, show } from './console-panel.js';
 import { run, start } from './program.js';
+import { specimenLink, startSpecimen } from './specimen.js';
 
 // The most text a link may carry after '#answers=', URL-encoded as it
 // stands in the address: an answer file is a few short lines, and a longer
@@ -30,6 +33,16 @@ const refusals = {
 // {example: name}, or {refused: why}, a key of refusals.
 export function readFragment(hash) {
   if (hash === '' || hash === '#') return {};
+  const specimen = /^#specimen=([^&]*)(?:&answers=(.*))?$/s.exec(hash);
+  if (specimen) {
+    const answers = specimen[2] === undefined ? {} : readFragment('#answers=' + specimen[2]);
+    if (answers.refused) return answers;
+    try {
+      return { specimen: decodeURIComponent(specimen[1]), ...answers };
+    } catch (e) {
+      return { refused: 'unknown' };
+    }
+  }
   const asked = /^#(answers|example)=(.*)$/s.exec(hash);
   if (!asked) return { refused: 'unknown' };
   if (asked[2].length > maxLinkText) return { refused: 'long' };
@@ -59,7 +72,9 @@ function refuse(why) {
 // command line.
 export function startFromAddress() {
   const asked = readFragment(location.hash);
-  if (asked.answers !== undefined) {
+  if (asked.specimen !== undefined) {
+    startSpecimen(asked.specimen, asked.answers);
+  } else if (asked.answers !== undefined) {
     start([answerPath], (FS) => FS.writeFile(answerPath, asked.answers));
   } else if (asked.example !== undefined) {
     // The program's own files say which experiments it has. An unknown one
@@ -88,7 +103,9 @@ onMove((to) => { button.disabled = to !== 'window'; });
 
 button.addEventListener('click', async () => {
   if (!run.snapshot || lifecycle.state !== 'window' || run.busy) return;
-  const link = linkFor(location.href, run.snapshot.restartAnswers);
+  const link = run.snapshot.specimen
+    ? specimenLink(location.href, run.snapshot.specimen.code, run.snapshot.restartAnswers)
+    : linkFor(location.href, run.snapshot.restartAnswers);
   try {
     await navigator.clipboard.writeText(link);
     setHint('リンクをコピーしました / Link copied: ' + link);

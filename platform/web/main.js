@@ -1,6 +1,7 @@
 // The page's entry: its parts, then the program's first run.
 import './test-hooks.js';
 import './controls.js';
+import './specimen.js';
 import { startFromAddress } from './link.js';
 import './offline.js';
 

@@ -12,6 +12,7 @@ export const csvFiles = {
   motion: csvName + '-motion.csv',
   response: csvName + '-response.csv',
   sweep: csvName + '-sweep.csv',  // from the first sweep (w) on
+  measured: csvName + '-measured.csv',  // the figures of r, of sweeps and of a hand-in
 };
 
 // The current run. Written here only.

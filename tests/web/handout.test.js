@@ -241,6 +241,49 @@ test('a fragment not understood, an unknown experiment, 5 KB of answers: one lin
   await page.close();
 });
 
+// A specimen's code (student 1 of --make-class demo 3),
+// and the same code with two characters swapped.
+const specimenCode = 'LR6G-MAUT-V243';
+const wrongCode = 'LR6G-MAUT-V234';
+
+test('#specimen= runs the specimen; the key pad hands in and Copy gives the code; a wrong code is refused', async () => {
+  const context = await browser.createBrowserContext();
+  await context.overridePermissions(site.url.slice(0, -1), ['clipboard-read', 'clipboard-write',
+                                                           'clipboard-sanitized-write']);
+  const page = await open(site.url + '#specimen=' + specimenCode, 'line', context);
+  await answer(page, ['0.5 1.2'], '0');
+  const text = (await stdout(page)).toString();
+  assert.match(text, new RegExp('specimen ' + specimenCode + ': its m, λ and K are hidden'));
+  assert.doesNotMatch(text, /ω0=|ζ=|As=|Ad=/);
+  await page.click('#keypad button[data-key="a"]');
+  for (const line of ['2.06', '', '0.05', '5.8', '1.4']) {
+    await page.waitForFunction(() => fvPage.waiting === 'line');
+    await page.type('#answer', line);
+    await page.keyboard.press('Enter');
+  }
+  await page.waitForFunction(() => fvPage.state === 'window' && !!fvPage.program &&
+                             !!document.querySelector('#copy-hand-in:not([disabled])'));
+  await page.click('#copy-hand-in');
+  await page.waitForFunction(() => /Hand-in code copied/.test(document.getElementById('hint').textContent));
+  const copied = await page.evaluate(() => navigator.clipboard.readText());
+  const printed = (await stdout(page)).toString().match(/hand-in code: (\S+)\n/)[1];
+  assert.equal(copied, printed);
+  // Copy link names the specimen and its answers, nothing of its system.
+  await page.click('[data-action="copy-link"]');
+  await page.waitForFunction(() => /Link copied/.test(document.getElementById('hint').textContent));
+  const link = await page.evaluate(() => navigator.clipboard.readText());
+  assert.equal(link, site.url + '#specimen=' + specimenCode + '&answers=' + encodeURIComponent('0.5 1.2\n0\n'));
+  assert.deepEqual(page.errors, []);
+  await context.close();
+  // A wrong code: its one line, and no run.
+  const refused = await browser.newPage();
+  await refused.goto(site.url + '#specimen=' + wrongCode);
+  await refused.waitForFunction(() => window.fvPage && fvPage.state === 'ended');
+  const errors = await refused.evaluate(() => [...document.querySelectorAll('#console span.err')].map((e) => e.textContent));
+  assert.equal(errors.join('').trim().split('\n').length, 1, errors.join(''));
+  await refused.close();
+});
+
 test('offline: after one visit the page opens and runs with the server stopped', async () => {
   const own = await serve();  // an origin of its own: its worker serves no other test
   const context = await browser.createBrowserContext();
