@@ -14,6 +14,8 @@ export const view = {
   lastFrame: null,      // a copy of the last frame's command list, null before the first
   scale: 1,             // canvas pixels per window pixel
   fittedPixels: 0,      // the canvas's width and height when last fitted, 0: fit again
+  holding: false,       // frames are kept, not drawn (a run being brought back)
+  held: null,           // the last frame kept meanwhile
 };
 
 // 'frame' after each frame drawn.
@@ -292,8 +294,26 @@ function drawFrame(c, previous) {
   draw(ctx, c, to);
 }
 
+// Keep the frames from now on instead of drawing them (on), or stop
+// keeping them.
+export function holdFrames(on) {
+  view.holding = on;
+  view.held = null;
+}
+
+// Draw the last frame kept, if any, and draw frames again.
+export function drawKeptFrame() {
+  const held = view.held;
+  holdFrames(false);
+  if (held) present(held);
+}
+
 // Draw one frame's command list.
 export function present(c) {
+  if (view.holding) {
+    view.held = c.slice();
+    return;
+  }
   drawFrame(c, view.lastFrame);
   view.lastFrame = c.slice();
   if (view.flushFrames) ctx.getImageData(0, 0, 1, 1);

@@ -97,6 +97,13 @@ async function openPage(browser, { width = 1400, height = 900, device = null } =
   return page;
 }
 
+// Reload the page; its run brought back from the journal, when restored.
+async function reloadPage(page, restored = true) {
+  await page.reload();
+  await page.addScriptTag({ content: `window.pictureFeatures = ${pictureFeatures}; window.pixelsOf = ${pixelsOf};` });
+  await page.waitForFunction(restored ? () => fvPage.restoredAt !== null : () => fvPage.waiting === 'line');
+}
+
 // Close the page; it must have thrown nothing.
 async function closePage(page) {
   await page.close();
@@ -229,6 +236,20 @@ function maxUnmatched(gap) {
   return Math.max(3, Math.ceil(0.15 * gap.shared));
 }
 
+// The chart's curves and points lie in both pictures alike.
+function assertChart({ web, desk }) {
+  web.curves.forEach((curve, i) => {
+    for (const part of ['amplitude', 'phase']) {
+      const gap = profileGap(curve[part], desk.curves[i][part]);
+      assert.ok(gap.shared >= 100, `curve ${i} ${part}: ${gap.shared} columns in both`);
+      assert.ok(gap.worst <= shapeTolerance && gap.unmatched <= maxUnmatched(gap),
+                `curve ${i} ${part}: ${JSON.stringify(gap)}`);
+    }
+  });
+  assertNear(web.bluePoints[0], desk.bluePoints[0], 'amplitude point');
+  assertNear(web.bluePoints[1], desk.bluePoints[1], 'phase point');
+}
+
 // Compare the named coordinates of a shape in both pictures.
 function assertNear(web, desk, what, keys = ['x', 'y']) {
   assert.ok(web && desk, `${what}: found in both pictures`);
@@ -319,17 +340,55 @@ function pageTests(name, chromiumOnly) {
     assert.deepEqual(Buffer.from(await page.evaluate(() => fvPage.stdout)), reference.stdout);
     assertTimePlot(await compareWithDesktop(page, reference.png));
     await windowKeys(page, 'f');
-    const { web, desk } = await compareWithDesktop(page, chart.png);
-    web.curves.forEach((curve, i) => {
-      for (const part of ['amplitude', 'phase']) {
-        const gap = profileGap(curve[part], desk.curves[i][part]);
-        assert.ok(gap.shared >= 100, `curve ${i} ${part}: ${gap.shared} columns in both`);
-        assert.ok(gap.worst <= shapeTolerance && gap.unmatched <= maxUnmatched(gap),
-                  `curve ${i} ${part}: ${JSON.stringify(gap)}`);
-      }
+    assertChart(await compareWithDesktop(page, chart.png));
+    await closePage(page);
+  });
+
+  test('a reload brings back the console\'s bytes, the picture and the motion CSV\'s bytes', async () => {
+    const page = await workedPage(browser);
+    await windowKeys(page, 's'.repeat(50) + 'fy');
+    const box = await page.$eval('#window', (c) => { const r = c.getBoundingClientRect(); return [r.left, r.top, r.width]; });
+    await page.mouse.click(box[0] + box[2] * 600 / 800, box[1] + box[2] * 200 / 800);
+    const taken = () => page.evaluate(async () => ({
+      stdout: [...fvPage.stdout], readout: fvPage.snapshot.readout, features: pictureFeatures(await pixelsOf(null)),
+      csv: new TextDecoder().decode(fvPage.program.FS.readFile('/forced-vibration-motion.csv')),
+    }));
+    const was = await taken();
+    assert.match(was.readout, /./);
+    await reloadPage(page);
+    const now = await taken();
+    assert.deepEqual(now.stdout, was.stdout);
+    assert.equal(now.csv, was.csv);
+    assert.equal(now.readout, was.readout);
+    assertTimePlot({ web: now.features, desk: was.features });
+    assertChart({ web: now.features, desk: was.features });
+    assert.match(await page.$eval('#console', (c) => c.textContent), /The run was restored as it was, paused\.\]\n$/);
+    await closePage(page);
+  });
+
+  test('a played run reloaded comes back paused within a frame of where it was', async () => {
+    const page = await openPage(browser);
+    await answerDialog(page, workedExample, workedKey);
+    await page.waitForFunction(() => fvPage.framesDrawn >= 20);
+    await page.evaluate(() => addEventListener('pagehide', () => sessionStorage.setItem('t', fvPage.snapshot.frame.t)));
+    await reloadPage(page);
+    const { t, was, playing } = await page.evaluate(() => ({
+      t: fvPage.snapshot.frame.t, was: Number(sessionStorage.getItem('t')), playing: fvPage.snapshot.playing }));
+    assert.ok(Math.abs(t - was) <= 0.0401 && was > 0.5, `t ${t}, was ${was}`);
+    assert.equal(playing, false);
+    await closePage(page);
+  });
+
+  test('a corrupt journal is said once and the page starts afresh', async () => {
+    const page = await workedPage(browser);
+    await page.evaluate(() => {
+      const key = Object.keys(localStorage).find((k) => k.endsWith('/0') && k.includes(sessionStorage.getItem('fv-journal-tab')));
+      localStorage.setItem(key, '[["k",');
     });
-    assertNear(web.bluePoints[0], desk.bluePoints[0], 'amplitude point');
-    assertNear(web.bluePoints[1], desk.bluePoints[1], 'phase point');
+    await reloadPage(page, false);
+    const text = await page.$eval('#console', (c) => c.textContent);
+    assert.equal(text.split('is damaged').length, 2, text);
+    await answerDialog(page, workedExample, workedKey);
     await closePage(page);
   });
 
