@@ -53,6 +53,19 @@ const char* jsonBool(bool value)
     return value ? "true" : "false";
 }
 
+// The sweep's progress, or null when none is under way.
+std::string sweepProgress()
+{
+    if (!sweepUnderWay()) {
+        return "null";
+    }
+    const ResonanceSearch* search = sweepSearchShown();
+    const int searched = search != nullptr ? search->count - search->coarseCount : 0;
+    return "{\"done\":" + std::to_string(sweepShown()->point) +
+           ",\"total\":" + std::to_string(sweepPointCount) +
+           ",\"searched\":" + std::to_string(searched < 0 ? 0 : searched) + "}";
+}
+
 } // namespace
 
 const char* windowSnapshot()
@@ -70,7 +83,8 @@ const char* windowSnapshot()
            ",\"playing\":" + jsonBool(playIsPlaying()) +
            ",\"csvRows\":{\"motion\":" + jsonBool(rows.motion) +
            ",\"response\":" + jsonBool(rows.response) + ",\"sweep\":" + jsonBool(rows.sweep) +
-           "},\"restartAnswers\":" + jsonText(restartAnswers()) +
-           ",\"readout\":" + jsonText(readoutText(chartRequested(), sweepShown(), sweepSearchShown())) + "}";
+           "},\"restartAnswers\":" + jsonText(restartAnswers()) + ",\"readout\":" +
+           jsonText(readoutText(chartRequested(), sweepShown(), sweepSearchShown())) +
+           ",\"sweep\":" + sweepProgress() + "}";
     return json.c_str();
 }

@@ -26,6 +26,9 @@ const defaultTitle = title.textContent;
 const defaultDocumentTitle = document.title;
 const waitingName = 'まだ図はありません。コンソールの質問に答えると描かれます。 / ' +
                     'No picture yet: it is drawn once the console\'s questions are answered.';
+const loadingName = 'まだ図はありません。プログラムを読み込んでいます。 / No picture yet: the program is loading.';
+// What the blank picture says: the program is still loading, or its questions wait.
+let waitingForLoad = true;
 
 // Canvas colours by their red, green and blue, 0 to 1.
 const colours = new Map();
@@ -379,8 +382,13 @@ function drawWaiting() {
   ctx.fillRect(0, 0, view.size, view.size);
   ctx.fillStyle = '#666';
   ctx.textAlign = 'center';
-  ctx.fillText('コンソールの質問に答えると図が描かれます', view.size / 2, view.size / 2 - 14);
-  ctx.fillText('The picture comes once the console\'s questions are answered', view.size / 2, view.size / 2 + 14);
+  if (waitingForLoad) {
+    ctx.fillText('プログラムを読み込んでいます…', view.size / 2, view.size / 2 - 14);
+    ctx.fillText('Loading the program…', view.size / 2, view.size / 2 + 14);
+  } else {
+    ctx.fillText('コンソールの質問に答えると図が描かれます', view.size / 2, view.size / 2 - 14);
+    ctx.fillText('The picture comes once the console\'s questions are answered', view.size / 2, view.size / 2 + 14);
+  }
   ctx.textAlign = 'start';
 }
 
@@ -396,12 +404,21 @@ export function windowPixel(clientX, clientY) {
   return { x: Math.floor(x * view.size / width), y: Math.floor(y * view.size / height) };
 }
 
-// Forget the last run's picture and heading until the next run draws.
+// Forget the last run's picture and heading until the next run draws; the
+// blank picture says the program is loading.
 export function clearWindow() {
   view.lastFrame = null;
   title.textContent = defaultTitle;
   document.title = defaultDocumentTitle;
-  canvas.setAttribute('aria-label', waitingName);
+  waitForQuestions(false);
+}
+
+// The blank picture, before the first frame: the program is loading
+// (questions false) or its questions wait for answers.
+export function waitForQuestions(questions) {
+  waitingForLoad = !questions;
+  if (view.lastFrame) return;
+  canvas.setAttribute('aria-label', questions ? waitingName : loadingName);
   drawWaiting();
 }
 
