@@ -20,12 +20,14 @@ struct CsvExport {
     CsvFile response; // NAME-response.csv
     CsvFile sweep;    // NAME-sweep.csv, not open until the first sweep
     std::string sweepPath;
+    bool batching; // motion rows wait in batch for csvEndFrameBatch
+    std::string batch;
 };
 
 // The run number while not exporting.
 constexpr int notExporting = -1;
 
-CsvExport csv = {notExporting, {}, {}, {}, {}};
+CsvExport csv = {notExporting, {}, {}, {}, {}, false, {}};
 
 // Set by the first failed write of any CSV file, and cleared only by
 // csvClose (tests): the run lost rows, and its exit status says so.
@@ -144,7 +146,7 @@ bool csvOpen(const std::string& name, const double* zetas, int count)
         header += ",amplitude zeta=" + zeta + " (m),phase lag zeta=" + zeta + " (deg)";
     }
     header += ",amplitude entered zeta (m),phase lag entered zeta (deg)";
-    CsvExport opened = {0, {}, {}, {}, name + "-sweep.csv"};
+    CsvExport opened = {0, {}, {}, {}, name + "-sweep.csv", false, {}};
     if (!createFile(&opened.motion, name + "-motion.csv")) {
         return false;
     }
@@ -190,8 +192,27 @@ void csvWriteFrame(double t, double y, double v, double forceOverK)
     if (!csvIsOpen()) {
         return;
     }
-    writeRow(&csv.motion, std::to_string(csv.run) + "," + csvNumber(t) + "," + csvNumber(y) + "," +
-                              csvNumber(v) + "," + csvNumber(forceOverK));
+    const std::string row = std::to_string(csv.run) + "," + csvNumber(t) + "," + csvNumber(y) +
+                            "," + csvNumber(v) + "," + csvNumber(forceOverK);
+    if (csv.batching) {
+        csv.batch += row + "\n";
+    } else {
+        writeRow(&csv.motion, row);
+    }
+}
+
+void csvBeginFrameBatch()
+{
+    csv.batching = true;
+}
+
+void csvEndFrameBatch()
+{
+    csv.batching = false;
+    if (!csv.batch.empty()) {
+        csvWrite(&csv.motion, csv.batch);
+        csv.batch.clear();
+    }
 }
 
 void csvWriteSweep(const CsvSweepRow* rows, int count)
@@ -221,7 +242,7 @@ void csvClose()
     csvCloseFile(&csv.motion);
     csvCloseFile(&csv.response);
     csvCloseFile(&csv.sweep);
-    csv = CsvExport{notExporting, {}, {}, {}, {}};
+    csv = CsvExport{notExporting, {}, {}, {}, {}, false, {}};
     rowsLost = false;
 }
 

@@ -67,6 +67,13 @@ void csvBeginRun(double enteredZeta, double ratioStep, int points, int zetaCount
 // Nothing when the files are not open.
 void csvWriteFrame(double t, double y, double v, double forceOverK);
 
+// The frames written from csvBeginFrameBatch until csvEndFrameBatch reach
+// the motion file in one write at the end, as if written one by one: a page
+// replaying thousands of frames would otherwise hand each row to its file
+// system by itself.
+void csvBeginFrameBatch();
+void csvEndFrameBatch();
+
 // One measured point of a frequency sweep, as NAME-sweep.csv holds it.
 struct CsvSweepRow {
     double ratio;             // omf / om0
