@@ -84,8 +84,14 @@ function store() {
 const keyOf = (tab, part) => prefix + tab + '/' + part;
 
 function remove(s, tab) {
-  const head = JSON.parse(s.getItem(keyOf(tab, 'head')) || 'null');
+  let head = null;
+  try {
+    head = JSON.parse(s.getItem(keyOf(tab, 'head')) || 'null');
+  } catch (e) {
+    // a damaged head: its chunks are found by trying
+  }
   const chunks = head && Number.isInteger(head.chunks) ? head.chunks : 0;
+  for (let i = chunks; s.getItem(keyOf(tab, i)) !== null; i++) s.removeItem(keyOf(tab, i));
   for (let i = 0; i < chunks; i++) s.removeItem(keyOf(tab, i));
   s.removeItem(keyOf(tab, 'head'));
 }
@@ -253,26 +259,34 @@ function copy(s, kept) {
   }
 }
 
-// The newest journal that no open page shows, as the name of its tab, or null.
+// The newest journal that no open page shows, as the name of its tab, or
+// null. The older ones left behind are dropped, so that closed tabs do not
+// fill the storage.
 export async function journalLeftBehind() {
   const s = store();
   const shown = s && await askOthers();
   if (!shown) return null;
-  let best = null;
+  const left = [];
   try {
     for (let i = 0; i < s.length; i++) {
       const key = s.key(i);
       const tab = key.startsWith(prefix) && key.endsWith('/head') ? key.slice(prefix.length, -5) : null;
       if (tab === null || tab === journal.tab || shown.has(tab)) continue;
-      const head = JSON.parse(s.getItem(key));
-      if (head.format === journalFormat && head.build === programBuild && (!best || head.at > best.at)) {
-        best = { tab, at: head.at };
+      let head = null;
+      try {
+        head = JSON.parse(s.getItem(key));
+      } catch (e) {
+        // a damaged head is dropped with the rest
       }
+      const usable = head && head.format === journalFormat && head.build === programBuild;
+      left.push({ tab, at: usable ? head.at : -Infinity });
     }
+    left.sort((a, b) => b.at - a.at);
+    for (const old of left.slice(1)) remove(s, old.tab);
   } catch (e) {
     return null;
   }
-  return best && best.tab;
+  return left.length && left[0].at > -Infinity ? left[0].tab : null;
 }
 
 // Move the journal of another tab to this one; it, as journalRead gives it.

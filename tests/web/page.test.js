@@ -379,6 +379,26 @@ function pageTests(name, chromiumOnly) {
     await closePage(page);
   });
 
+  test('storage that throws is said once, and the page works as without a journal', async () => {
+    const page = await browser.newPage();
+    page.errors = [];
+    page.on('pageerror', (e) => page.errors.push(String(e)));
+    await page.evaluateOnNewDocument(() => {
+      Object.defineProperty(window, 'localStorage', { get() { throw new DOMException('denied', 'SecurityError'); } });
+    });
+    await page.setViewport({ width: 1400, height: 900 });
+    await page.goto(baseUrl);
+    await answerDialog(page, workedExample, workedKey);
+    await pause(page);
+    await windowKeys(page, 'ss');
+    const text = await page.$eval('#console', (c) => c.textContent);
+    assert.equal(text.split('cannot be kept').length, 2, text);
+    assert.deepEqual(Buffer.from(await page.evaluate(() => fvPage.stdout)).subarray(0, 200),
+                     desktop(workedAnswers, '').stdout.subarray(0, 200));
+    await reloadPage(page, false);
+    await closePage(page);
+  });
+
   test('a corrupt journal is said once and the page starts afresh', async () => {
     const page = await workedPage(browser);
     await page.evaluate(() => {
@@ -462,7 +482,7 @@ function pageTests(name, chromiumOnly) {
     assert.ok(!(await page.evaluate(() => fvPage.frames.some((f) => f.key === '\t'))), 'no Tab for the window');
     // Every control that takes the focus, in the order of the page's text.
     const order = await page.evaluate(() => [...document.querySelectorAll('canvas, button, select, input, [tabindex]')]
-      .filter((e) => !e.disabled && e.tabIndex >= 0).map((e) => e.id || e.dataset.key));
+      .filter((e) => !e.disabled && !e.hidden && e.tabIndex >= 0).map((e) => e.id || e.dataset.key));
     const visited = [];
     await page.focus('#window');
     for (let i = 0; i < order.length; i++) {
@@ -545,7 +565,7 @@ function pageTests(name, chromiumOnly) {
       await page.setViewport({ width, height: 640 });
       const sizes = await page.evaluate((target) => ({
         overflow: document.documentElement.scrollWidth - document.documentElement.clientWidth,
-        small: [...document.querySelectorAll('button, select')].map((b) => b.getBoundingClientRect())
+        small: [...document.querySelectorAll('button, select')].filter((b) => !b.hidden).map((b) => b.getBoundingClientRect())
           .filter((r) => r.width < target || r.height < target).length,
       }), touchTarget);
       assert.deepEqual(sizes, { overflow: 0, small: 0 }, `${width} px`);
@@ -635,6 +655,20 @@ function pageTests(name, chromiumOnly) {
     assert.deepEqual(Buffer.from(await page.evaluate(() => fvPage.stdout)), desk.stdout);
     await page.tap('#restart');
     await page.waitForFunction(() => fvPage.waiting === 'line');
+    await closePage(page);
+  });
+
+  test('on a phone the line that r prints is on the screen after the tap', async () => {
+    const phone = puppeteer.KnownDevices['iPhone 13'];
+    const page = await workedPage(browser, { device: { ...phone, viewport: { ...phone.viewport, width: 390, height: 844 } } });
+    await page.tap('button[data-key="r"]');
+    const seen = await page.evaluate(() => {
+      const latest = document.getElementById('latest');
+      const r = latest.getBoundingClientRect();
+      return { text: latest.textContent, onScreen: r.top >= 0 && r.bottom <= innerHeight && r.height > 0 };
+    });
+    assert.match(seen.text, /^測定：/);
+    assert.ok(seen.onScreen, JSON.stringify(seen));
     await closePage(page);
   });
 
