@@ -155,11 +155,28 @@ try {
     }
   }
 
-  // A reload of a run with 30 minutes of play: the journal of this one, the
-  // frames of play written into it, then the page loaded again at this rate
-  // and at none. The time from the start of the load to the run on show.
+  // A reload of a run with 30 minutes of play: the worked example in a tab
+  // of its own, paused, its journal given the frames of play, then the page
+  // loaded again at this rate and at none. The time from the start of the
+  // load to the run on show.
   progress('replay');
-  await page.evaluate((frames) => {
+  await page.close();
+  const replayPage = await browser.newPage();
+  await replayPage.setViewport({ width: 1400, height: 900 });
+  await replayPage.goto(`http://127.0.0.1:${server.address().port}/`);
+  await replayPage.bringToFront();
+  for (const line of ['1 0.2 4', '1 1']) {
+    await replayPage.waitForFunction(() => fvPage.waiting === 'line', { timeout: 0 });
+    await replayPage.type('#answer', line);
+    await replayPage.keyboard.press('Enter');
+  }
+  await replayPage.waitForFunction(() => fvPage.waiting === 'key', { timeout: 0 });
+  await replayPage.keyboard.press('1');
+  await replayPage.waitForFunction(() => fvPage.snapshot && fvPage.snapshot.playing, { timeout: 0 });
+  await replayPage.click('#play');
+  await replayPage.waitForFunction(() => !fvPage.snapshot.playing && fvPage.pending === 0, { timeout: 0 });
+  const replayCdp = await replayPage.createCDPSession();
+  await replayPage.evaluate((frames) => {
     const tab = sessionStorage.getItem('fv-journal-tab');
     const head = JSON.parse(localStorage.getItem(`fv-journal/${tab}/head`));
     const last = `fv-journal/${tab}/${head.chunks - 1}`;
@@ -167,10 +184,10 @@ try {
   }, replayFrames);
   const replays = {};
   for (const r of [rate, 1]) {
-    await cdp.send('Emulation.setCPUThrottlingRate', { rate: r });
-    await page.reload();
-    await page.waitForFunction(() => window.fvPage && fvPage.restoredAt !== null, { timeout: 0 });
-    replays[r] = await page.evaluate(() => [fvPage.restoredAt, fvPage.replayMs]);
+    await replayCdp.send('Emulation.setCPUThrottlingRate', { rate: r });
+    await replayPage.reload();
+    await replayPage.waitForFunction(() => window.fvPage && fvPage.restoredAt !== null, { timeout: 0 });
+    replays[r] = await replayPage.evaluate(() => [fvPage.restoredAt, fvPage.snapshot.frame.t]);
   }
 
   const f2 = (v) => v.toFixed(1);
@@ -186,7 +203,8 @@ try {
      longest ? `${f2(longest)} (${sweepRuns.map((r) => r.count).join(', ')} long tasks)` : 'none of 50 or more',
      longest < goals.sweepLongest],
     ...[rate, 1].map((r) => [`reload of 45,000 frames of play at ${r}x, ms`, `≤ ${goals.replay[r]}`,
-      `${f2(replays[r][0])} from the load (${f2(replays[r][1])} from the program's start)`, replays[r][0] <= goals.replay[r]]),
+      `${f2(replays[r][0])} from the start of the load to the run on show, at t = ${f2(replays[r][1])} s`,
+      replays[r][0] <= goals.replay[r]]),
   ];
   console.log(`\nThe page under Chromium's CPU throttling at ${rate}x; ${os.cpus().length} cores, ` +
               `${os.cpus()[0].model}; load ${os.loadavg().map((l) => l.toFixed(2)).join(' ')}\n`);

@@ -27,7 +27,6 @@ const fvPage = window.fvPage = {
   firstFrameAt: null,    // the run's first frame drawn
   dialogEndedAt: null,   // the run's first dialog over
   restoredAt: null,      // a run brought back from the journal, once it is
-  replayMs: null,        // how long its replay took, from the program's start
 };
 
 onMove((to) => {
@@ -48,9 +47,4 @@ viewEvents.addEventListener('frame', () => {
   if (fvPage.firstFrameAt === null) fvPage.firstFrameAt = performance.now();
 });
 programEvents.addEventListener('key', (e) => fvPage.frames.push(e.detail));
-let loadingAt = null;
-onMove((to) => { if (to === 'loading') loadingAt = performance.now(); });
-programEvents.addEventListener('restored', () => {
-  fvPage.restoredAt = performance.now();
-  fvPage.replayMs = fvPage.restoredAt - loadingAt;
-});
+programEvents.addEventListener('restored', () => { fvPage.restoredAt = performance.now(); });
