@@ -24,6 +24,9 @@ struct CsvExport {
     std::string batch;
 };
 
+// The most a batch of motion rows holds before it is written, bytes.
+constexpr std::size_t batchBytes = 64 * 1024;
+
 // The run number while not exporting.
 constexpr int notExporting = -1;
 
@@ -196,6 +199,11 @@ void csvWriteFrame(double t, double y, double v, double forceOverK)
                             "," + csvNumber(v) + "," + csvNumber(forceOverK);
     if (csv.batching) {
         csv.batch += row + "\n";
+        // In slices: thousands of rows at once would not fit the page's memory.
+        if (csv.batch.size() >= batchBytes) {
+            csvWrite(&csv.motion, csv.batch);
+            csv.batch.clear();
+        }
     } else {
         writeRow(&csv.motion, row);
     }

@@ -24,6 +24,8 @@ constexpr double smallestTaken = 1e-4;
 constexpr double largestTaken = 1e15;
 // The most digits a double needs to read back.
 constexpr int mostDigits = 17;
+// The precision tried first: fewer than this is rare for the motion's numbers.
+constexpr int likelyDigits = 15;
 
 // 10^n for n from 0 to 38, the most 128 bits hold.
 struct Powers {
@@ -158,6 +160,16 @@ bool shortestGeneral(double value, char* out, std::size_t size)
             hi++;
         }
     } else {
+        // Most of the motion's numbers need 16 or 17 digits: look there first.
+        const Trial t = trial(likelyDigits);
+        if (t.verdict == cannotTell) {
+            return false;
+        }
+        if (t.verdict == 1) {
+            hi = likelyDigits;
+        } else {
+            lo = likelyDigits + 1;
+        }
         while (lo < hi) {
             const int mid = (lo + hi) / 2;
             const Trial t = trial(mid);

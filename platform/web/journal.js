@@ -46,7 +46,15 @@ const journal = {
   head: null,     // the start of the journal being written, null when none
   tail: [],       // the entries of its last chunk
   said: false,    // the page has said that the run cannot be kept
+  waiting: null,  // writes held while the other tabs are asked (journalCheckShared)
 };
+
+// Hold a write while the other tabs are asked; true when held.
+function held(write) {
+  if (!journal.waiting) return false;
+  journal.waiting.push(write);
+  return true;
+}
 
 // 'broken' once, when the run can no longer be kept.
 export const journalEvents = new EventTarget();
@@ -103,6 +111,7 @@ function writeHead(s) {
 
 // Begin this tab's journal of a fresh run: start is {args, files, address}.
 export function journalBegin(start) {
+  if (held(() => journalBegin(start))) return;
   const s = store();
   if (!s) return;
   try {
@@ -118,6 +127,7 @@ export function journalBegin(start) {
 
 // Go on writing a journal read back (journalRead) after its entries.
 export function journalContinue(kept) {
+  if (held(() => journalContinue(kept))) return;
   const s = store();
   if (!s) return;
   journal.head = kept.head;
@@ -127,6 +137,7 @@ export function journalContinue(kept) {
 
 // Write one entry; frames that follow frames add to the entry before.
 export function journalAdd(entry) {
+  if (held(() => journalAdd(entry))) return;
   const s = journal.head && store();
   if (!s) return;
   const tail = journal.tail;
@@ -155,6 +166,7 @@ export function journalAdd(entry) {
 
 // Forget this tab's journal: the run ended, a reload starts afresh.
 export function journalClear() {
+  if (held(journalClear)) return;
   const s = journal.head && store();
   journal.head = null;
   if (!s) return;
@@ -232,10 +244,20 @@ function askOthers() {
   }, askMs));
 }
 
-// Whether another open page shows this tab's journal: a duplicated tab
-// shares its sessionStorage. Such a page takes a name of its own and a copy
-// of the journal.
-export async function journalShared() {
+// Ask whether another open page shows this tab's journal (a duplicated tab
+// shares its sessionStorage), while the page replays it: the journal's
+// writes wait for the answer. Such a page takes a name of its own and a
+// copy of the journal.
+export function journalCheckShared() {
+  journal.waiting = [];
+  journalShared().then(() => {
+    const writes = journal.waiting;
+    journal.waiting = null;
+    for (const write of writes) write();
+  });
+}
+
+async function journalShared() {
   const s = store();
   const shown = s && await askOthers();
   if (!shown || !shown.has(journal.tab)) return false;

@@ -12,7 +12,7 @@
 import { lifecycle, onMove } from './lifecycle.js';
 import { setHint, show } from './console-panel.js';
 import { run, start } from './program.js';
-import { journalAdopt, journalLeftBehind, journalRead, journalShared } from './journal.js';
+import { journalAdopt, journalCheckShared, journalLeftBehind, journalRead } from './journal.js';
 
 // The most text a link may carry after '#answers=', URL-encoded as it
 // stands in the address: an answer file is a few short lines, and a longer
@@ -96,7 +96,7 @@ export async function startFromAddress() {
   const kept = journalRead();
   if (kept && kept.head && kept.head.address === location.hash) {
     // A duplicated tab has the same name; it gets a copy of the run.
-    await journalShared();
+    journalCheckShared();
     start(kept.head.args, null, kept);
     return;
   }

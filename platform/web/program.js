@@ -60,7 +60,8 @@ function snapshotTaken(json) {
 }
 
 function requestFrame() {
-  if (run.frameRequested) return;
+  // A replay hands the program the frames the journal holds, no others.
+  if (run.frameRequested || run.replay) return;
   run.frameRequested = true;
   requestAnimationFrame(() => {
     run.frameRequested = false;
@@ -320,7 +321,8 @@ async function replayWindow() {
       return;
     }
   }
-  if (run.module === m && run.replay) endReplay(false);
+  const r = run.replay;
+  if (run.module === m && r) endReplay(r.next < r.entries.length);
 }
 
 // The replay is over (mismatch: the journal went on where the program did
