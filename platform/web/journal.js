@@ -32,6 +32,10 @@ const tabKey = 'fv-journal-tab';
 // Entries a chunk holds before the next one begins: a small string to
 // rewrite on every frame.
 const chunkEntries = 256;
+// How often the head's time of the last entry is brought up to date, ms.
+const touchMs = 5000;
+// How long a journal left behind, and not the newest, is kept, ms.
+const keptMs = 24 * 3600 * 1000;
 // How long a page waits for the other tabs to say which journals they show, ms.
 const askMs = 250;
 
@@ -159,6 +163,8 @@ export function journalAdd(entry) {
   }
   try {
     s.setItem(keyOf(journal.tab, journal.head.chunks - 1), JSON.stringify(journal.tail));
+    // The newest run left behind is the one offered.
+    if (Date.now() - journal.head.at > touchMs) writeHead(s);
   } catch (e) {
     fail();
   }
@@ -282,8 +288,8 @@ function copy(s, kept) {
 }
 
 // The newest journal that no open page shows, as the name of its tab, or
-// null. The older ones left behind are dropped, so that closed tabs do not
-// fill the storage.
+// null. Older ones left behind a day and more, and those that cannot be
+// replayed, are dropped, so that closed tabs do not fill the storage.
 export async function journalLeftBehind() {
   const s = store();
   const shown = s && await askOthers();
@@ -300,11 +306,16 @@ export async function journalLeftBehind() {
       } catch (e) {
         // a damaged head is dropped with the rest
       }
-      const usable = head && head.format === journalFormat && head.build === programBuild;
+      // One with no entries (a dialog never answered) is not worth offering.
+      const usable = head && head.format === journalFormat && head.build === programBuild &&
+                     (head.chunks > 1 || s.getItem(keyOf(tab, 0)) !== '[]');
       left.push({ tab, at: usable ? head.at : -Infinity });
     }
     left.sort((a, b) => b.at - a.at);
-    for (const old of left.slice(1)) remove(s, old.tab);
+    // A tab the browser froze cannot answer either: only a day's silence
+    // makes a journal old enough to drop.
+    const old = (l, i) => l.at === -Infinity || (i > 0 && Date.now() - l.at > keptMs);
+    for (const l of left.filter(old)) remove(s, l.tab);
   } catch (e) {
     return null;
   }
