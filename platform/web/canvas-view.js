@@ -186,6 +186,7 @@ const layer = {
   run: null,    // the commands it holds, as the frames have them
   canvas: null, // the canvas's size, transparent but for them
   box: null,    // [x, y, width, height] they cover, canvas pixels
+  due: false,   // a layer is to be made in a task of its own
 };
 // Segments a run must hold to be worth a layer.
 const layerSegments = 2000;
@@ -278,23 +279,35 @@ function drawFrame(c, previous) {
     }
   }
   const kept = keptRun(c, previous);
-  if (!kept) {
-    layer.run = null;
-    draw(ctx, c);
-    return;
+  layer.run = null;
+  draw(ctx, c);
+  // The layer for the frames after this one, made in a task of its own: a
+  // frame that drew the run, made the layer and copied it was one task of
+  // over 50 ms on a slow machine.
+  if (kept && !layer.due) {
+    const run = c.slice(kept[0], kept[1]);
+    const box = boxOf(c, kept[0], kept[1]);
+    const scale = view.scale;
+    layer.due = true;
+    setTimeout(() => {
+      layer.due = false;
+      if (scale === view.scale && !layer.run) makeLayer(run, box);
+    });
   }
-  const [from, to] = kept;
+}
+
+// Draw the run of commands into the layer's canvas.
+function makeLayer(run, box) {
   if (!layer.canvas) layer.canvas = document.createElement('canvas');
-  layer.canvas.width = layer.canvas.height = canvas.width;
+  if (layer.canvas.width !== canvas.width) layer.canvas.width = layer.canvas.height = canvas.width;
   const g = layer.canvas.getContext('2d');
+  g.setTransform(1, 0, 0, 1, 0, 0);
+  g.clearRect(0, 0, layer.canvas.width, layer.canvas.height);
   g.setTransform(view.scale, 0, 0, view.scale, 0, 0);
   for (const p of ['font', 'textBaseline', 'lineJoin']) g[p] = ctx[p];
-  draw(g, c, from, to);
-  layer.run = c.slice(from, to);
-  layer.box = boxOf(c, from, to);
-  draw(ctx, c, 0, from);
-  drawLayer();
-  draw(ctx, c, to);
+  draw(g, run);
+  layer.run = run;
+  layer.box = box;
 }
 
 // Keep the frames from now on instead of drawing them (on), or stop
