@@ -379,7 +379,20 @@ function pageTests(name, chromiumOnly) {
     await closePage(page);
   });
 
-  test('storage that throws is said once, and the page works as without a journal', async () => {
+  test('the run of a closed tab is offered to a page opened afresh, and continues there', async () => {
+    const closed = await workedPage(browser);
+    await windowKeys(closed, 'sss');
+    const was = await closed.evaluate(() => [...fvPage.stdout]);
+    await closePage(closed);
+    const page = await openPage(browser);
+    await page.waitForFunction(() => !document.getElementById('resume').hidden);
+    await page.click('#resume');
+    await page.waitForFunction(() => fvPage.restoredAt !== null);
+    assert.deepEqual(await page.evaluate(() => [...fvPage.stdout]), was);
+    await closePage(page);
+  });
+
+    test('storage that throws is said once, and the page works as without a journal', async () => {
     const page = await browser.newPage();
     page.errors = [];
     page.on('pageerror', (e) => page.errors.push(String(e)));
