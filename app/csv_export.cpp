@@ -102,6 +102,17 @@ int csvExitStatus()
     return rowsLost ? 1 : 0;
 }
 
+// Append csvNumber(value) to *text.
+static void appendNumber(std::string* text, double value)
+{
+    char digits[32];
+    if (shortestGeneral(value, digits, sizeof digits)) {
+        *text += digits;
+    } else {
+        *text += csvNumberBySearch(value);
+    }
+}
+
 std::string csvNumber(double value)
 {
     // The same text as the search below, by integer arithmetic where it can:
@@ -195,17 +206,22 @@ void csvWriteFrame(double t, double y, double v, double forceOverK)
     if (!csvIsOpen()) {
         return;
     }
-    const std::string row = std::to_string(csv.run) + "," + csvNumber(t) + "," + csvNumber(y) +
-                            "," + csvNumber(v) + "," + csvNumber(forceOverK);
-    if (csv.batching) {
-        csv.batch += row + "\n";
+    // Appended in place: a replay writes thousands of rows, and each
+    // temporary string costs an allocation.
+    std::string row;
+    std::string& into = csv.batching ? csv.batch : row;
+    into += std::to_string(csv.run);
+    for (const double value : {t, y, v, forceOverK}) {
+        into += ',';
+        appendNumber(&into, value);
+    }
+    into += '\n';
+    if (!csv.batching) {
+        csvWrite(&csv.motion, row);
+    } else if (csv.batch.size() >= batchBytes) {
         // In slices: thousands of rows at once would not fit the page's memory.
-        if (csv.batch.size() >= batchBytes) {
-            csvWrite(&csv.motion, csv.batch);
-            csv.batch.clear();
-        }
-    } else {
-        writeRow(&csv.motion, row);
+        csvWrite(&csv.motion, csv.batch);
+        csv.batch.clear();
     }
 }
 
