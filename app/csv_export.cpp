@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/shortest_decimal.h"
 #include "lab/specimen.h"
 
 namespace
@@ -21,12 +22,17 @@ struct CsvExport {
     CsvFile sweep;    // NAME-sweep.csv, not open until the first sweep
     std::string sweepPath;
     CsvFile measured; // NAME-measured.csv
+    bool batching; // motion rows wait in batch for csvEndFrameBatch
+    std::string batch;
 };
+
+// The most a batch of motion rows holds before it is written, bytes.
+constexpr std::size_t batchBytes = 64 * 1024;
 
 // The run number while not exporting.
 constexpr int notExporting = -1;
 
-CsvExport csv = {notExporting, {}, {}, {}, {}, {}};
+CsvExport csv = {notExporting, {}, {}, {}, {}, {}, false, {}};
 
 // Set by the first failed write of any CSV file, and cleared only by
 // csvClose (tests): the run lost rows, and its exit status says so.
@@ -98,7 +104,30 @@ int csvExitStatus()
     return rowsLost ? 1 : 0;
 }
 
+// Append csvNumber(value) to *text.
+static void appendNumber(std::string* text, double value)
+{
+    char digits[32];
+    if (shortestGeneral(value, digits, sizeof digits)) {
+        *text += digits;
+    } else {
+        *text += csvNumberBySearch(value);
+    }
+}
+
 std::string csvNumber(double value)
+{
+    // The same text as the search below, by integer arithmetic where it can:
+    // a frame's row costs a dozen printf and strtod calls otherwise, and a
+    // page replaying thousands of frames pays for every one.
+    char text[32];
+    if (shortestGeneral(value, text, sizeof text)) {
+        return text;
+    }
+    return csvNumberBySearch(value);
+}
+
+std::string csvNumberBySearch(double value)
 {
     // The fewest significant digits that read back as the same double. The
     // program never sets a locale, so %g writes '.' as the decimal point.
@@ -148,7 +177,7 @@ bool csvOpen(const std::string& name, const double* zetas, int count, bool syste
         header += ",amplitude zeta=" + zeta + " (m),phase lag zeta=" + zeta + " (deg)";
     }
     header += ",amplitude entered zeta (m),phase lag entered zeta (deg)";
-    CsvExport opened = {0, {}, {}, {}, name + "-sweep.csv", {}};
+    CsvExport opened = {0, {}, {}, {}, name + "-sweep.csv", {}, false, {}};
     if (!createFile(&opened.motion, name + "-motion.csv")) {
         return false;
     }
@@ -201,8 +230,37 @@ void csvWriteFrame(double t, double y, double v, double forceOverK)
     if (!csvIsOpen()) {
         return;
     }
-    writeRow(&csv.motion, std::to_string(csv.run) + "," + csvNumber(t) + "," + csvNumber(y) + "," +
-                              csvNumber(v) + "," + csvNumber(forceOverK));
+    // Appended in place: a replay writes thousands of rows, and each
+    // temporary string costs an allocation.
+    std::string row;
+    std::string& into = csv.batching ? csv.batch : row;
+    into += std::to_string(csv.run);
+    for (const double value : {t, y, v, forceOverK}) {
+        into += ',';
+        appendNumber(&into, value);
+    }
+    into += '\n';
+    if (!csv.batching) {
+        csvWrite(&csv.motion, row);
+    } else if (csv.batch.size() >= batchBytes) {
+        // In slices: thousands of rows at once would not fit the page's memory.
+        csvWrite(&csv.motion, csv.batch);
+        csv.batch.clear();
+    }
+}
+
+void csvBeginFrameBatch()
+{
+    csv.batching = true;
+}
+
+void csvEndFrameBatch()
+{
+    csv.batching = false;
+    if (!csv.batch.empty()) {
+        csvWrite(&csv.motion, csv.batch);
+        csv.batch.clear();
+    }
 }
 
 void csvWriteSweep(const CsvSweepRow* rows, int count)
@@ -245,7 +303,7 @@ void csvClose()
     csvCloseFile(&csv.response);
     csvCloseFile(&csv.sweep);
     csvCloseFile(&csv.measured);
-    csv = CsvExport{notExporting, {}, {}, {}, {}, {}};
+    csv = CsvExport{notExporting, {}, {}, {}, {}, {}, false, {}};
     rowsLost = false;
 }
 

@@ -74,6 +74,13 @@ void csvBeginRun(double enteredZeta, double ratioStep, int points, int zetaCount
 // Nothing when the files are not open.
 void csvWriteFrame(double t, double y, double v, double forceOverK);
 
+// The frames written from csvBeginFrameBatch until csvEndFrameBatch reach
+// the motion file in one write at the end, as if written one by one: a page
+// replaying thousands of frames would otherwise hand each row to its file
+// system by itself.
+void csvBeginFrameBatch();
+void csvEndFrameBatch();
+
 // One measured point of a frequency sweep, as NAME-sweep.csv holds it.
 struct CsvSweepRow {
     double ratio;             // omf / om0
@@ -135,6 +142,11 @@ void csvClose();
 
 // The CSV text of one number: shortest round trip, '.' as decimal point.
 std::string csvNumber(double value);
+
+// The same text found by trying every precision of printf's %g until one
+// reads back: what csvNumber gives, the slow way (the values its integer
+// arithmetic does not take, and the tests).
+std::string csvNumberBySearch(double value);
 
 // Which files have a data row after their header row.
 struct CsvRowsWritten {

@@ -12,3 +12,8 @@ void beginFrame();
 
 // Flush and show the frame.
 void endFrame();
+
+// Draw a line of Helvetica 18 at raster position (x, y) on a white box that
+// hides what was drawn under it: the grid and the curves would run through
+// its digits.
+void drawTextOnWhite(float x, float y, const char* text);

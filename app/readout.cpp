@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/frame.h"
 #include "app/measured_chart.h"
 #include "app/sweep_squares.h"
 #include "app/view.h"
@@ -282,5 +283,5 @@ void drawReadout(const std::string& text)
     }
     drawLine({crosshair.x, -1.0}, {crosshair.x, 1.0}, crosshairColour);
     drawLine({-1.0, crosshair.y}, {1.0, crosshair.y}, crosshairColour);
-    drawText(textX, textY, GLUT_BITMAP_HELVETICA_18, latin(text).c_str());
+    drawTextOnWhite(textX, textY, latin(text).c_str());
 }

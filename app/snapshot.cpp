@@ -56,6 +56,19 @@ const char* jsonBool(bool value)
     return value ? "true" : "false";
 }
 
+// The sweep's progress, or null when none is under way.
+std::string sweepProgress()
+{
+    if (!sweepUnderWay()) {
+        return "null";
+    }
+    const ResonanceSearch* search = sweepSearchShown();
+    const int searched = search != nullptr ? search->count - search->coarseCount : 0;
+    return "{\"done\":" + std::to_string(sweepShown()->point) +
+           ",\"total\":" + std::to_string(sweepPointCount) +
+           ",\"searched\":" + std::to_string(searched < 0 ? 0 : searched) + "}";
+}
+
 } // namespace
 
 const char* windowSnapshot()
@@ -80,6 +93,7 @@ const char* windowSnapshot()
            ",\"response\":" + jsonBool(rows.response) + ",\"sweep\":" + jsonBool(rows.sweep) +
            ",\"measured\":" + jsonBool(rows.measured) + "},\"specimen\":" + specimen +
            ",\"restartAnswers\":" + jsonText(restartAnswers()) + ",\"readout\":" +
-           jsonText(readoutText(chartRequested(), sweepShown(), sweepSearchShown())) + "}";
+           jsonText(readoutText(chartRequested(), sweepShown(), sweepSearchShown())) +
+           ",\"sweep\":" + sweepProgress() + "}";
     return json.c_str();
 }

@@ -21,4 +21,8 @@
 //                     (app/restart_answers.h)
 //   "readout"         the line under the crosshair (app/readout.h), UTF-8
 //                     with ω and Φ; "" when there is none
+//   "sweep"           while a sweep is under way, {"done", "total"}: its
+//                     coarse points measured of all of them, then
+//                     "searched", the points its search for the resonance
+//                     has added; null otherwise
 const char* windowSnapshot();

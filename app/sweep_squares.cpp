@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "app/figures_text.h"
+#include "app/frame.h"
 #include "app/sweep_run.h"
 #include "app/view.h"
 #include "model/state.h"
@@ -59,8 +60,9 @@ void drawSweepPoints()
     if (done) {
         // Below the legend's lines, as far left as they start.
         const auto lines = resonanceFiguresWindowLines(resonanceFigures(*search));
-        drawText(0.01f, 0.6f, GLUT_BITMAP_HELVETICA_18, lines[0].c_str());
-        drawText(0.01f, 0.55f, GLUT_BITMAP_HELVETICA_18, lines[1].c_str());
+        // On white: the peak of the resonance curve runs under them.
+        drawTextOnWhite(0.01f, 0.6f, lines[0].c_str());
+        drawTextOnWhite(0.01f, 0.55f, lines[1].c_str());
     }
     for (int k = 0; k < sweep.point && k < sweepPointCount; k++) {
         drawPoint(sweep.points[k]);

@@ -43,17 +43,28 @@ void windowReshaped(int width, int height)
     readoutWindowSize(width, height);
 }
 
+// Frames of the motion as the display callback steps them, none drawn.
+void advanceWithoutDrawing(int count)
+{
+    csvBeginFrameBatch();
+    for (int i = 0; i < count; i++) {
+        advanceFrame();
+    }
+    csvEndFrameBatch();
+}
+
 } // namespace
 
 // Open the window, register its callbacks (display, reshape, keys, the
-// window's creation, the exit status, the snapshot, the pointer and the
-// arrow keys) and hand control to the event loop; the clear colour is set
-// once the window's context exists.
+// window's creation, the exit status, the snapshot, the pointer, the arrow
+// keys and a page's replay) and hand control to the event loop; the clear
+// colour is set once the window's context exists.
 void initWindow(int* argc, char** argv)
 {
     const WindowCallbacks callbacks = {
-        display,      windowReshaped, keyboard, afterWindowCreated, csvExitStatus, windowSnapshot,
-        pointerPress, pointerDrag,    arrowKey};
+        display,       windowReshaped,        keyboard,     afterWindowCreated,
+        csvExitStatus, windowSnapshot,        pointerPress, pointerDrag,
+        arrowKey,      advanceWithoutDrawing, drawFrame,    playPause};
     // Every frame may be a chart frame, a key or the clock's.
     platformPrepareFrames();
     platformRunWindow(argc, argv, windowWidth, windowHeight, windowTitle, callbacks);

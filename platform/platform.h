@@ -25,6 +25,13 @@ struct WindowCallbacks {
     void (*pointerPress)(int x, int y) = nullptr;
     void (*pointerDrag)(int x, int y) = nullptr;
     void (*arrowKey)(int dx, int dy) = nullptr;
+    // A page bringing back a run it kept, by handing the program again what
+    // it was handed: count display frames advanced without drawing any, the
+    // present moment drawn once at the end, and the motion paused. None
+    // where null.
+    void (*advanceFrames)(int count) = nullptr;
+    void (*drawOnly)() = nullptr;
+    void (*pausePlay)() = nullptr;
 };
 
 // Open the window with the UTF-8 title, hand the callbacks to it and run the

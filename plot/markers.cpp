@@ -26,6 +26,26 @@ void drawSquare(const Point2& centre, double halfSide, const Rgba& colour)
     glEnable(GL_LIGHTING);
 }
 
+void drawRectangle(const Point2& lowerLeft, const Point2& upperRight, const Rgba& colour)
+{
+    const double left = scaleCoord(lowerLeft.x);
+    const double right = scaleCoord(upperRight.x);
+    const double bottom = scaleCoord(lowerLeft.y);
+    const double top = scaleCoord(upperRight.y);
+
+    glDisable(GL_LIGHTING);
+    glColor4f(colour.r, colour.g, colour.b, colour.a);
+    // clang-format off
+    glBegin(GL_POLYGON);
+        glVertex2d(left, bottom);
+        glVertex2d(right, bottom);
+        glVertex2d(right, top);
+        glVertex2d(left, top);
+    glEnd();
+    // clang-format on
+    glEnable(GL_LIGHTING);
+}
+
 // Draw the outline of a square in the line width last set by another routine.
 void drawSquareOutline(const Point2& centre, double halfSide, const Rgba& colour)
 {

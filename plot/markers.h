@@ -11,3 +11,7 @@ void drawSquare(const Point2& centre, double halfSide, const Rgba& colour);
 
 // Draw the outline of a square in the line width last set by another routine.
 void drawSquareOutline(const Point2& centre, double halfSide, const Rgba& colour);
+
+// Draw a filled rectangle, axis-aligned, from its lower left corner to its
+// upper right one: a text's background.
+void drawRectangle(const Point2& lowerLeft, const Point2& upperRight, const Rgba& colour);

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -192,6 +194,38 @@ TEST(CsvNumber, ShortestExactAndWholeNumbersWrittenOut)
     EXPECT_EQ(csvNumber(-2.5e-7), "-2.5e-07");
     for (const double x : {0.1 + 0.2, 1.0 / 3, -std::sqrt(2.0) * 1e20, 5e-324}) {
         EXPECT_EQ(number(csvNumber(x)), x) << csvNumber(x);
+    }
+}
+
+// The integer arithmetic gives the search's text, byte for byte: on numbers
+// of every size, on the ends of rounding intervals (powers of two, ties of
+// short decimals) and on the motion's own times and values.
+TEST(CsvNumber, FastPathWritesWhatTheSearchWrites)
+{
+    std::vector<double> values = {
+        0.5, 0.25, 1e-4, 9.5, 0.095, 1e15 - 1, 123456789012345.6, 0.30000000000000004};
+    for (int e = -20; e < 52; e++) {
+        values.push_back(std::ldexp(1.0, e));
+        values.push_back(std::nextafter(std::ldexp(1.0, e), 0.0));
+    }
+    for (int k = 1; k < 2000; k++) {
+        values.push_back(k * 0.005);
+        values.push_back(-k / 7.0e3);
+    }
+    double t = 0;
+    for (int k = 0; k < 4000; k++) {
+        t += 0.01;
+        values.push_back(t);
+        values.push_back(0.3326 * std::sin(t));
+    }
+    std::mt19937_64 random(28);
+    std::uniform_real_distribution<double> exponent(-5.0, 16.0);
+    for (int k = 0; k < 20000; k++) {
+        values.push_back(std::pow(10.0, exponent(random)));
+    }
+    for (const double x : values) {
+        ASSERT_EQ(csvNumber(x), csvNumberBySearch(x)) << std::hexfloat << x;
+        ASSERT_EQ(csvNumber(-x), csvNumberBySearch(-x)) << std::hexfloat << x;
     }
 }
 

@@ -1,4 +1,5 @@
 // The readout under the pointer, read from the glyphs a press draws.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "app/display.h"
+#include "app/frame.h"
 #include "app/pointer.h"
 #include "app/snapshot.h"
 #include "model/state.h"
@@ -26,6 +28,38 @@ std::string readoutLine()
 }
 
 using Readout = FrameTest;
+
+// The readout's line lies on a white box drawn after the grid and the
+// curves, so that none of their lines runs through its digits.
+TEST_F(Readout, LineStandsOnWhite)
+{
+    drawUnrecorded();
+    for (int i = 0; i < 100; i++) {
+        display();
+    }
+    setGlRecording(true);
+    reshape(800, 800);
+    setGlWindowHeight(800);
+    pointerPress(100, 400);
+    const GlModel& gl = glModel();
+    const GlGlyph& first = gl.glyphs[gl.glyphs.size() - readoutLine().size()];
+    ASSERT_GT(first.after, 0u);
+    const GlPrimitive& box = gl.shapes[first.after - 1];
+    ASSERT_EQ(box.mode, static_cast<GLenum>(GL_POLYGON));
+    EXPECT_EQ(box.colour, (GlColour{1.0f, 1.0f, 1.0f, 0.0f}));
+    float left = 1e9f, right = -1e9f, top = 1e9f, bottom = -1e9f;
+    for (std::size_t v = box.first; v < box.first + box.count; v++) {
+        left = std::min(left, gl.window[2 * v]);
+        right = std::max(right, gl.window[2 * v]);
+        top = std::min(top, gl.window[2 * v + 1]);
+        bottom = std::max(bottom, gl.window[2 * v + 1]);
+    }
+    for (std::size_t g = gl.glyphs.size() - readoutLine().size(); g < gl.glyphs.size(); g++) {
+        EXPECT_TRUE(gl.glyphs[g].x >= left && gl.glyphs[g].x + 4 <= right &&
+                    gl.glyphs[g].y - 13 >= top && gl.glyphs[g].y + 4 <= bottom)
+            << g;
+    }
+}
 
 TEST_F(Readout, PressReadsTheTimePlotAndTheChartWithoutMovingTheMotion)
 {

@@ -442,6 +442,19 @@ void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha)
     }
 }
 
+int glutBitmapLength(void* font, const unsigned char* string)
+{
+    // The advance of the glyphs drawn, as glutBitmapCharacter moves the
+    // raster position over them.
+    int length = 0;
+    for (const unsigned char* p = string; font == GLUT_BITMAP_HELVETICA_18 && *p != '\0'; ++p) {
+        if (*p >= 32 && *p <= 126) {
+            length += helvetica18Advance[*p - 32];
+        }
+    }
+    return length;
+}
+
 void glutBitmapCharacter(void* font, int character)
 {
     // It draws with glBitmap, which is refused inside a group.

@@ -14,6 +14,8 @@ export const view = {
   lastFrame: null,      // a copy of the last frame's command list, null before the first
   scale: 1,             // canvas pixels per window pixel
   fittedPixels: 0,      // the canvas's width and height when last fitted, 0: fit again
+  holding: false,       // frames are kept, not drawn (a run being brought back)
+  held: null,           // the last frame kept meanwhile
 };
 
 // 'frame' after each frame drawn.
@@ -24,6 +26,9 @@ const defaultTitle = title.textContent;
 const defaultDocumentTitle = document.title;
 const waitingName = 'まだ図はありません。コンソールの質問に答えると描かれます。 / ' +
                     'No picture yet: it is drawn once the console\'s questions are answered.';
+const loadingName = 'まだ図はありません。プログラムを読み込んでいます。 / No picture yet: the program is loading.';
+// What the blank picture says: the program is still loading, or its questions wait.
+let waitingForLoad = true;
 
 // Canvas colours by their red, green and blue, 0 to 1.
 const colours = new Map();
@@ -181,6 +186,7 @@ const layer = {
   run: null,    // the commands it holds, as the frames have them
   canvas: null, // the canvas's size, transparent but for them
   box: null,    // [x, y, width, height] they cover, canvas pixels
+  due: false,   // a layer is to be made in a task of its own
 };
 // Segments a run must hold to be worth a layer.
 const layerSegments = 2000;
@@ -273,27 +279,57 @@ function drawFrame(c, previous) {
     }
   }
   const kept = keptRun(c, previous);
-  if (!kept) {
-    layer.run = null;
-    draw(ctx, c);
-    return;
+  layer.run = null;
+  draw(ctx, c);
+  // The layer for the frames after this one, made in a task of its own: a
+  // frame that drew the run, made the layer and copied it was one task of
+  // over 50 ms on a slow machine.
+  if (kept && !layer.due) {
+    const run = c.slice(kept[0], kept[1]);
+    const box = boxOf(c, kept[0], kept[1]);
+    const scale = view.scale;
+    layer.due = true;
+    setTimeout(() => {
+      layer.due = false;
+      if (scale === view.scale && !layer.run) makeLayer(run, box);
+    });
   }
-  const [from, to] = kept;
+}
+
+// Draw the run of commands into the layer's canvas.
+function makeLayer(run, box) {
   if (!layer.canvas) layer.canvas = document.createElement('canvas');
-  layer.canvas.width = layer.canvas.height = canvas.width;
+  if (layer.canvas.width !== canvas.width) layer.canvas.width = layer.canvas.height = canvas.width;
   const g = layer.canvas.getContext('2d');
+  g.setTransform(1, 0, 0, 1, 0, 0);
+  g.clearRect(0, 0, layer.canvas.width, layer.canvas.height);
   g.setTransform(view.scale, 0, 0, view.scale, 0, 0);
   for (const p of ['font', 'textBaseline', 'lineJoin']) g[p] = ctx[p];
-  draw(g, c, from, to);
-  layer.run = c.slice(from, to);
-  layer.box = boxOf(c, from, to);
-  draw(ctx, c, 0, from);
-  drawLayer();
-  draw(ctx, c, to);
+  draw(g, run);
+  layer.run = run;
+  layer.box = box;
+}
+
+// Keep the frames from now on instead of drawing them (on), or stop
+// keeping them.
+export function holdFrames(on) {
+  view.holding = on;
+  view.held = null;
+}
+
+// Draw the last frame kept, if any, and draw frames again.
+export function drawKeptFrame() {
+  const held = view.held;
+  holdFrames(false);
+  if (held) present(held);
 }
 
 // Draw one frame's command list.
 export function present(c) {
+  if (view.holding) {
+    view.held = c.slice();
+    return;
+  }
   drawFrame(c, view.lastFrame);
   view.lastFrame = c.slice();
   if (view.flushFrames) ctx.getImageData(0, 0, 1, 1);
@@ -359,8 +395,13 @@ function drawWaiting() {
   ctx.fillRect(0, 0, view.size, view.size);
   ctx.fillStyle = '#666';
   ctx.textAlign = 'center';
-  ctx.fillText('コンソールの質問に答えると図が描かれます', view.size / 2, view.size / 2 - 14);
-  ctx.fillText('The picture comes once the console\'s questions are answered', view.size / 2, view.size / 2 + 14);
+  if (waitingForLoad) {
+    ctx.fillText('プログラムを読み込んでいます…', view.size / 2, view.size / 2 - 14);
+    ctx.fillText('Loading the program…', view.size / 2, view.size / 2 + 14);
+  } else {
+    ctx.fillText('コンソールの質問に答えると図が描かれます', view.size / 2, view.size / 2 - 14);
+    ctx.fillText('The picture comes once the console\'s questions are answered', view.size / 2, view.size / 2 + 14);
+  }
   ctx.textAlign = 'start';
 }
 
@@ -376,12 +417,21 @@ export function windowPixel(clientX, clientY) {
   return { x: Math.floor(x * view.size / width), y: Math.floor(y * view.size / height) };
 }
 
-// Forget the last run's picture and heading until the next run draws.
+// Forget the last run's picture and heading until the next run draws; the
+// blank picture says the program is loading.
 export function clearWindow() {
   view.lastFrame = null;
   title.textContent = defaultTitle;
   document.title = defaultDocumentTitle;
-  canvas.setAttribute('aria-label', waitingName);
+  waitForQuestions(false);
+}
+
+// The blank picture, before the first frame: the program is loading
+// (questions false) or its questions wait for answers.
+export function waitForQuestions(questions) {
+  waitingForLoad = !questions;
+  if (view.lastFrame) return;
+  canvas.setAttribute('aria-label', questions ? waitingName : loadingName);
   drawWaiting();
 }
 

@@ -12,7 +12,8 @@ export const consoleState = {
 };
 
 // 'waiting' (detail: the kind of read) when the program asks, 'answered' when
-// it has its answer.
+// it has its answer; 'line' (detail: its text) when the program has written
+// a line that is not blank.
 export const consoleEvents = new EventTarget();
 
 // Append text to the panel in a style (a class), keeping it scrolled to the end.
@@ -27,6 +28,10 @@ export function show(text, cls = '') {
     panel.appendChild(span);
   }
   panel.scrollTop = panel.scrollHeight;
+  if (cls === '') {
+    const lines = text.split('\n').filter((l) => l.trim() !== '');
+    if (lines.length) consoleEvents.dispatchEvent(new CustomEvent('line', { detail: lines[lines.length - 1] }));
+  }
 }
 
 // The bytes of one of the program's output streams, decoded as UTF-8 across

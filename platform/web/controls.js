@@ -3,8 +3,8 @@
 // focus goes, and the picture's name for screen readers. What the program
 // shows comes from its snapshot (program.js), never from its text or picture.
 import { lifecycle, onMove } from './lifecycle.js';
-import { consoleState, setHint } from './console-panel.js';
-import { windowPixel } from './canvas-view.js';
+import { consoleEvents, consoleState, setHint } from './console-panel.js';
+import { waitForQuestions, windowPixel } from './canvas-view.js';
 import { csvFiles, programEvents, programFile, run, start, windowArrow, windowKey, windowPointer } from './program.js';
 
 const ui = {
@@ -18,7 +18,25 @@ const ui = {
   csvMotion: document.getElementById('csv-motion'),
   csvResponse: document.getElementById('csv-response'),
   csvSweep: document.getElementById('csv-sweep'),
+  latest: document.getElementById('latest'),
 };
+
+// The newest line beside the key pad: what is loading, the program's latest
+// line, or how far a sweep has come.
+const loadingLine = 'プログラム (forced-vibration.js, forced-vibration.wasm) を読み込んでいます… / ' +
+                    'Loading the program (forced-vibration.js, forced-vibration.wasm)…';
+ui.latest.textContent = loadingLine;
+consoleEvents.addEventListener('line', (e) => { ui.latest.textContent = e.detail; });
+
+// A sweep's progress as the snapshot gives it, or null when none is under way.
+function sweepProgress(shown) {
+  const s = shown && shown.sweep;
+  if (!s) return null;
+  return s.done < s.total
+    ? `掃引中：${s.total} 点中 ${s.done} 点 / Sweeping: ${s.done} of ${s.total} points`
+    : `共振を探索中：${s.searched} 点追加 / Searching for the resonance: ${s.searched} points added`;
+}
+let progressShown = null;
 
 // The bytes GLUT hands the keyboard callback for the named keys.
 const namedKeys = { Enter: 13, Escape: 27, Backspace: 8, Delete: 127 };
@@ -98,6 +116,7 @@ function namePicture() {
   if (shown) parts.push(shown.results.replace(/\s+/g, ' ').trim() + '.');
   if (shown && shown.frame) parts.push(`t = ${fixed(shown.frame.t, 2)} s, y = ${fixed(shown.frame.y, 4)} m.`);
   if (shown && shown.readout) parts.push(`読み取り / Readout: ${shown.readout}.`);
+  if (sweepProgress(shown)) parts.push(sweepProgress(shown) + '.');
   parts.push(shown && shown.chart
     ? '周波数特性の図あり / The frequency chart is shown.'
     : '周波数特性の図なし / No frequency chart.');
@@ -115,9 +134,11 @@ function download(name) {
   setTimeout(() => URL.revokeObjectURL(a.href), 1000);
 }
 
-onMove((to) => {
+onMove((to, from) => {
   updateButtons();
   namePicture();
+  if (to === 'loading') ui.latest.textContent = loadingLine;
+  if (to === 'dialog' && from === 'loading') waitForQuestions(true);
   if (to === 'window') {
     setHint('図の上で押したキーとキーパッドのボタンはウィンドウへ / Keys typed on the picture and the key pad\'s buttons go to the window: s, f, w, r, a, y Y t T x X, m g j, Esc. 図のクリック・タップと矢印キーで読み取り / Click, tap or the arrow keys read the picture.');
     ui.canvas.focus();
@@ -144,7 +165,15 @@ function nameAfterKeys() {
 programEvents.addEventListener('key', nameAfterKeys);
 programEvents.addEventListener('readout', nameAfterKeys);
 
-programEvents.addEventListener('snapshot', updateCsvButtons);
+programEvents.addEventListener('snapshot', () => {
+  updateCsvButtons();
+  // Each new point of a sweep: a slow processor takes seconds over it.
+  const progress = sweepProgress(run.snapshot);
+  if (progress === progressShown) return;
+  progressShown = progress;
+  if (progress) ui.latest.textContent = progress;
+  namePicture();
+});
 
 programEvents.addEventListener('examples', (e) => {
   if (ui.example.options.length > 1) return;

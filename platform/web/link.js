@@ -8,10 +8,14 @@
 // and the run starts as `forced-vibration FILE` does on the desktop: the
 // file's answers shown after their questions as if typed, then the student
 // types on. Copy link makes such an address for the run on show.
+//
+// A link always starts what it names; a reload of the tab whose run began
+// at this address brings that run back from the page's journal instead.
 import { lifecycle, onMove } from './lifecycle.js';
 import { setHint, show } from './console-panel.js';
 import { run, start } from './program.js';
 import { specimenLink, startSpecimen } from './specimen.js';
+import { journalAdopt, journalCheckShared, journalLeftBehind, journalRead } from './journal.js';
 
 // The most text a link may carry after '#answers=', URL-encoded as it
 // stands in the address: an answer file is a few short lines, and a longer
@@ -70,7 +74,7 @@ function refuse(why) {
 // Start a run of the experiment the page's address names, or the plain
 // dialog; the answers reach the program as a file in its files, given on its
 // command line.
-export function startFromAddress() {
+function startLink() {
   const asked = readFragment(location.hash);
   if (asked.specimen !== undefined) {
     startSpecimen(asked.specimen, asked.answers);
@@ -90,9 +94,48 @@ export function startFromAddress() {
   }
 }
 
+// Why a journal is not replayed, one line each.
+const dropped = {
+  otherVersion: '前の実行は別の版のページで記録されたので、復元せずに捨てました。 / The run kept before was recorded by another version of this page: it was dropped, not restored.',
+  corrupt: '前の実行の記録が壊れていたので、復元できませんでした。 / The record of the run kept before is damaged: the run cannot be restored.',
+};
+
+// The button that continues a run that no open tab shows.
+const resume = document.getElementById('resume');
+let leftBehind = null;
+
+// The page's first run: this tab's run brought back when the page was
+// reloaded or its tab restored; otherwise what the address names, and the
+// run of a closed tab offered.
+export async function startFromAddress() {
+  const kept = journalRead();
+  if (kept && kept.head && kept.head.address === location.hash) {
+    // A duplicated tab has the same name; it gets a copy of the run.
+    journalCheckShared();
+    start(kept.head.args, null, kept);
+    return;
+  }
+  startLink();
+  if (kept && !kept.head) show(dropped[kept.otherVersion ? 'otherVersion' : 'corrupt'] + '\n', 'err');
+  if (readFragment(location.hash).refused === undefined && location.hash.length > 1) return;
+  leftBehind = await journalLeftBehind();
+  resume.hidden = leftBehind === null;
+}
+
+resume.addEventListener('click', () => {
+  resume.hidden = true;
+  const kept = leftBehind && journalAdopt(leftBehind);
+  leftBehind = null;
+  if (kept && kept.head) start(kept.head.args, null, kept);
+  else if (kept) show(dropped[kept.otherVersion ? 'otherVersion' : 'corrupt'] + '\n', 'err');
+});
+
 // A link pasted over the address of the open page changes only its
 // fragment: the page does not load again, so the new run starts here.
-window.addEventListener('hashchange', startFromAddress);
+window.addEventListener('hashchange', () => {
+  resume.hidden = true;
+  startLink();
+});
 
 // Copy link: the run's answers, as the program's snapshot says them, so that
 // the link gives the parameters and the start it holds now whichever of the

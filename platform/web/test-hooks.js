@@ -19,12 +19,14 @@ const fvPage = window.fvPage = {
   get flushFrames() { return view.flushFrames; },
   set flushFrames(on) { view.flushFrames = on; },
   get program() { return run.module; },  // the running program's module object
+  get snapshot() { return run.snapshot; },  // what the program shows (app/snapshot.h)
   moves: [],             // every state entered, in order
   frames: [],            // {key, ms}: the page's work for each window key that draws
   promptAt: null,        // the first question on show, ms after the page began to load
   lastAnswerAt: null,    // the last answer of the first dialog given
   firstFrameAt: null,    // the run's first frame drawn
   dialogEndedAt: null,   // the run's first dialog over
+  restoredAt: null,      // a run brought back from the journal, once it is
 };
 
 onMove((to) => {
@@ -45,3 +47,4 @@ viewEvents.addEventListener('frame', () => {
   if (fvPage.firstFrameAt === null) fvPage.firstFrameAt = performance.now();
 });
 programEvents.addEventListener('key', (e) => fvPage.frames.push(e.detail));
+programEvents.addEventListener('restored', () => { fvPage.restoredAt = performance.now(); });

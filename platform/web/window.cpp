@@ -37,8 +37,8 @@ EM_JS(void, webOpenWindow, (int width, int height, const char* title),
 EM_JS(void, webPresent, (const float* commands, int count),
       { Module.fvPresent(HEAPF32.subarray(commands >> 2, (commands >> 2) + count)); });
 EM_JS(void, webRequestFrame, (), { Module.fvRequestFrame(); });
-EM_JS(void, webStartTimer, (unsigned milliseconds, int slot),
-      { Module.fvStartTimer(milliseconds, slot); });
+EM_JS(void, webStartTimer, (unsigned milliseconds, int slot, int value),
+      { Module.fvStartTimer(milliseconds, slot, value); });
 EM_JS(void, webSnapshot, (const char* json), { Module.fvSnapshot(UTF8ToString(json)); });
 
 // Hand the page the program's snapshot if it changed; after every call from
@@ -111,6 +111,33 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webArrowKey(int dx, int dy)
     }
 }
 
+// A page bringing back a run: count frames advanced without drawing.
+extern "C" EMSCRIPTEN_KEEPALIVE void webAdvance(int count)
+{
+    if (windowOpen && windowCallbacks.advanceFrames != nullptr) {
+        windowCallbacks.advanceFrames(count);
+        handSnapshot();
+    }
+}
+
+// The present moment drawn, once a replay is over.
+extern "C" EMSCRIPTEN_KEEPALIVE void webDrawOnly()
+{
+    if (windowOpen && windowCallbacks.drawOnly != nullptr) {
+        windowCallbacks.drawOnly();
+        handSnapshot();
+    }
+}
+
+// The motion paused: a run brought back is shown still.
+extern "C" EMSCRIPTEN_KEEPALIVE void webPause()
+{
+    if (windowOpen && windowCallbacks.pausePlay != nullptr) {
+        windowCallbacks.pausePlay();
+        handSnapshot();
+    }
+}
+
 // A timer of slot has run out.
 extern "C" EMSCRIPTEN_KEEPALIVE void webTimer(int slot)
 {
@@ -155,7 +182,9 @@ void platformStartTimer(unsigned milliseconds, void (*tick)(int value), int valu
         timers.push_back({});
     }
     timers[slot] = {tick, value};
-    webStartTimer(milliseconds, static_cast<int>(slot));
+    // The value names the timer to a page that replays the run: the same
+    // calls set the same values.
+    webStartTimer(milliseconds, static_cast<int>(slot), value);
 }
 
 void platformPrepareFrames()

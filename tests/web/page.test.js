@@ -97,6 +97,13 @@ async function openPage(browser, { width = 1400, height = 900, device = null } =
   return page;
 }
 
+// Reload the page; its run brought back from the journal, when restored.
+async function reloadPage(page, restored = true) {
+  await page.reload();
+  await page.addScriptTag({ content: `window.pictureFeatures = ${pictureFeatures}; window.pixelsOf = ${pixelsOf};` });
+  await page.waitForFunction(restored ? () => fvPage.restoredAt !== null : () => fvPage.waiting === 'line');
+}
+
 // Close the page; it must have thrown nothing.
 async function closePage(page) {
   await page.close();
@@ -229,6 +236,20 @@ function maxUnmatched(gap) {
   return Math.max(3, Math.ceil(0.15 * gap.shared));
 }
 
+// The chart's curves and points lie in both pictures alike.
+function assertChart({ web, desk }) {
+  web.curves.forEach((curve, i) => {
+    for (const part of ['amplitude', 'phase']) {
+      const gap = profileGap(curve[part], desk.curves[i][part]);
+      assert.ok(gap.shared >= 100, `curve ${i} ${part}: ${gap.shared} columns in both`);
+      assert.ok(gap.worst <= shapeTolerance && gap.unmatched <= maxUnmatched(gap),
+                `curve ${i} ${part}: ${JSON.stringify(gap)}`);
+    }
+  });
+  assertNear(web.bluePoints[0], desk.bluePoints[0], 'amplitude point');
+  assertNear(web.bluePoints[1], desk.bluePoints[1], 'phase point');
+}
+
 // Compare the named coordinates of a shape in both pictures.
 function assertNear(web, desk, what, keys = ['x', 'y']) {
   assert.ok(web && desk, `${what}: found in both pictures`);
@@ -319,17 +340,88 @@ function pageTests(name, chromiumOnly) {
     assert.deepEqual(Buffer.from(await page.evaluate(() => fvPage.stdout)), reference.stdout);
     assertTimePlot(await compareWithDesktop(page, reference.png));
     await windowKeys(page, 'f');
-    const { web, desk } = await compareWithDesktop(page, chart.png);
-    web.curves.forEach((curve, i) => {
-      for (const part of ['amplitude', 'phase']) {
-        const gap = profileGap(curve[part], desk.curves[i][part]);
-        assert.ok(gap.shared >= 100, `curve ${i} ${part}: ${gap.shared} columns in both`);
-        assert.ok(gap.worst <= shapeTolerance && gap.unmatched <= maxUnmatched(gap),
-                  `curve ${i} ${part}: ${JSON.stringify(gap)}`);
-      }
+    assertChart(await compareWithDesktop(page, chart.png));
+    await closePage(page);
+  });
+
+  test('a reload brings back the console\'s bytes, the picture and the motion CSV\'s bytes', async () => {
+    const page = await workedPage(browser);
+    await windowKeys(page, 's'.repeat(50) + 'fy');
+    const box = await page.$eval('#window', (c) => { const r = c.getBoundingClientRect(); return [r.left, r.top, r.width]; });
+    await page.mouse.click(box[0] + box[2] * 600 / 800, box[1] + box[2] * 200 / 800);
+    const taken = () => page.evaluate(async () => ({
+      stdout: [...fvPage.stdout], readout: fvPage.snapshot.readout, features: pictureFeatures(await pixelsOf(null)),
+      csv: new TextDecoder().decode(fvPage.program.FS.readFile('/forced-vibration-motion.csv')),
+    }));
+    const was = await taken();
+    assert.match(was.readout, /./);
+    await reloadPage(page);
+    const now = await taken();
+    assert.deepEqual(now.stdout, was.stdout);
+    assert.equal(now.csv, was.csv);
+    assert.equal(now.readout, was.readout);
+    assertTimePlot({ web: now.features, desk: was.features });
+    assertChart({ web: now.features, desk: was.features });
+    assert.match(await page.$eval('#console', (c) => c.textContent), /The run was restored as it was, paused\.\]\n$/);
+    await closePage(page);
+  });
+
+  test('a played run reloaded comes back paused within a frame of where it was', async () => {
+    const page = await openPage(browser);
+    await answerDialog(page, workedExample, workedKey);
+    await page.waitForFunction(() => fvPage.framesDrawn >= 20);
+    await page.evaluate(() => addEventListener('pagehide', () => sessionStorage.setItem('t', fvPage.snapshot.frame.t)));
+    await reloadPage(page);
+    const { t, was, playing } = await page.evaluate(() => ({
+      t: fvPage.snapshot.frame.t, was: Number(sessionStorage.getItem('t')), playing: fvPage.snapshot.playing }));
+    assert.ok(Math.abs(t - was) <= 0.0401 && was > 0.5, `t ${t}, was ${was}`);
+    assert.equal(playing, false);
+    await closePage(page);
+  });
+
+  test('the run of a closed tab is offered to a page opened afresh, and continues there', async () => {
+    const closed = await workedPage(browser);
+    await windowKeys(closed, 'sss');
+    const was = await closed.evaluate(() => [...fvPage.stdout]);
+    await closePage(closed);
+    const page = await openPage(browser);
+    await page.waitForFunction(() => !document.getElementById('resume').hidden);
+    await page.click('#resume');
+    await page.waitForFunction(() => fvPage.restoredAt !== null);
+    assert.deepEqual(await page.evaluate(() => [...fvPage.stdout]), was);
+    await closePage(page);
+  });
+
+    test('storage that throws is said once, and the page works as without a journal', async () => {
+    const page = await browser.newPage();
+    page.errors = [];
+    page.on('pageerror', (e) => page.errors.push(String(e)));
+    await page.evaluateOnNewDocument(() => {
+      Object.defineProperty(window, 'localStorage', { get() { throw new DOMException('denied', 'SecurityError'); } });
     });
-    assertNear(web.bluePoints[0], desk.bluePoints[0], 'amplitude point');
-    assertNear(web.bluePoints[1], desk.bluePoints[1], 'phase point');
+    await page.setViewport({ width: 1400, height: 900 });
+    await page.goto(baseUrl);
+    await answerDialog(page, workedExample, workedKey);
+    await pause(page);
+    await windowKeys(page, 'ss');
+    const text = await page.$eval('#console', (c) => c.textContent);
+    assert.equal(text.split('cannot be kept').length, 2, text);
+    assert.deepEqual(Buffer.from(await page.evaluate(() => fvPage.stdout)).subarray(0, 200),
+                     desktop(workedAnswers, '').stdout.subarray(0, 200));
+    await reloadPage(page, false);
+    await closePage(page);
+  });
+
+  test('a corrupt journal is said once and the page starts afresh', async () => {
+    const page = await workedPage(browser);
+    await page.evaluate(() => {
+      const key = Object.keys(localStorage).find((k) => k.endsWith('/0') && k.includes(sessionStorage.getItem('fv-journal-tab')));
+      localStorage.setItem(key, '[["k",');
+    });
+    await reloadPage(page, false);
+    const text = await page.$eval('#console', (c) => c.textContent);
+    assert.equal(text.split('is damaged').length, 2, text);
+    await answerDialog(page, workedExample, workedKey);
     await closePage(page);
   });
 
@@ -403,7 +495,7 @@ function pageTests(name, chromiumOnly) {
     assert.ok(!(await page.evaluate(() => fvPage.frames.some((f) => f.key === '\t'))), 'no Tab for the window');
     // Every control that takes the focus, in the order of the page's text.
     const order = await page.evaluate(() => [...document.querySelectorAll('canvas, button, select, input, [tabindex]')]
-      .filter((e) => !e.disabled && e.tabIndex >= 0).map((e) => e.id || e.dataset.key));
+      .filter((e) => !e.disabled && !e.hidden && e.tabIndex >= 0).map((e) => e.id || e.dataset.key));
     const visited = [];
     await page.focus('#window');
     for (let i = 0; i < order.length; i++) {
@@ -486,7 +578,7 @@ function pageTests(name, chromiumOnly) {
       await page.setViewport({ width, height: 640 });
       const sizes = await page.evaluate((target) => ({
         overflow: document.documentElement.scrollWidth - document.documentElement.clientWidth,
-        small: [...document.querySelectorAll('button, select')].map((b) => b.getBoundingClientRect())
+        small: [...document.querySelectorAll('button, select')].filter((b) => !b.hidden).map((b) => b.getBoundingClientRect())
           .filter((r) => r.width < target || r.height < target).length,
       }), touchTarget);
       assert.deepEqual(sizes, { overflow: 0, small: 0 }, `${width} px`);
@@ -576,6 +668,20 @@ function pageTests(name, chromiumOnly) {
     assert.deepEqual(Buffer.from(await page.evaluate(() => fvPage.stdout)), desk.stdout);
     await page.tap('#restart');
     await page.waitForFunction(() => fvPage.waiting === 'line');
+    await closePage(page);
+  });
+
+  test('on a phone the line that r prints is on the screen after the tap', async () => {
+    const phone = puppeteer.KnownDevices['iPhone 13'];
+    const page = await workedPage(browser, { device: { ...phone, viewport: { ...phone.viewport, width: 390, height: 844 } } });
+    await page.tap('button[data-key="r"]');
+    const seen = await page.evaluate(() => {
+      const latest = document.getElementById('latest');
+      const r = latest.getBoundingClientRect();
+      return { text: latest.textContent, onScreen: r.top >= 0 && r.bottom <= innerHeight && r.height > 0 };
+    });
+    assert.match(seen.text, /^測定：/);
+    assert.ok(seen.onScreen, JSON.stringify(seen));
     await closePage(page);
   });
 

@@ -114,7 +114,7 @@ function desktop(...args) {
 }
 const typed = (lines) => ['--answer-text', lines.join('\\n') + '\\n'];
 
-test('the worked example, the key pad, a download, as the desktop program', async () => {
+test('the worked example, the key pad, a download, as the desktop program, and a reload', async () => {
   await open(baseUrl, "fvPage.waiting === 'line'");
   await answer(worked);
   assert.deepEqual(await stdout(), desktop(...typed(worked)));
@@ -136,6 +136,14 @@ test('the worked example, the key pad, a download, as the desktop program', asyn
   assert.equal(download.name, 'forced-vibration-motion.csv');
   assert.deepEqual(download.bytes, download.file);
   assert.match(Buffer.from(download.bytes).toString(), /\n\d/);
+  assert.deepEqual(await pageErrors(), []);
+  // A reload brings the run back from the page's journal, sweep and all.
+  const csv = () => driver.executeScript("return [...fvPage.program.FS.readFile('/forced-vibration-motion.csv')]");
+  const was = { out: await stdout(), csv: await csv() };
+  await driver.navigate().refresh();
+  await until('fvPage.restoredAt !== null');
+  assert.deepEqual(await stdout(), was.out);
+  assert.deepEqual(await csv(), was.csv);
   assert.deepEqual(await pageErrors(), []);
 });
 

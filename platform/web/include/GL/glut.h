@@ -14,6 +14,7 @@ extern void* glutBitmapHelvetica18;
 #define GLUT_BITMAP_HELVETICA_18 ((void*)&glutBitmapHelvetica18)
 
 void glutBitmapCharacter(void* font, int character);
+int glutBitmapLength(void* font, const unsigned char* string);
 void glutSwapBuffers(void);
 
 #ifdef __cplusplus
