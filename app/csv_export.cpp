@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/shortest_decimal.h"
 #include "lab/specimen.h"
+#include "model/shortest_decimal.h"
 
 namespace
 {
@@ -22,7 +22,7 @@ struct CsvExport {
     CsvFile sweep;    // NAME-sweep.csv, not open until the first sweep
     std::string sweepPath;
     CsvFile measured; // NAME-measured.csv
-    bool batching; // motion rows wait in batch for csvEndFrameBatch
+    bool batching;    // motion rows wait in batch for csvEndFrameBatch
     std::string batch;
 };
 
@@ -111,46 +111,13 @@ static void appendNumber(std::string* text, double value)
     if (shortestGeneral(value, digits, sizeof digits)) {
         *text += digits;
     } else {
-        *text += csvNumberBySearch(value);
+        *text += shortestNumberBySearch(value);
     }
 }
 
 std::string csvNumber(double value)
 {
-    // The same text as the search below, by integer arithmetic where it can:
-    // a frame's row costs a dozen printf and strtod calls otherwise, and a
-    // page replaying thousands of frames pays for every one.
-    char text[32];
-    if (shortestGeneral(value, text, sizeof text)) {
-        return text;
-    }
-    return csvNumberBySearch(value);
-}
-
-std::string csvNumberBySearch(double value)
-{
-    // The fewest significant digits that read back as the same double. The
-    // program never sets a locale, so %g writes '.' as the decimal point.
-    // (std::to_chars would do the same, but the web build's C++ library
-    // has it only for integers.)
-    // Whole numbers up to 17 digits are written out (100000, not 1e+05).
-    char text[32];
-    int digits = 1;
-    for (; digits < 17; digits++) {
-        std::snprintf(text, sizeof text, "%.*g", digits, value);
-        if (std::strtod(text, nullptr) == value) {
-            break;
-        }
-    }
-    std::snprintf(text, sizeof text, "%.*g", digits, value);
-    for (int more = digits + 1; more <= 17 && std::strstr(text, "e+") != nullptr; more++) {
-        char longer[32];
-        std::snprintf(longer, sizeof longer, "%.*g", more, value);
-        if (std::strstr(longer, "e+") == nullptr) {
-            std::snprintf(text, sizeof text, "%s", longer);
-        }
-    }
-    return text;
+    return shortestNumber(value);
 }
 
 // The header row of NAME-measured.csv, in the order of MeasuredColumn.

@@ -143,11 +143,6 @@ void csvClose();
 // The CSV text of one number: shortest round trip, '.' as decimal point.
 std::string csvNumber(double value);
 
-// The same text found by trying every precision of printf's %g until one
-// reads back: what csvNumber gives, the slow way (the values its integer
-// arithmetic does not take, and the tests).
-std::string csvNumberBySearch(double value);
-
 // Which files have a data row after their header row.
 struct CsvRowsWritten {
     bool motion;

@@ -2,9 +2,6 @@
 #include "lab/number_text.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 // Exact powers of ten, so that rounding is the same on every platform
 // (no pow or log10 of a C library in the way).
@@ -51,27 +48,4 @@ double roundThreeDigits(double value)
     }
     const ThreeDigits digits = threeDigits(value);
     return fromThreeDigits(digits.mantissa, digits.exponent);
-}
-
-std::string shortestNumber(double value)
-{
-    // As the program's CSV files write numbers (app/csv_export.h), which lab/
-    // may not include. The program never sets a locale, so %g writes '.'.
-    char text[32];
-    int digits = 1;
-    for (; digits < 17; digits++) {
-        std::snprintf(text, sizeof text, "%.*g", digits, value);
-        if (std::strtod(text, nullptr) == value) {
-            break;
-        }
-    }
-    std::snprintf(text, sizeof text, "%.*g", digits, value);
-    for (int more = digits + 1; more <= 17 && std::strstr(text, "e+") != nullptr; more++) {
-        char longer[32];
-        std::snprintf(longer, sizeof longer, "%.*g", more, value);
-        if (std::strstr(longer, "e+") == nullptr) {
-            std::snprintf(text, sizeof text, "%s", longer);
-        }
-    }
-    return text;
 }

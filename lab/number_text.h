@@ -5,6 +5,9 @@
 
 #include <string>
 
+// shortestNumber, the text the CSV files give a number.
+#include "model/shortest_decimal.h"
+
 // A positive value as mantissa 100..999 times 10^exponent, rounded to three
 // significant digits.
 struct ThreeDigits {
@@ -19,8 +22,3 @@ double fromThreeDigits(int mantissa, int exponent);
 // value rounded to three significant digits; zero, negative and non-finite
 // values as they are.
 double roundThreeDigits(double value);
-
-// The fewest significant digits that read back as the same double, '.' as
-// the decimal point, whole numbers up to 17 digits written out (100000, not
-// 1e+05): the CSV files' format.
-std::string shortestNumber(double value);

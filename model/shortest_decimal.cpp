@@ -6,10 +6,12 @@
 // rounds the exact value; they read back as the value when N 10^-k lies in
 // the value's rounding interval, the halves of the gaps to its neighbours,
 // which strtod, rounding correctly, maps onto the value.
-#include "app/shortest_decimal.h"
+#include "model/shortest_decimal.h"
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -245,4 +247,37 @@ bool shortestGeneral(double value, char* out, std::size_t size)
         return true;
     }
     return false;
+}
+
+std::string shortestNumber(double value)
+{
+    char text[32];
+    if (shortestGeneral(value, text, sizeof text)) {
+        return text;
+    }
+    return shortestNumberBySearch(value);
+}
+
+std::string shortestNumberBySearch(double value)
+{
+    // The program never sets a locale, so %g writes '.' as the decimal point.
+    // (std::to_chars would do the same, but the web build's C++ library has
+    // it only for integers.)
+    char text[32];
+    int digits = 1;
+    for (; digits < 17; digits++) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) {
+            break;
+        }
+    }
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    for (int more = digits + 1; more <= 17 && std::strstr(text, "e+") != nullptr; more++) {
+        char longer[32];
+        std::snprintf(longer, sizeof longer, "%.*g", more, value);
+        if (std::strstr(longer, "e+") == nullptr) {
+            std::snprintf(text, sizeof text, "%s", longer);
+        }
+    }
+    return text;
 }
