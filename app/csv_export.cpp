@@ -245,8 +245,7 @@ void csvWriteSweep(const CsvSweepRow* rows, int count)
                            (row.settled ? "1" : "0");
         // The force's file as ever; the others say what they measured.
         if (csv.excitation != ExcitationKind::force) {
-            text += std::string(",") +
-                    (csv.excitation == ExcitationKind::base ? "base" : "unbalance") + "," +
+            text += std::string(",") + excitationName(csv.excitation) + "," +
                     csvNumber(row.measuredAmplitude / row.reference) + "," +
                     csvNumber(row.theoryAmplitude / row.reference);
         }

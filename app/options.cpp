@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "app/csv_export.h"
 #include "app/play.h"
@@ -101,15 +102,10 @@ static const GlutOption* findGlutOption(const char* arg)
 // The excitation of a name on the command line; false for none.
 static bool excitationNamed(const char* name, ExcitationKind* kind)
 {
-    static const struct {
-        const char* name;
-        ExcitationKind kind;
-    } names[] = {{"force", ExcitationKind::force},
-                 {"base", ExcitationKind::base},
-                 {"unbalance", ExcitationKind::unbalance}};
-    for (const auto& entry : names) {
-        if (std::strcmp(name, entry.name) == 0) {
-            *kind = entry.kind;
+    for (const ExcitationKind each :
+         {ExcitationKind::force, ExcitationKind::base, ExcitationKind::unbalance}) {
+        if (std::strcmp(name, excitationName(each)) == 0) {
+            *kind = each;
             return true;
         }
     }
