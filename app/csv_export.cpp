@@ -24,6 +24,7 @@ struct CsvExport {
     CsvFile measured; // NAME-measured.csv
     bool batching;    // motion rows wait in batch for csvEndFrameBatch
     std::string batch;
+    ExcitationKind excitation;
 };
 
 // The most a batch of motion rows holds before it is written, bytes.
@@ -32,7 +33,7 @@ constexpr std::size_t batchBytes = 64 * 1024;
 // The run number while not exporting.
 constexpr int notExporting = -1;
 
-CsvExport csv = {notExporting, {}, {}, {}, {}, {}, false, {}};
+CsvExport csv = {notExporting, {}, {}, {}, {}, {}, false, {}, ExcitationKind::force};
 
 // Set by the first failed write of any CSV file, and cleared only by
 // csvClose (tests): the run lost rows, and its exit status says so.
@@ -135,7 +136,8 @@ std::string measuredHeader()
     return header + ",checks,hand-in code";
 }
 
-bool csvOpen(const std::string& name, const double* zetas, int count, bool systemHidden)
+bool csvOpen(const std::string& name, const double* zetas, int count, bool systemHidden,
+             ExcitationKind excitation)
 {
     csvClose();
     std::string header = "run,entered zeta,frequency ratio";
@@ -144,7 +146,7 @@ bool csvOpen(const std::string& name, const double* zetas, int count, bool syste
         header += ",amplitude zeta=" + zeta + " (m),phase lag zeta=" + zeta + " (deg)";
     }
     header += ",amplitude entered zeta (m),phase lag entered zeta (deg)";
-    CsvExport opened = {0, {}, {}, {}, name + "-sweep.csv", {}, false, {}};
+    CsvExport opened = {0, {}, {}, {}, name + "-sweep.csv", {}, false, {}, excitation};
     if (!createFile(&opened.motion, name + "-motion.csv")) {
         return false;
     }
@@ -159,7 +161,9 @@ bool csvOpen(const std::string& name, const double* zetas, int count, bool syste
     }
     csv = opened;
     writeRow(&csv.motion, systemHidden ? "run,t (s),y (m),v (m/s),F(t) (N)"
-                                       : "run,t (s),y (m),v (m/s),F(t)/K (m)");
+                          : excitation == ExcitationKind::base
+                              ? "run,t (s),y (m),v (m/s),u(t) (m)"
+                              : "run,t (s),y (m),v (m/s),F(t)/K (m)");
     writeRow(&csv.response, header);
     writeRow(&csv.measured, measuredHeader());
     return true;
@@ -230,6 +234,20 @@ void csvEndFrameBatch()
     }
 }
 
+// The sweep file's columns after "settled": none for a force.
+static std::string sweepExcitationHeader(ExcitationKind excitation)
+{
+    switch (excitation) {
+    case ExcitationKind::base:
+        return ",excitation,measured |Y/U|,theory |Y/U|";
+    case ExcitationKind::unbalance:
+        return ",excitation,measured m X/(me e),theory m X/(me e)";
+    case ExcitationKind::force:
+        break;
+    }
+    return "";
+}
+
 void csvWriteSweep(const CsvSweepRow* rows, int count)
 {
     if (!csvIsOpen() || csv.sweep.failed) {
@@ -241,14 +259,22 @@ void csvWriteSweep(const CsvSweepRow* rows, int count)
             return;
         }
         writeRow(&csv.sweep, "run,frequency ratio,measured amplitude (m),theory amplitude (m),"
-                             "measured phase lag (deg),theory phase lag (deg),settled");
+                             "measured phase lag (deg),theory phase lag (deg),settled" +
+                                 sweepExcitationHeader(csv.excitation));
     }
     for (int k = 0; k < count; k++) {
         const CsvSweepRow& row = rows[k];
-        writeRow(&csv.sweep, std::to_string(csv.run) + "," + csvNumber(row.ratio) + "," +
-                                 csvNumber(row.measuredAmplitude) + "," +
-                                 csvNumber(row.theoryAmplitude) + "," + csvNumber(row.measuredLag) +
-                                 "," + csvNumber(row.theoryLag) + "," + (row.settled ? "1" : "0"));
+        std::string text = std::to_string(csv.run) + "," + csvNumber(row.ratio) + "," +
+                           csvNumber(row.measuredAmplitude) + "," + csvNumber(row.theoryAmplitude) +
+                           "," + csvNumber(row.measuredLag) + "," + csvNumber(row.theoryLag) + "," +
+                           (row.settled ? "1" : "0");
+        // The force's file as ever; the others say what they measured.
+        if (csv.excitation != ExcitationKind::force) {
+            text += std::string(",") + excitationName(csv.excitation) + "," +
+                    csvNumber(row.measuredAmplitude / row.reference) + "," +
+                    csvNumber(row.theoryAmplitude / row.reference);
+        }
+        writeRow(&csv.sweep, text);
     }
 }
 
@@ -270,7 +296,7 @@ void csvClose()
     csvCloseFile(&csv.response);
     csvCloseFile(&csv.sweep);
     csvCloseFile(&csv.measured);
-    csv = CsvExport{notExporting, {}, {}, {}, {}, {}, false, {}};
+    csv = CsvExport{notExporting, {}, {}, {}, {}, {}, false, {}, ExcitationKind::force};
     rowsLost = false;
 }
 

@@ -24,6 +24,8 @@
 
 // pi/2 with pi to fourteen decimals: the force arrow points straight up.
 static constexpr double arrowUp = 1.570796326794895;
+// How far left of the string's right end the base's arrow stands, drawing units.
+static constexpr double baseArrowInset = 0.03;
 // Grid cells on each side of the time grid's centre.
 static constexpr int timeGridCells = 30;
 // The last slot of a history row.
@@ -41,10 +43,12 @@ static void step()
     }
 }
 
-// Draw the force arrow on the mass's vertical, pointing the way the force acts.
+// Draw the force arrow on the mass's vertical, pointing the way the force
+// acts; for a moving base, at the string's right end, the way the ground moves.
 static void drawForceArrow()
 {
-    double arrowLength = std::sin(params.omf * run.t) * 0.3 * view.yScale;
+    const bool base = params.system.kind == ExcitationKind::base;
+    double arrowLength = excitationWave(params.system, run.t) * 0.3 * view.yScale;
     double arrowAngle = arrowUp;
     double arrowOffset = 0.04 * view.yScale;
     if (arrowLength < 0) {
@@ -52,9 +56,11 @@ static void drawForceArrow()
         arrowOffset = -arrowOffset;
     }
     arrowLength = std::fabs(arrowLength);
+    const double at = base ? baseDisplacement(params.system, run.t) : run.state[0];
     const Point2 arrowTip = {
-        (plotRightEdge - view.vibPlotOrigin.x) * 0.5 + view.vibPlotOrigin.x,
-        run.state[0] * view.yScale + view.vibPlotOrigin.y - arrowOffset,
+        base ? plotRightEdge - baseArrowInset
+             : (plotRightEdge - view.vibPlotOrigin.x) * 0.5 + view.vibPlotOrigin.x,
+        at * view.yScale + view.vibPlotOrigin.y - arrowOffset,
     };
     drawArrow(arrowTip, arrowLength, arrowAngle, colourGreen);
 }
@@ -106,6 +112,34 @@ static const std::string& zetaLabel()
     return label;
 }
 
+// The time plot's name for its green curve.
+static const char* excitationLegend()
+{
+    switch (params.system.kind) {
+    case ExcitationKind::base:
+        return "green: base motion u(t)";
+    case ExcitationKind::unbalance:
+        return "green: unbalance force F(t)/K";
+    case ExcitationKind::force:
+        break;
+    }
+    return "green: external force F(t)/K";
+}
+
+// The chart's title: what its curves are (in metres, times the scale As).
+static const char* chartTitle()
+{
+    switch (params.system.kind) {
+    case ExcitationKind::base:
+        return "transmissibility |Y/U|. zeta parameter";
+    case ExcitationKind::unbalance:
+        return "magnification mX/(me e). zeta parameter";
+    case ExcitationKind::force:
+        break;
+    }
+    return "frequency characteristics. zeta parameter";
+}
+
 bool chartRequested()
 {
     const unsigned char key = static_cast<unsigned char>(lastKey);
@@ -129,19 +163,17 @@ void drawFrequencyCurves()
 // blue points at the entered forcing frequency.
 static void drawFrequencyChart()
 {
-    drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18, "frequency characteristics. zeta parameter");
+    drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18, chartTitle());
     drawText(0.01f, 0.85f, GLUT_BITMAP_HELVETICA_18, zetaLabel().c_str());
     drawText(0.01f, 0.8f, GLUT_BITMAP_HELVETICA_18, "black curve:given zeta");
     drawText(0.01f, 0.75f, GLUT_BITMAP_HELVETICA_18, "blue point:given omf");
 
     drawFrequencyCurves();
 
-    // The entered frequency sits at the fractional table index freqRatio/freqStep.
-    const double pointX =
-        (derived.freqRatio / tables.freqStep) * view.freqXScale + view.freqPlotOrigin.x;
-    Point2 workPoint = {pointX, view.zetaAmpScale[0] * derived.Ad + view.freqPlotOrigin.y};
+    const double pointX = chartX(derived.freqRatio);
+    Point2 workPoint = {pointX, chartAmplitudeY(derived.Ad)};
     drawDisc(workPoint, 0.01, colourBlue);
-    workPoint = {pointX, view.zetaPhaseScale[0] * derived.phaseLag + view.freqPlotOrigin.y};
+    workPoint = {pointX, chartLagY(derived.phaseLag)};
     drawDisc(workPoint, 0.01, colourBlue);
 
     drawSweepPoints();
@@ -153,7 +185,7 @@ static void drawSpecimenLegend()
 {
     drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, "green: external force F(t)");
     char scale[64];
-    std::snprintf(scale, sizeof scale, "1grid=(1s, 0.2m, %gN)", specimenForceGrid(params.F));
+    std::snprintf(scale, sizeof scale, "1grid=(1s, 0.2m, %gN)", specimenForceGrid(params.system.F));
     drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, scale);
 }
 
@@ -169,13 +201,15 @@ void advanceFrame()
 void drawFrame()
 {
     beginFrame();
-    plotSeries(view.vibPlotOrigin, view.yScale, 1, run.state);
+    // The string's ends move with the base (and stay put for a force).
+    plotSeries(view.vibPlotOrigin, view.yScale, 1, run.state,
+               baseDisplacement(params.system, run.t) * view.yScale);
     drawForceArrow();
     drawText(-0.9f, 0.9f, GLUT_BITMAP_HELVETICA_18, "red  : mass vibration y(t)");
     if (specimenState.active) {
         drawSpecimenLegend();
     } else {
-        drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, "green: external force F(t)/K");
+        drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, excitationLegend());
         drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, "1grid=(1s, 0.2m)");
     }
     drawTimePlot();

@@ -89,13 +89,16 @@ std::string timePlotText(double x)
     char line[128];
     if (specimenState.active) {
         // The row holds F(t) at the plot's scale.
-        const double newtons = forceHistory()[i] * specimenForceGrid(params.F) / plotGridMetres;
+        const double newtons =
+            forceHistory()[i] * specimenForceGrid(params.system.F) / plotGridMetres;
         std::snprintf(line, sizeof line, "t=%6.2f[s]  y=%7.4f[m]  F=%7.4f[N]", t, yHistory()[i],
                       newtons);
         return line;
     }
-    std::snprintf(line, sizeof line, "t=%6.2f[s]  y=%7.4f[m]  F/K=%7.4f[m]", t, yHistory()[i],
-                  forceHistory()[i]);
+    const char* const format = params.system.kind == ExcitationKind::base
+                                   ? "t=%6.2f[s]  y=%7.4f[m]  u=%7.4f[m]"
+                                   : "t=%6.2f[s]  y=%7.4f[m]  F/K=%7.4f[m]";
+    std::snprintf(line, sizeof line, format, t, yHistory()[i], forceHistory()[i]);
     return line;
 }
 
@@ -122,10 +125,9 @@ const SweepPoint* squareUnder(const std::vector<SweepPoint>& points, double x, d
         if (!std::isfinite(p.amplitude)) {
             continue;
         }
-        // Placed as app/sweep_squares.cpp places the squares.
-        const double px = (p.ratio / tables.freqStep) * view.freqXScale + view.freqPlotOrigin.x;
-        const double ampY = view.zetaAmpScale[0] * p.amplitude + view.freqPlotOrigin.y;
-        const double lagY = view.zetaPhaseScale[0] * p.phaseLag + view.freqPlotOrigin.y;
+        const double px = chartX(p.ratio);
+        const double ampY = chartAmplitudeY(p.amplitude);
+        const double lagY = chartLagY(p.phaseLag);
         if (std::fabs(x - px) <= reach &&
             (std::fabs(y - ampY) <= reach || std::fabs(y - lagY) <= reach)) {
             return &p;
@@ -163,7 +165,7 @@ std::string chartText(double x, double y, const Sweep* sweep, const ResonanceSea
     if (specimenState.active) {
         return measuredChartText(x, y);
     }
-    double ratio = std::fmax((x - view.freqPlotOrigin.x) / view.freqXScale * tables.freqStep, 0.0);
+    double ratio = std::fmax(chartRatioAt(x), 0.0);
     const std::vector<SweepPoint> points = sweepPointsMeasured(sweep, search);
     // Over a square the curve is read at the square's own ratio, so that the
     // measured and the computed figures compare point for point.
@@ -174,10 +176,17 @@ std::string chartText(double x, double y, const Sweep* sweep, const ResonanceSea
     // Sample 1 of a one-step curve lies at the ratio itself.
     double amp[2];
     double lag[2];
-    computeFrequencyResponse(ratio, 1, derived.zeta, derived.As, amp, lag);
+    computeFrequencyResponse(params.system.kind, ratio, 1, derived.zeta, derived.As, amp, lag);
     char line[192];
-    const int n = std::snprintf(line, sizeof line, "ωf/ω0=%6.3f  A=%7.4f[m]  Φ=%7.2f[deg]", ratio,
-                                amp[1], lag[1] * 180);
+    int n = std::snprintf(line, sizeof line, "ωf/ω0=%6.3f  A=%7.4f[m]  Φ=%7.2f[deg]", ratio, amp[1],
+                          lag[1] * 180);
+    // The base's transmissibility and the unbalance's magnification by name.
+    const char* const gain = params.system.kind == ExcitationKind::base        ? "|Y/U|"
+                             : params.system.kind == ExcitationKind::unbalance ? "mX/(me e)"
+                                                                               : nullptr;
+    if (gain != nullptr && n > 0 && n < static_cast<int>(sizeof line)) {
+        n += std::snprintf(line + n, sizeof line - n, "  %s=%6.4f", gain, amp[1] / derived.As);
+    }
     if (square != nullptr && n > 0 && n < static_cast<int>(sizeof line)) {
         std::snprintf(line + n, sizeof line - n, "  掃引/sweep A=%7.4f[m]  Φ=%7.2f[deg]",
                       square->amplitude, square->phaseLag * 180);

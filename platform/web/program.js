@@ -5,6 +5,7 @@ import { lifecycle, moveTo } from './lifecycle.js';
 import { beginRun, flushOutput, readKey, readLine, show, stderrStream, stdoutStream, stopReading } from './console-panel.js';
 import { clearWindow, drawKeptFrame, holdFrames, openWindow, present } from './canvas-view.js';
 import { journalAdd, journalBegin, journalClear, journalContinue, journalEvents } from './journal.js';
+import { chooseExcitation, excitationArgs } from './excitation.js';
 
 // Every run is the program with continuous motion and its numbers written to
 // files, as `forced-vibration --play --csv forced-vibration [answer-file]`.
@@ -388,13 +389,19 @@ export function start(args = [], prepare = null, kept = null) {
     }) }));
   };
   holdFrames(!!kept);
+  // The excitation is the control's for a fresh run, the journal's for one
+  // brought back (the control shows it again); a specimen's answers are a
+  // force's: it takes no other excitation.
+  const programArgs = kept || args.includes('--specimen') ? args : excitationArgs().concat(args);
+  const chosen = programArgs.indexOf('--excitation');
+  chooseExcitation(chosen < 0 ? 'force' : programArgs[chosen + 1]);
   const module = {
-    arguments: ['--play', '--csv', csvName].concat(args),
+    arguments: ['--play', '--csv', csvName].concat(programArgs),
     print: (t) => show(t + '\n'),
     printErr: (t) => console.warn(t),
     preRun: [() => {
       write(module.FS);
-      if (!kept) journalBegin({ args, files, address: location.hash });
+      if (!kept) journalBegin({ args: programArgs, files, address: location.hash });
       module.FS.init(() => null, stdoutStream.write, stderrStream.write);
       moveTo('dialog');
     }],
