@@ -162,8 +162,11 @@ bool csvOpen(const std::string& name, const double* zetas, int count, bool syste
         return false;
     }
     csv = opened;
+    // The energies and powers after the columns files had before, so that
+    // those read the same; a specimen's would give away m, lambda and K.
     writeRow(&csv.motion, systemHidden ? "run,t (s),y (m),v (m/s),F(t) (N)"
-                                       : "run,t (s),y (m),v (m/s),F(t)/K (m)");
+                                       : "run,t (s),y (m),v (m/s),F(t)/K (m),KE (J),PE (J),"
+                                         "input P (W),damper P (W)");
     writeRow(&csv.response, header);
     writeRow(&csv.measured, measuredHeader());
     return true;
@@ -196,13 +199,18 @@ void csvBeginRun(double enteredZeta, double ratioStep, int points, int zetaCount
     csvWrite(&csv.response, rows);
 }
 
-void csvWriteFrame(double t, double y, double v, double forceOverK)
+void csvWriteFrame(double t, double y, double v, double forceOverK, const CsvEnergyColumns* energy)
 {
     if (!csvIsOpen()) {
         return;
     }
-    writeRow(&csv.motion, std::to_string(csv.run) + "," + csvNumber(t) + "," + csvNumber(y) + "," +
-                              csvNumber(v) + "," + csvNumber(forceOverK));
+    std::string row = std::to_string(csv.run) + "," + csvNumber(t) + "," + csvNumber(y) + "," +
+                      csvNumber(v) + "," + csvNumber(forceOverK);
+    if (energy != nullptr) {
+        row += "," + csvNumber(energy->kinetic) + "," + csvNumber(energy->spring) + "," +
+               csvNumber(energy->input) + "," + csvNumber(energy->damper);
+    }
+    writeRow(&csv.motion, row);
 }
 
 void csvWriteSweep(const CsvSweepRow* rows, int count)

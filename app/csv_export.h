@@ -53,8 +53,10 @@ int csvExitStatus();
 // is false.
 // NAME-measured.csv is created with them, its header row alone, for the
 // figures of the key r, of each finished sweep's resonance and of a hand-in.
+// NAME-motion.csv has the energies and powers after the motion's columns.
 // With the system hidden (a specimen) the motion's force column is F(t) in
-// newtons and NAME-response.csv, all theory, is not created.
+// newtons, without the energies and powers, and NAME-response.csv, all
+// theory, is not created.
 bool csvOpen(const std::string& name, const double* zetas, int count, bool systemHidden = false);
 
 // True from csvOpen to csvClose, also when a file has failed since.
@@ -70,9 +72,19 @@ void csvBeginRun(double enteredZeta, double ratioStep, int points, int zetaCount
                  const double* zetaAmp, const double* zetaPhase, int rowStride,
                  const double* givenAmp, const double* givenPhase);
 
-// Write one frame of the present run: t (s), y (m), v (m/s), F(t)/K (m).
+// The energies and powers of one frame, as the motion file's last columns.
+struct CsvEnergyColumns {
+    double kinetic; // 1/2 m v^2, J
+    double spring;  // 1/2 K y^2, J
+    double input;   // the power the force puts in, W
+    double damper;  // the power the damper takes out, lambda v^2, W
+};
+
+// Write one frame of the present run: t (s), y (m), v (m/s), F(t)/K (m),
+// then the energy's columns when there are some (none for a specimen).
 // Nothing when the files are not open.
-void csvWriteFrame(double t, double y, double v, double forceOverK);
+void csvWriteFrame(double t, double y, double v, double forceOverK,
+                   const CsvEnergyColumns* energy = nullptr);
 
 // One measured point of a frequency sweep, as NAME-sweep.csv holds it.
 struct CsvSweepRow {

@@ -8,10 +8,12 @@
 // The frames run with the heap as the C library sets it, then once more
 // with the heap the program keeps (platformPrepareFrames).
 #include "app/display.h"
+#include "app/energy_view.h"
 #include "app/frame.h"
 #include "app/readout.h"
 #include "app/view.h"
 #include "bench/table_reporter.h"
+#include "console/console.h"
 #include "model/state.h"
 #include "plot/curves.h"
 #include "plot/primitives.h"
@@ -214,6 +216,29 @@ void chartReadoutFrame()
     readoutClear();
 }
 
+// The two frames again with the energy view on: the bars, and the chart of
+// the mean input power in place of the other. What the view adds is the
+// difference from the frames without it.
+void withEnergyView(void (*frame)())
+{
+    // Its line on standard output goes nowhere: the table is printed there.
+    static std::FILE* nowhere = std::fopen("/dev/null", "w");
+    std::FILE* const out = consoleOut;
+    consoleOut = nowhere;
+    energyViewToggle();
+    frame();
+    energyViewToggle();
+    consoleOut = out;
+}
+void timePlotEnergyFrame()
+{
+    withEnergyView(timePlotFrame);
+}
+void chartEnergyFrame()
+{
+    withEnergyView(chartKeyFrame);
+}
+
 // What each benchmark times: one frame, from the call until it is on show.
 struct FrameKind {
     const char* name;
@@ -225,6 +250,8 @@ const FrameKind frameKinds[] = {
     {"displayWithChartMesa", chartKeyFrame},
     {"displayTimePlotReadoutMesa", timePlotReadoutFrame},
     {"displayWithChartReadoutMesa", chartReadoutFrame},
+    {"displayTimePlotEnergyMesa", timePlotEnergyFrame},
+    {"displayWithChartEnergyMesa", chartEnergyFrame},
     {"chartSegmentsProgramWay", chartFrame<drawChartProgramWay>},
     {"chartSegmentsSwitchEachSegment", chartFrame<drawChartSwitchEachSegment>},
     {"chartSegmentsNoLightSwitch", chartFrame<drawChartNoLightSwitch>},

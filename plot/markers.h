@@ -11,3 +11,6 @@ void drawSquare(const Point2& centre, double halfSide, const Rgba& colour);
 
 // Draw the outline of a square in the line width last set by another routine.
 void drawSquareOutline(const Point2& centre, double halfSide, const Rgba& colour);
+
+// Draw a filled axis-aligned rectangle between its lower left and upper right corners.
+void drawRectangle(const Point2& lowerLeft, const Point2& upperRight, const Rgba& colour);

@@ -119,7 +119,7 @@ onMove((to) => {
   updateButtons();
   namePicture();
   if (to === 'window') {
-    setHint('図の上で押したキーとキーパッドのボタンはウィンドウへ / Keys typed on the picture and the key pad\'s buttons go to the window: s, f, w, r, a, y Y t T x X, m g j, Esc. 図のクリック・タップと矢印キーで読み取り / Click, tap or the arrow keys read the picture.');
+    setHint('図の上で押したキーとキーパッドのボタンはウィンドウへ / Keys typed on the picture and the key pad\'s buttons go to the window: s, f, w, r, e, a, y Y t T x X, m g j, Esc. 図のクリック・タップと矢印キーで読み取り / Click, tap or the arrow keys read the picture.');
     ui.canvas.focus();
   } else if (to === 'ended') {
     setHint('プログラムは終了しました。 / The program has ended.');

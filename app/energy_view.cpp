@@ -1,0 +1,276 @@
+// The energy view: its bars, its chart and its line on standard output.
+#include "app/energy_view.h"
+
+#include <GL/glut.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "app/display.h"
+#include "app/sweep_run.h"
+#include "app/sweep_squares.h"
+#include "app/view.h"
+#include "console/console.h"
+#include "model/energy.h"
+#include "model/oscillator.h"
+#include "model/specimen_state.h"
+#include "model/state.h"
+#include "plot/curves.h"
+#include "plot/markers.h"
+#include "plot/primitives.h"
+
+namespace
+{
+
+// Where the bars stand, drawing units: in the lower right, beside the
+// mass's string and below the chart's curves, which the view keeps above
+// the axis.
+constexpr double barsLeft = 0.62;        // left edge of the first bar
+constexpr double barPitch = 0.09;        // from one bar's left edge to the next's
+constexpr double barWidth = 0.06;        // of one bar
+constexpr double barZero = -0.83;        // the line every bar starts from
+constexpr double barFullHeight = 0.2;    // a bar at its scale's full value
+constexpr double barNegativeRoom = 0.1;  // how far a negative power may reach down
+constexpr double barsTextLeft = 0.6;     // the bars' two lines of text
+constexpr double barsLabelY = -0.985;    // the bars' names, under them
+constexpr double barsHeadroom = 1.25;    // full scale over the settled or the initial peak
+constexpr double powerChartHeight = 0.5; // drawing units of the peak power; not zoomed by y, Y
+
+const Rgba kineticColour = {0.9f, 0.1f, 0.1f, 0.0f};
+const Rgba springColour = {0.1f, 0.3f, 0.9f, 0.0f};
+const Rgba inputColour = {0.0f, 0.7f, 0.0f, 0.0f};
+const Rgba damperColour = {0.5f, 0.3f, 0.1f, 0.0f};
+const Rgba zeroLineColour = {0.0f, 0.0f, 0.0f, 0.0f};
+
+// The view's state; written by energyViewToggle and energyViewRecordStep only.
+struct EnergyViewState {
+    bool shown;          // the bars, and the power chart in place of the other
+    bool recordValid;    // the record follows the window's run from its start
+    EnergyRecord record; // the run's latest states
+};
+
+EnergyViewState state = {};
+
+Oscillator presentSystem()
+{
+    return {params.m, params.lambda, params.K, params.F, params.omf};
+}
+
+// A number as the line shows it: four significant digits.
+std::string number(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", value);
+    return text;
+}
+
+// The largest of the finite values, or 1 when there is none above 0.
+double fullScale(std::initializer_list<double> values)
+{
+    double largest = 0;
+    for (const double v : values) {
+        if (std::isfinite(v)) {
+            largest = std::max(largest, v);
+        }
+    }
+    return largest > 0 ? barsHeadroom * largest : 1;
+}
+
+// One bar from the zero line, value/full of its full height; a negative
+// one reaches down at most barNegativeRoom.
+void drawBar(int index, double value, double full, const Rgba& colour, const char* name)
+{
+    double height = value / full * barFullHeight;
+    if (!std::isfinite(height)) {
+        height = 0;
+    }
+    height = std::clamp(height, -barNegativeRoom, barFullHeight);
+    const double left = barsLeft + index * barPitch;
+    drawRectangle({left, std::min(barZero, barZero + height)},
+                  {left + barWidth, std::max(barZero, barZero + height)}, colour);
+    drawText(static_cast<float>(left), static_cast<float>(barsLabelY), GLUT_BITMAP_HELVETICA_18,
+             name);
+}
+
+// One measured point of a sweep on the power chart: the mean power its
+// amplitude A and lag phi say the force put in, 1/2 |F| omf A sin(phi), as
+// a share of the peak F^2/(2 lambda).
+void drawPowerSquare(const SweepPoint& p, double scale)
+{
+    const double omega = p.ratio * derived.om0;
+    const double share =
+        params.lambda * omega * p.amplitude * std::sin(modelPi * p.phaseLag) / std::fabs(params.F);
+    if (!std::isfinite(share)) {
+        return;
+    }
+    const Point2 at = {(p.ratio / tables.freqStep) * view.freqXScale + view.freqPlotOrigin.x,
+                       scale * share + view.freqPlotOrigin.y};
+    if (p.settled) {
+        drawSquare(at, sweepSquareHalfSide, sweepColour);
+    } else {
+        drawSquareOutline(at, sweepSquareHalfSide, sweepColour);
+    }
+}
+
+} // namespace
+
+bool energyViewToggle()
+{
+    if (specimenState.active) {
+        std::fputs(
+            "エネルギーの表示は試験体では使えません（m と K が分かってしまうため） / the energy "
+            "view is not available for a specimen (it would give away m and K)\n",
+            consoleOut);
+        std::fflush(consoleOut);
+        return false;
+    }
+    state.shown = !state.shown;
+    if (state.shown) {
+        std::fprintf(consoleOut, "%s\n", energyMeansText(energyViewMeans()).c_str());
+        std::fflush(consoleOut);
+    }
+    return true;
+}
+
+bool energyViewShown()
+{
+    return state.shown;
+}
+
+void energyViewRecordStep()
+{
+    if (std::lround(run.t / dt) == 1) {
+        energyRecordBegin(&state.record, params.y0, params.v0);
+        state.recordValid = true;
+    }
+    if (state.recordValid) {
+        energyRecordStep(&state.record, run.t, run.state[0], run.state[1]);
+    }
+}
+
+EnergyMeans energyViewMeans()
+{
+    if (!state.recordValid) {
+        // Before the first step: the start alone.
+        energyRecordBegin(&state.record, run.state[0], run.state[1]);
+        state.recordValid = true;
+    }
+    return energyMeans(state.record, presentSystem());
+}
+
+std::string energyMeansText(const EnergyMeans& e)
+{
+    const std::string energies =
+        "KE= " + number(e.kinetic) + "[J]  PE= " + number(e.spring) + "[J]";
+    const std::string powers =
+        "  入力/input P= " + number(e.input) + "[W]  減衰/damper P= " + number(e.damper) + "[W]";
+    const std::string now = "t= " + number(e.t) + " s";
+    switch (e.kind) {
+    case EnergyMeansKind::period:
+        return "エネルギー / energy (last period): " + energies + powers;
+    case EnergyMeansKind::noForce:
+        if (!(e.kinetic + e.spring > 0)) {
+            return "エネルギー / energy: 外力も動きもない / no force and too little motion to "
+                   "measure";
+        }
+        return "エネルギー / energy (外力なし、今 / no force, now " + now + "): " + energies +
+               "  KE+PE= " + number(e.kinetic + e.spring) +
+               "[J]  減衰/damper P= " + number(e.damper) + "[W]";
+    case EnergyMeansKind::tooShort:
+        return "エネルギー / energy (1 周期に満たない、今 / less than one forcing period, now " +
+               now + " < T= " + number(e.period) + " s): " + energies + powers;
+    case EnergyMeansKind::tooLong:
+        return "エネルギー / energy (周期が長すぎる、今 / the forcing period T= " +
+               number(e.period) + " s is too long to average, now " + now + "): " + energies +
+               powers;
+    }
+    return "";
+}
+
+CsvEnergyColumns energyColumnsNow()
+{
+    const Oscillator o = presentSystem();
+    const double y = run.state[0];
+    const double v = run.state[1];
+    return {kineticEnergy(o.m, v), springEnergy(o.K, y), inputPower(o, run.t, v),
+            damperPower(o, v)};
+}
+
+void drawEnergyBars()
+{
+    const CsvEnergyColumns now = energyColumnsNow();
+    // Scales fixed for the run: the settled motion's peaks, or the start's
+    // energy for a free motion, with some headroom for a transient.
+    const double w = params.omf;
+    const double Ad = derived.Ad;
+    const double start = kineticEnergy(params.m, params.v0) + springEnergy(params.K, params.y0);
+    const double energyFull =
+        fullScale({0.5 * std::max(params.K, params.m * w * w) * Ad * Ad, start});
+    const double powerFull =
+        fullScale({std::fabs(params.F * w) * Ad, params.lambda * w * w * Ad * Ad,
+                   params.lambda * 2 * start / params.m});
+
+    drawLine({barsLeft - 0.01, barZero}, {barsLeft + 4 * barPitch, barZero}, zeroLineColour);
+    drawBar(0, now.kinetic, energyFull, kineticColour, "KE");
+    drawBar(1, now.spring, energyFull, springColour, "PE");
+    drawBar(2, now.input, powerFull, inputColour, "Pin");
+    drawBar(3, now.damper, powerFull, damperColour, "Pd");
+    const std::string energyLine = "energy: full " + number(energyFull) + " J";
+    const std::string powerLine = "power: full " + number(powerFull) + " W";
+    drawText(static_cast<float>(barsTextLeft), -0.53f, GLUT_BITMAP_HELVETICA_18,
+             energyLine.c_str());
+    drawText(static_cast<float>(barsTextLeft), -0.59f, GLUT_BITMAP_HELVETICA_18, powerLine.c_str());
+}
+
+void drawPowerChart()
+{
+    drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18, "mean input power / peak. zeta parameter");
+    drawText(0.01f, 0.85f, GLUT_BITMAP_HELVETICA_18, zetaLabel().c_str());
+    drawText(0.01f, 0.8f, GLUT_BITMAP_HELVETICA_18, "black curve:given zeta");
+    drawText(0.01f, 0.75f, GLUT_BITMAP_HELVETICA_18, "blue point:given omf");
+
+    // Recomputed at every frame that shows them: ten curves of 301 samples
+    // cost less than a line of text, and so follow every dialog unasked.
+    static double curves[zetaTableSize][rowLength];
+    static double given[rowLength];
+    const double scale = powerChartHeight;
+    double scales[zetaTableSize];
+    for (int i = 0; i < tables.zetaCount; i++) {
+        fillPowerCurve(tables.freqStep, tables.freqPoints, zetaTable[i], curves[i]);
+        scales[i] = scale;
+    }
+    fillPowerCurve(tables.freqStep, tables.freqPoints, derived.zeta, given);
+    plotCurves(view.freqPlotOrigin, view.freqXScale, scales, tables.zetaCount, tables.freqPoints,
+               curves[0], rowLength);
+    plotCurve(view.freqPlotOrigin, view.freqXScale, scale, tables.freqPoints, given, &colourBlack);
+
+    const double ratioToX = view.freqXScale / tables.freqStep;
+    const Point2 point = {derived.freqRatio * ratioToX + view.freqPlotOrigin.x,
+                          scale * relativeInputPower(derived.zeta, derived.freqRatio) +
+                              view.freqPlotOrigin.y};
+    drawDisc(point, 0.01, colourBlue);
+
+    double r1, r2;
+    if (powerHalfPowerRatios(derived.zeta, &r1, &r2)) {
+        const std::string ratios = "half power: r1=" + number(r1) + " r2=" + number(r2);
+        const std::string zeta = "(r2-r1)/2: zeta=" + number((r2 - r1) / 2) +
+                                 "  peak=" + number(0.5 * params.F * params.F / params.lambda) +
+                                 "W";
+        drawText(0.01f, 0.7f, GLUT_BITMAP_HELVETICA_18, ratios.c_str());
+        drawText(0.01f, 0.65f, GLUT_BITMAP_HELVETICA_18, zeta.c_str());
+    }
+
+    const Sweep* sweep = sweepShown();
+    if (sweep == nullptr) {
+        return;
+    }
+    drawText(0.01f, 0.6f, GLUT_BITMAP_HELVETICA_18, "brown squares:simulated sweep");
+    for (int k = 0; k < sweep->point && k < sweepPointCount; k++) {
+        drawPowerSquare(sweep->points[k], scale);
+    }
+    const ResonanceSearch* search = sweepSearchShown();
+    for (int k = 0; search != nullptr && k < resonanceAddedCount(*search); k++) {
+        drawPowerSquare(resonanceAddedPoint(*search, k), scale);
+    }
+}
