@@ -46,7 +46,7 @@ static void step()
 // Draw the force arrow on the mass's vertical, pointing the way the force acts.
 static void drawForceArrow()
 {
-    double arrowLength = std::sin(params.omf * run.t) * 0.3 * view.yScale;
+    double arrowLength = excitationWave(params.system, run.t) * 0.3 * view.yScale;
     double arrowAngle = arrowUp;
     double arrowOffset = 0.04 * view.yScale;
     if (arrowLength < 0) {
@@ -138,12 +138,10 @@ static void drawFrequencyChart()
 
     drawFrequencyCurves();
 
-    // The entered frequency sits at the fractional table index freqRatio/freqStep.
-    const double pointX =
-        (derived.freqRatio / tables.freqStep) * view.freqXScale + view.freqPlotOrigin.x;
-    Point2 workPoint = {pointX, view.zetaAmpScale[0] * derived.Ad + view.freqPlotOrigin.y};
+    const double pointX = chartX(derived.freqRatio);
+    Point2 workPoint = {pointX, chartAmplitudeY(derived.Ad)};
     drawDisc(workPoint, 0.01, colourBlue);
-    workPoint = {pointX, view.zetaPhaseScale[0] * derived.phaseLag + view.freqPlotOrigin.y};
+    workPoint = {pointX, chartLagY(derived.phaseLag)};
     drawDisc(workPoint, 0.01, colourBlue);
 
     drawSweepPoints();
@@ -155,7 +153,7 @@ static void drawSpecimenLegend()
 {
     drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, "green: external force F(t)");
     char scale[64];
-    std::snprintf(scale, sizeof scale, "1grid=(1s, 0.2m, %gN)", specimenForceGrid(params.F));
+    std::snprintf(scale, sizeof scale, "1grid=(1s, 0.2m, %gN)", specimenForceGrid(params.system.F));
     drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, scale);
 }
 

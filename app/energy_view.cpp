@@ -13,7 +13,6 @@
 #include "app/view.h"
 #include "console/console.h"
 #include "model/energy.h"
-#include "model/oscillator.h"
 #include "model/specimen_state.h"
 #include "model/state.h"
 #include "plot/curves.h"
@@ -52,11 +51,6 @@ struct EnergyViewState {
 
 EnergyViewState state = {};
 
-Oscillator presentSystem()
-{
-    return {params.m, params.lambda, params.K, params.F, params.omf};
-}
-
 // A number as the line shows it: four significant digits.
 std::string number(double value)
 {
@@ -93,14 +87,14 @@ void drawBar(int index, double value, double full, const Rgba& colour, const cha
              name);
 }
 
-// One measured point of a sweep on the power chart: the mean power its
-// amplitude A and lag phi say the force put in, 1/2 |F| omf A sin(phi), as
-// a share of the peak F^2/(2 lambda).
-void drawPowerSquare(const SweepPoint& p, double scale)
+// One measured point of a sweep on the power chart: the damper's mean
+// 1/2 lambda omf^2 A^2 at its measured amplitude A, which a settled
+// motion's input equals, as a share of the closed form's at r = 1.
+void drawPowerSquare(const SweepPoint& p, double atResonance, double scale)
 {
     const double omega = p.ratio * derived.om0;
     const double share =
-        params.lambda * omega * p.amplitude * std::sin(modelPi * p.phaseLag) / std::fabs(params.F);
+        0.5 * params.system.lambda * omega * omega * p.amplitude * p.amplitude / atResonance;
     if (!std::isfinite(share)) {
         return;
     }
@@ -111,6 +105,13 @@ void drawPowerSquare(const SweepPoint& p, double scale)
     } else {
         drawSquareOutline(at, sweepSquareHalfSide, sweepColour);
     }
+}
+
+// The amplitude of the excitation's force, N: it is a sine of omf t.
+double forceAmplitude(const Oscillator& o)
+{
+    const double quarterPeriod = 0.5 * modelPi / o.omf;
+    return std::hypot(excitationForce(o, 0), excitationForce(o, quarterPeriod));
 }
 
 } // namespace
@@ -156,7 +157,7 @@ EnergyMeans energyViewMeans()
         energyRecordBegin(&state.record, run.state[0], run.state[1]);
         state.recordValid = true;
     }
-    return energyMeans(state.record, presentSystem());
+    return energyMeans(state.record, params.system);
 }
 
 std::string energyMeansText(const EnergyMeans& e)
@@ -190,7 +191,7 @@ std::string energyMeansText(const EnergyMeans& e)
 
 CsvEnergyColumns energyColumnsNow()
 {
-    const Oscillator o = presentSystem();
+    const Oscillator o = params.system;
     const double y = run.state[0];
     const double v = run.state[1];
     return {kineticEnergy(o.m, v), springEnergy(o.K, y), inputPower(o, run.t, v),
@@ -202,14 +203,13 @@ void drawEnergyBars()
     const CsvEnergyColumns now = energyColumnsNow();
     // Scales fixed for the run: the settled motion's peaks, or the start's
     // energy for a free motion, with some headroom for a transient.
-    const double w = params.omf;
+    const Oscillator& o = params.system;
+    const double w = o.omf;
     const double Ad = derived.Ad;
-    const double start = kineticEnergy(params.m, params.v0) + springEnergy(params.K, params.y0);
-    const double energyFull =
-        fullScale({0.5 * std::max(params.K, params.m * w * w) * Ad * Ad, start});
-    const double powerFull =
-        fullScale({std::fabs(params.F * w) * Ad, params.lambda * w * w * Ad * Ad,
-                   params.lambda * 2 * start / params.m});
+    const double start = kineticEnergy(o.m, params.v0) + springEnergy(o.K, params.y0);
+    const double energyFull = fullScale({0.5 * std::max(o.K, o.m * w * w) * Ad * Ad, start});
+    const double powerFull = fullScale({forceAmplitude(o) * std::fabs(w) * Ad,
+                                        o.lambda * w * w * Ad * Ad, o.lambda * 2 * start / o.m});
 
     drawLine({barsLeft - 0.01, barZero}, {barsLeft + 4 * barPitch, barZero}, zeroLineColour);
     drawBar(0, now.kinetic, energyFull, kineticColour, "KE");
@@ -225,38 +225,46 @@ void drawEnergyBars()
 
 void drawPowerChart()
 {
-    drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18, "mean input power / peak. zeta parameter");
+    drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18,
+             "input power P/P(r=1). zeta parameter");
     drawText(0.01f, 0.85f, GLUT_BITMAP_HELVETICA_18, zetaLabel().c_str());
     drawText(0.01f, 0.8f, GLUT_BITMAP_HELVETICA_18, "black curve:given zeta");
     drawText(0.01f, 0.75f, GLUT_BITMAP_HELVETICA_18, "blue point:given omf");
 
     // Recomputed at every frame that shows them: ten curves of 301 samples
     // cost less than a line of text, and so follow every dialog unasked.
+    const ExcitationKind kind = params.system.kind;
     static double curves[zetaTableSize][rowLength];
     static double given[rowLength];
     const double scale = powerChartHeight;
     double scales[zetaTableSize];
     for (int i = 0; i < tables.zetaCount; i++) {
-        fillPowerCurve(tables.freqStep, tables.freqPoints, zetaTable[i], curves[i]);
+        fillPowerCurve(kind, tables.freqStep, tables.freqPoints, zetaTable[i], curves[i]);
         scales[i] = scale;
     }
-    fillPowerCurve(tables.freqStep, tables.freqPoints, derived.zeta, given);
+    fillPowerCurve(kind, tables.freqStep, tables.freqPoints, derived.zeta, given);
     plotCurves(view.freqPlotOrigin, view.freqXScale, scales, tables.zetaCount, tables.freqPoints,
                curves[0], rowLength);
     plotCurve(view.freqPlotOrigin, view.freqXScale, scale, tables.freqPoints, given, &colourBlack);
 
     const double ratioToX = view.freqXScale / tables.freqStep;
     const Point2 point = {derived.freqRatio * ratioToX + view.freqPlotOrigin.x,
-                          scale * relativeInputPower(derived.zeta, derived.freqRatio) +
+                          scale * relativeInputPower(kind, derived.zeta, derived.freqRatio) +
                               view.freqPlotOrigin.y};
     drawDisc(point, 0.01, colourBlue);
 
+    // The power at r = 1, which the curves are shares of.
+    Oscillator atResonance = params.system;
+    atResonance.omf = derived.om0;
+    const double resonancePower = meanInputPower(atResonance);
     double r1, r2;
-    if (powerHalfPowerRatios(derived.zeta, &r1, &r2)) {
+    if (kind != ExcitationKind::force) {
+        const std::string line = "1 = power at ratio 1: " + number(resonancePower) + "W";
+        drawText(0.01f, 0.7f, GLUT_BITMAP_HELVETICA_18, line.c_str());
+    } else if (powerHalfPowerRatios(derived.zeta, &r1, &r2)) {
         const std::string ratios = "half power: r1=" + number(r1) + " r2=" + number(r2);
-        const std::string zeta = "(r2-r1)/2: zeta=" + number((r2 - r1) / 2) +
-                                 "  peak=" + number(0.5 * params.F * params.F / params.lambda) +
-                                 "W";
+        const std::string zeta =
+            "(r2-r1)/2: zeta=" + number((r2 - r1) / 2) + "  peak=" + number(resonancePower) + "W";
         drawText(0.01f, 0.7f, GLUT_BITMAP_HELVETICA_18, ratios.c_str());
         drawText(0.01f, 0.65f, GLUT_BITMAP_HELVETICA_18, zeta.c_str());
     }
@@ -267,10 +275,10 @@ void drawPowerChart()
     }
     drawText(0.01f, 0.6f, GLUT_BITMAP_HELVETICA_18, "brown squares:simulated sweep");
     for (int k = 0; k < sweep->point && k < sweepPointCount; k++) {
-        drawPowerSquare(sweep->points[k], scale);
+        drawPowerSquare(sweep->points[k], resonancePower, scale);
     }
     const ResonanceSearch* search = sweepSearchShown();
     for (int k = 0; search != nullptr && k < resonanceAddedCount(*search); k++) {
-        drawPowerSquare(resonanceAddedPoint(*search, k), scale);
+        drawPowerSquare(resonanceAddedPoint(*search, k), resonancePower, scale);
     }
 }

@@ -121,8 +121,8 @@ void handInAnswers()
         playReleaseAfterDialog();
         return;
     }
-    const Specimen specimen = {params.m, params.lambda, params.K, specimenState.tolerance,
-                               specimenState.feedback};
+    const Specimen specimen = {params.system.m, params.system.lambda, params.system.K,
+                               specimenState.tolerance, specimenState.feedback};
     bool anyGiven = false;
     for (const bool given : answers.given) {
         anyGiven = anyGiven || given;

@@ -77,7 +77,7 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
         break;
     case KeyAction::sweep:
         // The chart as 'f' shows it; the squares follow when the sweep ends.
-        sweepStart();
+        sweepStart(drawFrame);
         display();
         break;
     case KeyAction::dialog:

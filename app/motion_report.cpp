@@ -36,14 +36,10 @@ struct MotionRecord {
 
 MotionRecord record = {};
 
-Oscillator presentSystem()
-{
-    return {params.m, params.lambda, params.K, params.F, params.omf};
-}
-
 bool same(const Oscillator& a, const Oscillator& b)
 {
-    return a.m == b.m && a.lambda == b.lambda && a.K == b.K && a.F == b.F && a.omf == b.omf;
+    return a.m == b.m && a.lambda == b.lambda && a.K == b.K && a.F == b.F && a.omf == b.omf &&
+           a.kind == b.kind;
 }
 
 // Start the record of a run from (y0, v0) at t = 0.
@@ -51,7 +47,7 @@ void beginRecord()
 {
     record.valid = true;
     record.steps = 0;
-    record.system = presentSystem();
+    record.system = params.system;
     record.y0 = params.y0;
     record.v0 = params.v0;
     peakRecordBegin(&record.peaks, params.y0);
@@ -79,7 +75,7 @@ MotionCheckpoint checkpointAtOrBefore(long step)
 // True when the record holds the run the window shows after `steps` steps.
 bool recordShows(long steps)
 {
-    return record.valid && record.steps == steps && same(record.system, presentSystem()) &&
+    return record.valid && record.steps == steps && same(record.system, params.system) &&
            record.y0 == params.y0 && record.v0 == params.v0 &&
            record.lastState[0] == run.state[0] && record.lastState[1] == run.state[1];
 }
@@ -98,7 +94,7 @@ void exportFigures(const MotionFigures& f, bool systemHidden)
     row.field[measuredT] = csvNumber(run.t);
     if (f.kind == MotionKind::forced) {
         row.kind = "forced";
-        row.field[measuredOmf] = field(params.omf);
+        row.field[measuredOmf] = field(params.system.omf);
         row.field[measuredAmplitude] = field(f.amplitude);
         row.field[measuredPeriod] = field(f.period);
         row.field[measuredLag] = field(f.phaseLag * 180);
@@ -128,7 +124,7 @@ void motionRecordStep()
     const long step = std::lround(run.t / dt);
     if (step == 1) {
         beginRecord();
-    } else if (step != record.steps + 1 || !same(record.system, presentSystem())) {
+    } else if (step != record.steps + 1 || !same(record.system, params.system)) {
         record.valid = false; // 'r' then runs the whole motion again
     }
     if (!record.valid) {
@@ -147,7 +143,7 @@ void motionRecordStep()
 
 void reportMotionFigures()
 {
-    const Oscillator o = presentSystem();
+    const Oscillator o = params.system;
     const long steps = std::lround(run.t / dt);
     MotionFigures figures;
     if (!recordShows(steps)) {
@@ -162,7 +158,7 @@ void reportMotionFigures()
     std::fflush(consoleOut);
     exportFigures(figures, hidden);
     if (hidden && figures.kind == MotionKind::forced) {
-        measurementAdd(
-            {params.omf, figures.amplitude, figures.period, figures.phaseLag, figures.settled});
+        measurementAdd({params.system.omf, figures.amplitude, figures.period, figures.phaseLag,
+                        figures.settled});
     }
 }

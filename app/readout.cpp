@@ -88,7 +88,8 @@ std::string timePlotText(double x)
     char line[128];
     if (specimenState.active) {
         // The row holds F(t) at the plot's scale.
-        const double newtons = forceHistory()[i] * specimenForceGrid(params.F) / plotGridMetres;
+        const double newtons =
+            forceHistory()[i] * specimenForceGrid(params.system.F) / plotGridMetres;
         std::snprintf(line, sizeof line, "t=%6.2f[s]  y=%7.4f[m]  F=%7.4f[N]", t, yHistory()[i],
                       newtons);
         return line;
@@ -121,10 +122,9 @@ const SweepPoint* squareUnder(const std::vector<SweepPoint>& points, double x, d
         if (!std::isfinite(p.amplitude)) {
             continue;
         }
-        // Placed as app/sweep_squares.cpp places the squares.
-        const double px = (p.ratio / tables.freqStep) * view.freqXScale + view.freqPlotOrigin.x;
-        const double ampY = view.zetaAmpScale[0] * p.amplitude + view.freqPlotOrigin.y;
-        const double lagY = view.zetaPhaseScale[0] * p.phaseLag + view.freqPlotOrigin.y;
+        const double px = chartX(p.ratio);
+        const double ampY = chartAmplitudeY(p.amplitude);
+        const double lagY = chartLagY(p.phaseLag);
         if (std::fabs(x - px) <= reach &&
             (std::fabs(y - ampY) <= reach || std::fabs(y - lagY) <= reach)) {
             return &p;
@@ -162,7 +162,7 @@ std::string chartText(double x, double y, const Sweep* sweep, const ResonanceSea
     if (specimenState.active) {
         return measuredChartText(x, y);
     }
-    double ratio = std::fmax((x - view.freqPlotOrigin.x) / view.freqXScale * tables.freqStep, 0.0);
+    double ratio = std::fmax(chartRatioAt(x), 0.0);
     const std::vector<SweepPoint> points = sweepPointsMeasured(sweep, search);
     // Over a square the curve is read at the square's own ratio, so that the
     // measured and the computed figures compare point for point.
@@ -173,7 +173,7 @@ std::string chartText(double x, double y, const Sweep* sweep, const ResonanceSea
     // Sample 1 of a one-step curve lies at the ratio itself.
     double amp[2];
     double lag[2];
-    computeFrequencyResponse(ratio, 1, derived.zeta, derived.As, amp, lag);
+    computeFrequencyResponse(params.system.kind, ratio, 1, derived.zeta, derived.As, amp, lag);
     char line[192];
     const int n = std::snprintf(line, sizeof line, "ωf/ω0=%6.3f  A=%7.4f[m]  Φ=%7.2f[deg]", ratio,
                                 amp[1], lag[1] * 180);

@@ -34,7 +34,7 @@ char startKey()
     // The steady start as the key '1' computes it.
     double steadyY0 = 0;
     double steadyV0 = 0;
-    steadyStateStart(derived.Ad, derived.phaseLag, params.omf, &steadyY0, &steadyV0);
+    steadyStateStart(derived.Ad, derived.phaseLag, params.system.omf, &steadyY0, &steadyV0);
     return sameBits(steadyY0, y0) && sameBits(steadyV0, v0) ? '1' : '2';
 }
 
@@ -46,14 +46,15 @@ const char* restartAnswers()
     const char key = startKey();
     // A specimen's dialog asks for the force and the start alone.
     if (specimenState.active) {
-        text = csvNumber(params.F) + ' ' + csvNumber(params.omf) + '\n' + key + '\n';
+        text = csvNumber(params.system.F) + ' ' + csvNumber(params.system.omf) + '\n' + key + '\n';
         if (key == '2') {
             text += csvNumber(params.y0) + ' ' + csvNumber(params.v0) + '\n';
         }
         return text.c_str();
     }
-    text = csvNumber(params.m) + ' ' + csvNumber(params.lambda) + ' ' + csvNumber(params.K) + '\n' +
-           csvNumber(params.F) + ' ' + csvNumber(params.omf) + '\n' + key + '\n';
+    text = csvNumber(params.system.m) + ' ' + csvNumber(params.system.lambda) + ' ' +
+           csvNumber(params.system.K) + '\n' + csvNumber(params.system.F) + ' ' +
+           csvNumber(params.system.omf) + '\n' + key + '\n';
     if (key == '2') {
         text += csvNumber(params.y0) + ' ' + csvNumber(params.v0) + '\n';
     }

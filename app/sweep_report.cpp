@@ -65,8 +65,8 @@ void exportSweep(const Sweep& sweep, const ResonanceSearch& search)
         // Sample 1 of a response stepped by the ratio lies at the ratio itself.
         double theoryAmp[2];
         double theoryLag[2];
-        computeFrequencyResponse(point.ratio, 1, sweep.zeta, sweep.system.F / sweep.system.K,
-                                 theoryAmp, theoryLag);
+        computeFrequencyResponse(sweep.system.kind, point.ratio, 1, sweep.zeta,
+                                 referenceAmplitude(sweep.system), theoryAmp, theoryLag);
         rows[k] = {point.ratio,          point.amplitude,    theoryAmp[1],
                    point.phaseLag * 180, theoryLag[1] * 180, point.settled};
     }

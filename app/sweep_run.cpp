@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "app/display.h"
 #include "app/sweep_report.h"
 #include "app/timer_chain.h"
 #include "console/console.h"
@@ -33,9 +32,10 @@ struct SweepRun {
     TimerChain slices;      // running while slices are due
     Sweep sweep;            // its points; complete once sweepFinished
     ResonanceSearch search; // begun once sweepFinished; done once resonanceFinished
+    SweepShow show;         // draws the finished sweep
 };
 
-SweepRun state = {false, false, {tick, 0, false}, {}, {}};
+SweepRun state = {false, false, {tick, 0, false}, {}, {}, nullptr};
 
 // Take at most `steps` steps of the sweep, then of its search; true once both are done.
 bool advance(long steps)
@@ -64,7 +64,7 @@ void tick()
     }
     timerChainStop(&state.slices);
     reportSweep(state.sweep, state.search);
-    drawFrame();
+    state.show();
 }
 
 } // namespace
@@ -74,16 +74,16 @@ void sweepAskAtStart()
     state.askedAtStart = true;
 }
 
-void sweepStartIfAsked()
+void sweepStartIfAsked(SweepShow show)
 {
     if (state.askedAtStart) {
         state.askedAtStart = false;
         lastKey = 'w';
-        sweepStart();
+        sweepStart(show);
     }
 }
 
-void sweepStart()
+void sweepStart(SweepShow show)
 {
     // A sweep would show the hidden system's response: the student measures
     // it point by point with r instead.
@@ -98,7 +98,8 @@ void sweepStart()
         return;
     }
     state.active = true;
-    sweepBegin(&state.sweep, {params.m, params.lambda, params.K, params.F, params.omf});
+    state.show = show;
+    sweepBegin(&state.sweep, params.system);
     state.search = ResonanceSearch{}; // not begun: no points, no figures, not finished
     timerChainStart(&state.slices, sliceGapMs);
 }

@@ -12,14 +12,18 @@
 // --sweep: sweep once, showing the chart, as soon as the window is open.
 void sweepAskAtStart();
 
+// The frame that shows a finished sweep without moving the motion; the
+// window hands in its drawFrame.
+using SweepShow = void (*)();
+
 // Start the sweep --sweep asked for; the window calls it once it is open.
-void sweepStartIfAsked();
+void sweepStartIfAsked(SweepShow show);
 
 // Sweep the present system, unless its sweep is under way or done already:
 // the points belong to the system until the next dialog. The frame that
 // shows the finished sweep is drawn without moving the motion. In a
 // specimen it only says, on standard output, that there is no sweep.
-void sweepStart();
+void sweepStart(SweepShow show);
 
 // A new dialog begins: forget the points, and stop a sweep under way.
 void sweepForget();

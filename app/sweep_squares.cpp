@@ -25,9 +25,9 @@ void drawPoint(const SweepPoint& point)
     if (!std::isfinite(point.amplitude)) {
         return;
     }
-    const double x = (point.ratio / tables.freqStep) * view.freqXScale + view.freqPlotOrigin.x;
-    const Point2 amplitude = {x, view.zetaAmpScale[0] * point.amplitude + view.freqPlotOrigin.y};
-    const Point2 lag = {x, view.zetaPhaseScale[0] * point.phaseLag + view.freqPlotOrigin.y};
+    const double x = chartX(point.ratio);
+    const Point2 amplitude = {x, chartAmplitudeY(point.amplitude)};
+    const Point2 lag = {x, chartLagY(point.phaseLag)};
     if (point.settled) {
         drawSquare(amplitude, sweepSquareHalfSide, sweepColour);
         drawSquare(lag, sweepSquareHalfSide, sweepColour);

@@ -17,3 +17,23 @@ void resetView()
         view.zetaPhaseScale[i] = startPhaseScale;
     }
 }
+
+double chartX(double ratio)
+{
+    return (ratio / tables.freqStep) * view.freqXScale + view.freqPlotOrigin.x;
+}
+
+double chartAmplitudeY(double amplitude)
+{
+    return view.zetaAmpScale[0] * amplitude + view.freqPlotOrigin.y;
+}
+
+double chartLagY(double lag)
+{
+    return view.zetaPhaseScale[0] * lag + view.freqPlotOrigin.y;
+}
+
+double chartRatioAt(double x)
+{
+    return (x - view.freqPlotOrigin.x) / view.freqXScale * tables.freqStep;
+}

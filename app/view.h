@@ -33,3 +33,11 @@ extern View view;
 
 // Put every scale and anchor back to its start value.
 void resetView();
+
+// The chart's geometry, both ways: a frequency ratio, an amplitude (m) and a
+// lag (units of pi) to drawing units, and a drawing x back to its ratio. The
+// ratio sits at its fractional table index ratio/freqStep.
+double chartX(double ratio);
+double chartAmplitudeY(double amplitude);
+double chartLagY(double lag);
+double chartRatioAt(double x);

@@ -32,7 +32,7 @@ void afterWindowCreated()
     if (playEnabled()) {
         playStart();
     }
-    sweepStartIfAsked();
+    sweepStartIfAsked(drawFrame);
 }
 
 // The window's new size: the view fills it, and the pointer's pixels are

@@ -96,7 +96,7 @@ constexpr int keyRRepetitions = 20;
 void keyR(benchmark::State& bench, double seconds, double F)
 {
     enterWorkedExample();
-    params.F = F;
+    params.system.F = F;
     params.y0 = F == 0 ? 0.5 : params.y0;
     params.v0 = F == 0 ? 0.0 : params.v0;
     resetRun();

@@ -47,7 +47,8 @@ void oneCurve(benchmark::State& bench)
     computeNaturalFrequency();
     computeForcedResponse();
     for (auto _ : bench) {
-        computeFrequencyResponse(0.02, 300, 0.05, derived.As, tables.givenAmp, tables.givenPhase);
+        computeFrequencyResponse(ExcitationKind::force, 0.02, 300, 0.05, derived.As,
+                                 tables.givenAmp, tables.givenPhase);
         benchmark::DoNotOptimize(&tables);
         benchmark::ClobberMemory();
     }

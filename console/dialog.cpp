@@ -59,14 +59,14 @@ static void ask(const char* prompt, int count, double* const targets[], const ch
 
 static void askSpringMass()
 {
-    double* const targets[] = {&params.m, &params.lambda, &params.K};
+    double* const targets[] = {&params.system.m, &params.system.lambda, &params.system.K};
     const char* const names[] = {"m", "λ", "K"};
     ask("\n\nマスm[kg]，ダンパーλ[N/(m/s)]，ばね定数K[N/m] キー入力 m λ K=", 3, targets, names);
 }
 
 static void askForce()
 {
-    double* const targets[] = {&params.F, &params.omf};
+    double* const targets[] = {&params.system.F, &params.system.omf};
     const char* const names[] = {"F", "ωf"};
     ask("\n\n強制振動振幅F[N]，振動数ωf[rad/s]　キー入力 F ωf=", 2, targets, names);
 }
@@ -83,8 +83,8 @@ static void askInitialState()
 static std::string specimenForceText()
 {
     char text[160];
-    std::snprintf(text, sizeof text, "外力 / force: F=%7.4f[N]  ωf=%7.4f[rad/s]", params.F,
-                  params.omf);
+    std::snprintf(text, sizeof text, "外力 / force: F=%7.4f[N]  ωf=%7.4f[rad/s]", params.system.F,
+                  params.system.omf);
     return text;
 }
 
@@ -126,7 +126,7 @@ static void warnAboutFastFrequencies()
     // A specimen's om0 is hidden: its warning would name it.
     const double om0 =
         std::isfinite(derived.om0) && !specimenState.active ? std::fabs(derived.om0) : 0;
-    const double omf = std::isfinite(params.omf) ? std::fabs(params.omf) : 0;
+    const double omf = std::isfinite(params.system.omf) ? std::fabs(params.system.omf) : 0;
     const bool unstable = om0 > stepLimit || omf > stepLimit;
     const double limit = unstable ? stepLimit : plotLimit;
     const bool fastOm0 = om0 > limit;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "model/oscillator.h"
+
 // Halvings of the bracket of a half-power point: far below a double's
 // resolution of the ratio, so the ratio is found to the last few bits.
 static constexpr int halfPowerHalvings = 200;
@@ -18,30 +20,32 @@ double springEnergy(double K, double y)
     return 0.5 * K * y * y;
 }
 
-double meanInputPower(double m, double lambda, double K, double F, double omf)
+double meanInputPower(const Oscillator& o)
 {
-    const double stiffness = K - m * omf * omf;
-    const double damping = lambda * omf;
-    const double d = stiffness * stiffness + damping * damping;
-    if (d == 0) {
-        return 0;
+    const double om0 = naturalFrequency(o.m, o.K);
+    const double ratio = o.omf / om0;
+    const double A =
+        steadyResponse(o.kind, referenceAmplitude(o), ratio, dampingRatio(o.m, o.lambda, o.K))
+            .amplitude;
+    return 0.5 * o.lambda * o.omf * o.omf * A * A;
+}
+
+double relativeInputPower(ExcitationKind kind, double zeta, double r)
+{
+    if (!(zeta > 0)) {
+        return r == 1 ? 1 : 0;
     }
-    return 0.5 * F * F * lambda * omf * omf / d;
+    // r^2 A(r)^2 / A(1)^2, the power's omf^2 A^2 at r against that at 1.
+    const double A = steadyResponse(kind, 1, r, zeta).amplitude;
+    const double atResonance = steadyResponse(kind, 1, 1, zeta).amplitude;
+    const double share = r * A / atResonance;
+    return share * share;
 }
 
-double relativeInputPower(double zeta, double r)
-{
-    const double damping = 2 * zeta * r;
-    const double stiffness = 1 - r * r;
-    const double d = stiffness * stiffness + damping * damping;
-    // Undamped at r = 1: the limit of every damped curve there.
-    return d == 0 ? 1 : damping * damping / d;
-}
-
-void fillPowerCurve(double ratioStep, int stepCount, double zeta, double* out)
+void fillPowerCurve(ExcitationKind kind, double ratioStep, int stepCount, double zeta, double* out)
 {
     for (int k = 0; k <= stepCount; k++) {
-        out[k] = relativeInputPower(zeta, k * ratioStep);
+        out[k] = relativeInputPower(kind, zeta, k * ratioStep);
     }
 }
 
@@ -54,7 +58,7 @@ static double halfPowerCrossing(double zeta, double low, double high, bool risin
         if (mid <= low || mid >= high) {
             break;
         }
-        const bool above = relativeInputPower(zeta, mid) >= 0.5;
+        const bool above = relativeInputPower(ExcitationKind::force, zeta, mid) >= 0.5;
         if (above == rising) {
             high = mid;
         } else {

@@ -19,22 +19,18 @@ double dampingRatio(double m, double lambda, double K)
 
 void computeNaturalFrequency()
 {
-    derived.om0 = naturalFrequency(params.m, params.K);
-    derived.zeta = dampingRatio(params.m, params.lambda, params.K);
+    derived.om0 = naturalFrequency(params.system.m, params.system.K);
+    derived.zeta = dampingRatio(params.system.m, params.system.lambda, params.system.K);
 }
 
 void computeForcedResponse()
 {
-    derived.As = params.F / params.K;
-    derived.freqRatio = params.omf / derived.om0;
-    const double r2 = derived.freqRatio * derived.freqRatio;
-    derived.Ad = derived.As / std::sqrt((1 - r2) * (1 - r2) + 4 * derived.zeta * derived.zeta * r2);
-    // Exact resonance is given its textbook 90 degrees without asking atan2.
-    if (derived.freqRatio == 1.0) {
-        derived.phaseLag = 0.5;
-    } else {
-        derived.phaseLag = std::atan2(2 * derived.zeta * derived.freqRatio, 1 - r2) / modelPi;
-    }
+    derived.As = referenceAmplitude(params.system);
+    derived.freqRatio = params.system.omf / derived.om0;
+    const SteadyResponse response =
+        steadyResponse(params.system.kind, derived.As, derived.freqRatio, derived.zeta);
+    derived.Ad = response.amplitude;
+    derived.phaseLag = response.lag;
 }
 
 void steadyStateStart(double Ad, double phaseLag, double omf, double* y0, double* v0)
@@ -46,7 +42,7 @@ void steadyStateStart(double Ad, double phaseLag, double omf, double* y0, double
 
 void setSteadyStateStart()
 {
-    steadyStateStart(derived.Ad, derived.phaseLag, params.omf, &params.y0, &params.v0);
+    steadyStateStart(derived.Ad, derived.phaseLag, params.system.omf, &params.y0, &params.v0);
 }
 
 void resetRun()

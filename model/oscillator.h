@@ -3,11 +3,7 @@
 // These read and write the process-wide state of model/state.h.
 #pragma once
 
-// pi to fourteen decimals, as every formula of the model uses it. Kept on
-// purpose, not M_PI: the printed phase lag, the steady-state start and the
-// chart's phase curves come from this very value, and the tests hold them to
-// the last bit (an undamped lag above resonance is 1.0000000000000009 pi).
-constexpr double modelPi = 3.14159265358979;
+#include "model/excitation.h"
 
 // The natural angular frequency sqrt(K/m), rad/s.
 double naturalFrequency(double m, double K);
@@ -18,7 +14,7 @@ double dampingRatio(double m, double lambda, double K);
 // om0 and zeta from m, lambda and K.
 void computeNaturalFrequency();
 
-// As, freqRatio, Ad and phaseLag from F, omf and the stored om0 and zeta.
+// As, freqRatio, Ad and phaseLag of the excitation and the stored om0 and zeta.
 void computeForcedResponse();
 
 // The start (y0, v0) on the steady-state vibration of amplitude Ad, lag

@@ -16,9 +16,9 @@ void specimenBegin(const std::string& code, double m, double lambda, double K, d
                    bool feedback)
 {
     specimenState = {true, code, tolerance, feedback};
-    params.m = m;
-    params.lambda = lambda;
-    params.K = K;
+    params.system.m = m;
+    params.system.lambda = lambda;
+    params.system.K = K;
     computeNaturalFrequency();
 }
 
@@ -39,13 +39,13 @@ double specimenForceGrid(double F)
 
 double appliedForce(double t)
 {
-    return std::sin(params.omf * t) * params.F;
+    return excitationForce(params.system, t);
 }
 
 double forceSample(double t)
 {
     if (!specimenState.active) {
-        return std::sin(params.omf * t) * derived.As;
+        return excitationWave(params.system, t) * excitationRowScale(params.system);
     }
-    return appliedForce(t) * (plotGridMetres / specimenForceGrid(params.F));
+    return appliedForce(t) * (plotGridMetres / specimenForceGrid(params.system.F));
 }

@@ -31,10 +31,10 @@ constexpr double plotGridMetres = 0.2;
 // 1-2-5 step so that the force spans about one and a half cells.
 double specimenForceGrid(double F);
 
-// The force F sin(omf t), N.
+// The force the excitation puts on the mass, N (model/excitation.h).
 double appliedForce(double t);
 
-// The force row of the history at time t: F(t)/K in metres, or in a
-// specimen, whose K is hidden, F(t) in newtons at the grid's scale (a cell
-// of 0.2 m stands for specimenForceGrid(F) newtons).
+// The excitation row of the history at time t: F(t)/K in metres (u(t) for
+// a moving base, model/excitation.h), or in a specimen, whose K is hidden, F(t) in newtons at the
+// grid's scale (a cell of 0.2 m stands for specimenForceGrid(F) newtons).
 double forceSample(double t);

@@ -8,6 +8,8 @@
 // is thread-safe, and nothing needs to be.
 #pragma once
 
+#include "model/excitation.h"
+
 // Slots of one history row and of one frequency-table row.
 constexpr int rowLength = 501;
 // Number of tabulated damping ratios.
@@ -15,23 +17,19 @@ constexpr int zetaTableSize = 9;
 
 // What the user typed into the console dialog (SI units).
 struct Parameters {
-    double m;      // mass, kg
-    double lambda; // damping coefficient, N/(m/s)
-    double K;      // spring constant, N/m
-    double F;      // amplitude of the external force, N
-    double omf;    // angular frequency of the external force, rad/s
-    double y0;     // initial displacement, m
-    double v0;     // initial velocity, m/s
+    Oscillator system; // m, lambda, K and the excitation
+    double y0;         // initial displacement, m
+    double v0;         // initial velocity, m/s
 };
 
 // Quantities the dialog derives from the parameters.
 struct Derived {
     double om0;       // natural angular frequency, rad/s
     double zeta;      // damping ratio, 1
-    double As;        // static deflection under F, m
+    double As;        // the response's scale, m: static deflection F/K, base U, or me e / m
     double freqRatio; // omf / om0, 1
     double Ad;        // steady-state amplitude, m
-    double phaseLag;  // lag of the steady state behind the force, in units of pi
+    double phaseLag;  // lag of the steady state behind the excitation, in units of pi
 };
 
 // The frequency-response curves; filled by the dialog, read by every frame

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "model/energy.h"
-#include "model/oscillator.h"
 
 namespace
 {

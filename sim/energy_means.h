@@ -5,7 +5,7 @@
 // period cost one pass over that period's steps, whenever they are asked.
 #pragma once
 
-#include "sim/equation_of_motion.h"
+#include "model/excitation.h"
 
 // States the record keeps: 2^15 steps of 0.01 s, a forcing period of up to
 // 327 s (omf down to 0.02 rad/s).
@@ -23,18 +23,6 @@ void energyRecordBegin(EnergyRecord* record, double y0, double v0);
 
 // Take the state at the end of the next step.
 void energyRecordStep(EnergyRecord* record, double t, double y, double v);
-
-// The power the force puts into the mass moving at v at time t, W.
-inline double inputPower(const Oscillator& o, double t, double v)
-{
-    return o.F * std::sin(o.omf * t) * v;
-}
-
-// The power the damper takes out of the mass moving at v, W.
-inline double damperPower(const Oscillator& o, double v)
-{
-    return o.lambda * v * v;
-}
 
 // What the means could be taken over.
 enum class EnergyMeansKind {

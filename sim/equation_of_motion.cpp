@@ -1,5 +1,5 @@
-// The equation of motion m*y'' + lambda*y' + K*y = F*sin(omf*t) as two
-// first-order equations, one component per call.
+// The process-wide oscillator's equation of motion as two first-order
+// equations, one component per call.
 #include "sim/equation_of_motion.h"
 
 #include "model/state.h"
@@ -13,15 +13,14 @@ double lastDerivative = 0.0;
 
 } // namespace
 
-// Give component i of the right-hand side of m*y'' + lambda*y' + K*y = F*sin(omf*t).
+// Give component i of the right-hand side of the process-wide oscillator.
 double derivative(int i, double t, const double* y)
 {
     if (i == 0) {
         lastDerivative = y[1];
     } else if (i == 1) {
         // The model is read at every call, so a new dialog takes effect at once.
-        const Oscillator model = {params.m, params.lambda, params.K, params.F, params.omf};
-        lastDerivative = acceleration(model, t, y);
+        lastDerivative = acceleration(params.system, t, y);
     }
     return lastDerivative;
 }

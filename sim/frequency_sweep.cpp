@@ -6,7 +6,6 @@
 
 #include "model/oscillator.h"
 #include "model/state.h"
-#include "sim/equation_of_motion.h"
 #include "sim/runge_kutta_gill.h"
 
 namespace
@@ -25,9 +24,6 @@ constexpr double measuredPeriods = 5.0;
 constexpr double minStepsPerPeriod = 20.0;
 
 const double notMeasured = std::numeric_limits<double>::quiet_NaN();
-
-// Indices of the least-squares sums.
-enum Sum { sinSin, cosCos, sinCos, ySin, yCos };
 
 // The worse of two reasons (SweepTrouble is in order of badness).
 void worsen(SweepTrouble* trouble, SweepTrouble reason)
@@ -116,15 +112,7 @@ bool pointAdvance(PointRun* pr, long* stepsLeft)
         pr->step++;
         --*stepsLeft;
         if (pr->step >= pr->windowStart) {
-            const double phase = omf * (pr->step * dt);
-            const double s = std::sin(phase);
-            const double c = std::cos(phase);
-            double* sums = pr->sums;
-            sums[sinSin] += s * s;
-            sums[cosCos] += c * c;
-            sums[sinCos] += s * c;
-            sums[ySin] += pr->y[0] * s;
-            sums[yCos] += pr->y[0] * c;
+            sineFitAdd(&pr->fit, omf * (pr->step * dt), pr->y[0]);
         }
     }
     return pr->step >= pr->stepCount;
@@ -132,16 +120,8 @@ bool pointAdvance(PointRun* pr, long* stepsLeft)
 
 bool pointFinish(const PointRun& pr, SweepPoint* point)
 {
-    const double* s = pr.sums;
-    const double det = s[sinSin] * s[cosCos] - s[sinCos] * s[sinCos];
-    if (pr.stepCount > 0 && det > 0) {
-        const double a = (s[ySin] * s[cosCos] - s[yCos] * s[sinCos]) / det;
-        const double b = (s[yCos] * s[sinSin] - s[ySin] * s[sinCos]) / det;
-        // a = A cos(phi), b = -A sin(phi) against sin(omf t); a force of
-        // negative F is a positive one half a period on.
-        const double sign = pr.system.F < 0 ? -1.0 : 1.0;
-        point->amplitude = std::hypot(a, b);
-        point->phaseLag = std::atan2(-b * sign, a * sign) / modelPi;
+    if (pr.stepCount > 0) {
+        sineFitSolve(pr.fit, pr.system.F, &point->amplitude, &point->phaseLag);
     }
     if (!std::isfinite(point->amplitude) || !std::isfinite(point->phaseLag)) {
         *point = {point->ratio, notMeasured, notMeasured, false};

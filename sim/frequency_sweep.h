@@ -8,7 +8,8 @@
 // window can keep answering its keys between slices.
 #pragma once
 
-#include "sim/equation_of_motion.h"
+#include "model/excitation.h"
+#include "sim/sine_fit.h"
 
 // Forcing frequencies of one sweep, at the ratios k * sweepRatioStep to om0.
 constexpr int sweepPointCount = 30;
@@ -40,14 +41,14 @@ enum class SweepTrouble {
 // The run of one point, which the sweep and the search for the resonance
 // share: from rest at one forcing frequency, for long enough that the
 // transient has died (or to a time limit), with least-squares sums of y
-// against the force over its last whole forcing periods.
+// against the excitation over its last whole forcing periods.
 struct PointRun {
     Oscillator system; // its omf is the point's forcing frequency
     long step;         // steps taken
     long stepCount;    // steps the run takes; 0 when nothing can be measured
     long windowStart;  // first step whose end is sampled for the measurement
     double y[2];       // displacement (m) and velocity (m/s)
-    double sums[5];    // least-squares sums: ss, cc, sc, ys, yc
+    SineFit fit;       // of y over the measured window
 };
 
 // Make ready to run the point at ratio (omf = ratio om0) of the oscillator,
@@ -62,9 +63,9 @@ SweepTrouble pointBegin(PointRun* pr, SweepPoint* point, const Oscillator& oscil
 // true once the pr has taken all its steps.
 bool pointAdvance(PointRun* pr, long* stepsLeft);
 
-// Read the point's amplitude and lag off its sums: the fit
-// y = A sin(omf t - phi) against the force, so that phi is the lag behind
-// the force that acts, whatever the sign of F. False, with the point
+// Read the point's amplitude and lag off its fit: y = A sin(omf t - phi)
+// against the excitation, so that phi is the lag behind the excitation that
+// acts, whatever the sign of its amplitude. False, with the point
 // unmeasured and not settled, when the numbers give no finite figures.
 bool pointFinish(const PointRun& pr, SweepPoint* point);
 

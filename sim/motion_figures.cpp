@@ -7,6 +7,7 @@
 #include "model/oscillator.h"
 #include "model/state.h"
 #include "sim/runge_kutta_gill.h"
+#include "sim/sine_fit.h"
 
 namespace
 {
@@ -16,35 +17,6 @@ namespace
 constexpr double peakFloor = 1e-6;
 
 const double notMeasured = std::numeric_limits<double>::quiet_NaN();
-
-// Least-squares sums of y = a sin(omf t) + b cos(omf t) over one window.
-struct FitSums {
-    double ss, cc, sc, ys, yc;
-};
-
-// Add the sample y at phase omf t to the sums.
-void addSample(FitSums* f, double phase, double y)
-{
-    const double s = std::sin(phase);
-    const double c = std::cos(phase);
-    f->ss += s * s;
-    f->cc += c * c;
-    f->sc += s * c;
-    f->ys += y * s;
-    f->yc += y * c;
-}
-
-// Solve the fit for a and b; false when the window holds too little to fit.
-bool solveFit(const FitSums& f, double* a, double* b)
-{
-    const double det = f.ss * f.cc - f.sc * f.sc;
-    if (!(det > 0)) {
-        return false;
-    }
-    *a = (f.ys * f.cc - f.yc * f.sc) / det;
-    *b = (f.yc * f.ss - f.ys * f.sc) / det;
-    return true;
-}
 
 MotionFigures emptyFigures(bool forced)
 {
@@ -106,8 +78,8 @@ MotionFigures measureForcedFrom(const Oscillator& o, const MotionCheckpoint& fro
     if (!w.enough) {
         return fig;
     }
-    FitSums last = {0, 0, 0, 0, 0};
-    FitSums previous = {0, 0, 0, 0, 0};
+    SineFit last = {0, 0, 0, 0, 0};
+    SineFit previous = {0, 0, 0, 0, 0};
     double firstCrossing = notMeasured;
     double lastCrossing = notMeasured;
     int crossings = 0;
@@ -124,7 +96,7 @@ MotionFigures measureForcedFrom(const Oscillator& o, const MotionCheckpoint& fro
         gillStepIn(work, rhs, t, dt, y, y, 2);
         t = t + dt;
         if (k > w.lastStart) {
-            addSample(&last, o.omf * t, y[0]);
+            sineFitAdd(&last, o.omf * t, y[0]);
             if (yBefore < 0 && y[0] >= 0) {
                 // The crossing within the step, by straight interpolation:
                 // y'' vanishes where a sine crosses zero.
@@ -134,27 +106,23 @@ MotionFigures measureForcedFrom(const Oscillator& o, const MotionCheckpoint& fro
                 crossings++;
             }
         } else if (w.hasPrevious && k > w.previousStart) {
-            addSample(&previous, o.omf * t, y[0]);
+            sineFitAdd(&previous, o.omf * t, y[0]);
         }
     }
 
-    double a = 0;
-    double b = 0;
-    if (!solveFit(last, &a, &b)) {
+    double amplitude = 0;
+    double lag = 0;
+    if (!sineFitSolve(last, o.F, &amplitude, &lag)) {
         return fig;
     }
-    // y = a sin + b cos = A sin(omf t - phi) with a = A cos(phi), b = -A sin(phi);
-    // a force of negative F is a positive one half a period on.
-    const double sign = o.F < 0 ? -1.0 : 1.0;
     fig.kind = MotionKind::forced;
     fig.periods = w.periods;
-    fig.amplitude = std::hypot(a, b);
-    fig.phaseLag = std::atan2(-b * sign, a * sign) / modelPi;
+    fig.amplitude = amplitude;
+    fig.phaseLag = lag;
     fig.period = crossings >= 2 ? (lastCrossing - firstCrossing) / (crossings - 1) : notMeasured;
-    double pa = 0;
-    double pb = 0;
-    if (w.hasPrevious && solveFit(previous, &pa, &pb)) {
-        const double before = std::hypot(pa, pb);
+    double before = 0;
+    double beforeLag = 0;
+    if (w.hasPrevious && sineFitSolve(previous, o.F, &before, &beforeLag)) {
         fig.settled = std::fabs(fig.amplitude - before) < motionSettledChange * before;
     }
     return fig;

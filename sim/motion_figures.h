@@ -7,7 +7,7 @@
 // the logarithmic decrement of the free decay, and the damping ratio they give.
 #pragma once
 
-#include "sim/equation_of_motion.h"
+#include "model/excitation.h"
 
 // Most and fewest whole forcing periods the forced figures are read over.
 constexpr int motionMostPeriods = 5;

@@ -35,11 +35,11 @@ class Dialog : public testing::Test
 TEST_F(Dialog, WorkedExamplePrintsEveryTextByteForByte)
 {
     EXPECT_EQ(dialog('m', "1 0.2 4\n1 1\n1\n"), workedExample);
-    EXPECT_EQ(params.m, 1.0);
-    EXPECT_EQ(params.lambda, 0.2);
-    EXPECT_EQ(params.K, 4.0);
-    EXPECT_EQ(params.F, 1.0);
-    EXPECT_EQ(params.omf, 1.0);
+    EXPECT_EQ(params.system.m, 1.0);
+    EXPECT_EQ(params.system.lambda, 0.2);
+    EXPECT_EQ(params.system.K, 4.0);
+    EXPECT_EQ(params.system.F, 1.0);
+    EXPECT_EQ(params.system.omf, 1.0);
     EXPECT_EQ(tables.zetaCount, 9);
     EXPECT_EQ(tables.zetaAmp[1][50], 0.25 / (2 * 0.02));
 }
@@ -102,9 +102,9 @@ TEST_F(Dialog, EveryEntryEndsWithTheRunReset)
 TEST_F(Dialog, NumbersAreReadAsTheCLibraryReadsThem)
 {
     const std::string text = dialog('m', "1e0 inf 4\nnan 1\n0\n");
-    EXPECT_EQ(params.m, 1.0);
-    EXPECT_TRUE(std::isinf(params.lambda));
-    EXPECT_TRUE(std::isnan(params.F));
+    EXPECT_EQ(params.system.m, 1.0);
+    EXPECT_TRUE(std::isinf(params.system.lambda));
+    EXPECT_TRUE(std::isnan(params.system.F));
     // Non-finite results are printed as printf prints them.
     EXPECT_NE(text.find("減衰比ζ=    inf"), std::string::npos) << text;
     EXPECT_NE(text.find("As=    nan[m]"), std::string::npos) << text;
@@ -122,7 +122,7 @@ TEST_F(Dialog, NotANumberAsksTheWholeQuestionAgain)
         exampleResponse + askInitial + exampleSteadyStart + keyList;
     EXPECT_EQ(text, expected);
     // The 7 typed before the bad entry was thrown away with its line.
-    EXPECT_EQ(params.m, 1.0);
+    EXPECT_EQ(params.system.m, 1.0);
 
     dialog('j', "2\n0.3 v\n0.1 0.2\n");
     EXPECT_EQ(params.y0, 0.1);

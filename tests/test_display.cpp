@@ -169,7 +169,7 @@ TEST_F(Display, HistoryWrapsAtTheEndOfTheTimeAxis)
 
 TEST_F(Display, ZeroForcingFrequencyGivesAFlatForceAndAnUpwardArrow)
 {
-    params.omf = 0;
+    params.system.omf = 0;
     computeForcedResponse();
     resetRun();
     for (int frame = 0; frame < 5; frame++) {

@@ -164,11 +164,11 @@ std::vector<double> blackRunsDown(const xvfb::Image& image, int x, int y0, int y
 // steps of 0.01 s per frame, as every frame makes them.
 double swingAfter(int frames)
 {
-    params.m = swingMass;
-    params.lambda = swingDamping;
-    params.K = swingSpring;
-    params.F = 0.0;
-    params.omf = 0.0;
+    params.system.m = swingMass;
+    params.system.lambda = swingDamping;
+    params.system.K = swingSpring;
+    params.system.F = 0.0;
+    params.system.omf = 0.0;
     double state[2] = {swingY0, swingV0};
     double t = 0.0;
     for (int frame = 0; frame < frames; ++frame) {

@@ -47,7 +47,7 @@ TEST(FrequencyResponse, ReferenceSamples)
     for (const Curve& curve : curves) {
         double amp[rowLength] = {};
         double phase[rowLength] = {};
-        computeFrequencyResponse(0.02, 300, curve.zeta, 1.0, amp, phase);
+        computeFrequencyResponse(ExcitationKind::force, 0.02, 300, curve.zeta, 1.0, amp, phase);
         for (const Sample& s : curve.samples) {
             SCOPED_TRACE(testing::Message() << "zeta " << curve.zeta << " sample " << s.k);
             EXPECT_NEAR(amp[s.k], s.amplitude, tableTolerance);
@@ -62,7 +62,7 @@ TEST(FrequencyResponse, ResonanceSample)
     double amp[rowLength] = {};
     double phase[rowLength] = {};
     // Undamped: the cap, not scaled by the static deflection; neighbours finite.
-    computeFrequencyResponse(0.02, 300, 0, 0.01, amp, phase);
+    computeFrequencyResponse(ExcitationKind::force, 0.02, 300, 0, 0.01, amp, phase);
     EXPECT_EQ(amp[50], 100000.0);
     EXPECT_EQ(phase[50], 0.5);
     EXPECT_NEAR(amp[49], 25.252525 * 0.01, tableTolerance);
@@ -74,14 +74,14 @@ TEST(FrequencyResponse, ResonanceSample)
 
     // A NaN damping ratio counts as undamped at resonance, NaN elsewhere.
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    computeFrequencyResponse(0.02, 300, nan, 1, amp, phase);
+    computeFrequencyResponse(ExcitationKind::force, 0.02, 300, nan, 1, amp, phase);
     EXPECT_EQ(amp[50], 100000.0);
     EXPECT_EQ(phase[50], 0.5);
     EXPECT_TRUE(std::isnan(amp[25]) && std::isnan(phase[25]));
 
-    // Negative damping: a negative resonance amplitude, phases below zero.
-    computeFrequencyResponse(0.02, 300, -0.1, 1, amp, phase);
-    EXPECT_EQ(amp[50], -5.0);
+    // Negative damping: the size of the swing as the dialog gives it, phases below zero.
+    computeFrequencyResponse(ExcitationKind::force, 0.02, 300, -0.1, 1, amp, phase);
+    EXPECT_EQ(amp[50], 5.0);
     EXPECT_GT(amp[25], 0.0);
     EXPECT_LT(phase[25], 0.0);
     EXPECT_GT(phase[25], -1.0);
@@ -93,11 +93,11 @@ TEST(FrequencyResponse, StepCountBoundsWhatIsWritten)
     double amp[4] = {sentinel, sentinel, sentinel, sentinel};
     double phase[4] = {sentinel, sentinel, sentinel, sentinel};
 
-    computeFrequencyResponse(0.02, -1, 0.1, 0.3, amp, phase);
+    computeFrequencyResponse(ExcitationKind::force, 0.02, -1, 0.1, 0.3, amp, phase);
     EXPECT_EQ(amp[0], sentinel);
     EXPECT_EQ(phase[0], sentinel);
 
-    computeFrequencyResponse(0.02, 0, 0.1, 0.3, amp, phase);
+    computeFrequencyResponse(ExcitationKind::force, 0.02, 0, 0.1, 0.3, amp, phase);
     EXPECT_EQ(amp[0], 0.3);
     EXPECT_EQ(phase[0], 0.0);
     EXPECT_EQ(amp[1], sentinel);
@@ -109,7 +109,7 @@ TEST(FrequencyResponse, StepWithNoResonanceSampleUsesTheGeneralFormula)
     // the undamped curve stays finite and never takes the cap.
     double amp[rowLength];
     double phase[rowLength];
-    computeFrequencyResponse(0.03, 200, 0, 1, amp, phase);
+    computeFrequencyResponse(ExcitationKind::force, 0.03, 200, 0, 1, amp, phase);
     for (int k = 0; k <= 200; k++) {
         EXPECT_NE(amp[k], 100000.0) << k;
         EXPECT_TRUE(std::isfinite(amp[k])) << k;
@@ -133,7 +133,7 @@ TEST(FrequencyResponse, TableFillUsesEnteredZetaThenTheNineRows)
     for (int i = 0; i < zetaTableSize; i++) {
         double amp[rowLength] = {};
         double phase[rowLength] = {};
-        computeFrequencyResponse(0.02, 300, zetaTable[i], 2, amp, phase);
+        computeFrequencyResponse(ExcitationKind::force, 0.02, 300, zetaTable[i], 2, amp, phase);
         for (int k = 0; k < rowLength; k++) {
             ASSERT_EQ(tables.zetaAmp[i][k], amp[k]) << i << "," << k;
             ASSERT_EQ(tables.zetaPhase[i][k], phase[k]) << i << "," << k;

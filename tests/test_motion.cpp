@@ -45,11 +45,11 @@ void startFresh(const Oscillator& o)
     resetAllState();
     scratchAllocator = std::calloc;
     scratchRelease = std::free;
-    params.m = o.m;
-    params.lambda = o.lambda;
-    params.K = o.K;
-    params.F = o.F;
-    params.omf = o.omf;
+    params.system.m = o.m;
+    params.system.lambda = o.lambda;
+    params.system.K = o.K;
+    params.system.F = o.F;
+    params.system.omf = o.omf;
 }
 
 // The steady-state amplitude and phase lag of the forced motion, at full precision.
@@ -193,7 +193,7 @@ TEST(Derivative, ComponentsAndMemory)
     EXPECT_EQ(derivative(7, 0.0, other), 0.2);
 
     // The model is read at every call.
-    params.F = 0;
+    params.system.F = 0;
     EXPECT_DOUBLE_EQ(derivative(1, 0.5, y), -(0.5 * 0.2 + 8 * 0.1) / 2);
 }
 

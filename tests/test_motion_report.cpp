@@ -22,7 +22,8 @@ class MotionReport : public FrameTest
         for (int k = 0; k < frames; k++) {
             advanceFrame();
         }
-        const Oscillator o = {params.m, params.lambda, params.K, params.F, params.omf};
+        const Oscillator o = {params.system.m, params.system.lambda, params.system.K,
+                              params.system.F, params.system.omf};
         const long steps = frames * static_cast<long>(stepsPerFrame);
         const std::string whole = motionFiguresText(measureMotion(o, params.y0, params.v0, steps));
         EXPECT_EQ(withConsole("", reportMotionFigures), whole + "\n");
@@ -34,7 +35,7 @@ TEST_F(MotionReport, LineIsTheWholeRunsForcedAndFree)
     // 120 s of the worked example: its windows lie far from the start.
     expectLineOfWholeRun(3000);
     // A free decay from 0.5 m, begun again: the record starts anew.
-    params.F = 0;
+    params.system.F = 0;
     params.y0 = 0.5;
     params.v0 = 0;
     resetRun();

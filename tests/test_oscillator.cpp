@@ -17,11 +17,11 @@ constexpr double printedTolerance = 0.5e-4;
 void enter(double m, double lambda, double K, double F, double omf)
 {
     resetAllState();
-    params.m = m;
-    params.lambda = lambda;
-    params.K = K;
-    params.F = F;
-    params.omf = omf;
+    params.system.m = m;
+    params.system.lambda = lambda;
+    params.system.K = K;
+    params.system.F = F;
+    params.system.omf = omf;
     computeNaturalFrequency();
     computeForcedResponse();
 }

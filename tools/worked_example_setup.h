@@ -14,7 +14,7 @@
 inline constexpr const char* workedExampleAnswers = "1 0.2 4\n1 1\n1\n";
 
 // Its parameters; y0 and v0 are set by the steady-state start.
-inline constexpr Parameters workedExampleParameters = {1, 0.2, 4, 1, 1, 0, 0};
+inline constexpr Parameters workedExampleParameters = {{1, 0.2, 4, 1, 1}, 0, 0};
 
 // Start from a fresh process's state and enter the worked example as its
 // dialog pass does: derived quantities, tables, steady-state start, run
