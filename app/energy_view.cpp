@@ -34,6 +34,7 @@ constexpr double barNegativeRoom = 0.1;  // how far a negative power may reach d
 constexpr double barsTextLeft = 0.6;     // the bars' two lines of text
 constexpr double barsLabelY = -0.985;    // the bars' names, under them
 constexpr double barsHeadroom = 1.25;    // full scale over the settled or the initial peak
+constexpr double powerChartClip = 1.1;   // the highest share of the power at r = 1 drawn
 constexpr double powerChartHeight = 0.5; // drawing units of the peak power; not zoomed by y, Y
 
 const Rgba kineticColour = {0.9f, 0.1f, 0.1f, 0.0f};
@@ -142,7 +143,7 @@ bool energyViewShown()
 void energyViewRecordStep()
 {
     if (std::lround(run.t / dt) == 1) {
-        energyRecordBegin(&state.record, params.y0, params.v0);
+        energyRecordBegin(&state.record, 0, params.y0, params.v0);
         state.recordValid = true;
     }
     if (state.recordValid) {
@@ -152,10 +153,14 @@ void energyViewRecordStep()
 
 EnergyMeans energyViewMeans()
 {
-    if (!state.recordValid) {
-        // Before the first step: the start alone.
-        energyRecordBegin(&state.record, run.state[0], run.state[1]);
-        state.recordValid = true;
+    // Before the run's first step (a dialog has just reset it), or should
+    // the record ever not end at the state on show: that state alone.
+    const long last = state.record.samples - 1;
+    if (!state.recordValid || last != std::lround(run.t / dt) ||
+        state.record.y[last % energyRecordCapacity][0] != run.state[0] ||
+        state.record.y[last % energyRecordCapacity][1] != run.state[1]) {
+        energyRecordBegin(&state.record, run.t, run.state[0], run.state[1]);
+        state.recordValid = false;
     }
     return energyMeans(state.record, params.system);
 }
@@ -225,8 +230,7 @@ void drawEnergyBars()
 
 void drawPowerChart()
 {
-    drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18,
-             "input power P/P(r=1). zeta parameter");
+    drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18, "input power P/P(r=1). zeta parameter");
     drawText(0.01f, 0.85f, GLUT_BITMAP_HELVETICA_18, zetaLabel().c_str());
     drawText(0.01f, 0.8f, GLUT_BITMAP_HELVETICA_18, "black curve:given zeta");
     drawText(0.01f, 0.75f, GLUT_BITMAP_HELVETICA_18, "blue point:given omf");
@@ -243,6 +247,14 @@ void drawPowerChart()
         scales[i] = scale;
     }
     fillPowerCurve(kind, tables.freqStep, tables.freqPoints, derived.zeta, given);
+    // Those of a moving base or an unbalance rise above their value at r = 1:
+    // kept below the legend.
+    for (int k = 0; k <= tables.freqPoints; k++) {
+        for (int i = 0; i < tables.zetaCount; i++) {
+            curves[i][k] = std::min(curves[i][k], powerChartClip);
+        }
+        given[k] = std::min(given[k], powerChartClip);
+    }
     plotCurves(view.freqPlotOrigin, view.freqXScale, scales, tables.zetaCount, tables.freqPoints,
                curves[0], rowLength);
     plotCurve(view.freqPlotOrigin, view.freqXScale, scale, tables.freqPoints, given, &colourBlack);

@@ -42,10 +42,10 @@ int slot(long sample)
 
 } // namespace
 
-void energyRecordBegin(EnergyRecord* record, double y0, double v0)
+void energyRecordBegin(EnergyRecord* record, double t, double y0, double v0)
 {
     record->samples = 0;
-    energyRecordStep(record, 0, y0, v0);
+    energyRecordStep(record, t, y0, v0);
 }
 
 void energyRecordStep(EnergyRecord* record, double t, double y, double v)

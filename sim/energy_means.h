@@ -18,8 +18,8 @@ struct EnergyRecord {
     double y[energyRecordCapacity][2]; // m and m/s
 };
 
-// Start the record with the state (y0, v0) at t = 0.
-void energyRecordBegin(EnergyRecord* record, double y0, double v0);
+// Start the record with the state (y0, v0) at time t.
+void energyRecordBegin(EnergyRecord* record, double t, double y0, double v0);
 
 // Take the state at the end of the next step.
 void energyRecordStep(EnergyRecord* record, double t, double y, double v);
