@@ -562,7 +562,7 @@ function pageTests(name, chromiumOnly) {
       const r = b.getBoundingClientRect();
       return [b.dataset.key, r.width >= target && r.height >= target, /[ぁ-んァ-ン一-龥]/.test(b.textContent) && /[A-Za-z]{2}/.test(b.textContent)];
     }), touchTarget);
-    assert.deepEqual(keys.map((k) => k[0]), [' ', 's', 'f', 'w', 'r', 'a', 'y', 'Y', 't', 'T', 'x', 'X', 'm', 'g', 'j', 'Escape']);
+    assert.deepEqual(keys.map((k) => k[0]), [' ', 's', 'f', 'w', 'r', 'e', 'a', 'y', 'Y', 't', 'T', 'x', 'X', 'm', 'g', 'j', 'Escape']);
     assert.ok(keys.every((k) => k[1] && k[2]), JSON.stringify(keys));
     await page.tap('#play');
     await page.waitForFunction(() => fvPage.pending === 0);
