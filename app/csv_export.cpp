@@ -21,12 +21,13 @@ struct CsvExport {
     CsvFile sweep;    // NAME-sweep.csv, not open until the first sweep
     std::string sweepPath;
     CsvFile measured; // NAME-measured.csv
+    ExcitationKind excitation;
 };
 
 // The run number while not exporting.
 constexpr int notExporting = -1;
 
-CsvExport csv = {notExporting, {}, {}, {}, {}, {}};
+CsvExport csv = {notExporting, {}, {}, {}, {}, {}, ExcitationKind::force};
 
 // Set by the first failed write of any CSV file, and cleared only by
 // csvClose (tests): the run lost rows, and its exit status says so.
@@ -139,7 +140,8 @@ std::string measuredHeader()
     return header + ",checks,hand-in code";
 }
 
-bool csvOpen(const std::string& name, const double* zetas, int count, bool systemHidden)
+bool csvOpen(const std::string& name, const double* zetas, int count, bool systemHidden,
+             ExcitationKind excitation)
 {
     csvClose();
     std::string header = "run,entered zeta,frequency ratio";
@@ -148,7 +150,7 @@ bool csvOpen(const std::string& name, const double* zetas, int count, bool syste
         header += ",amplitude zeta=" + zeta + " (m),phase lag zeta=" + zeta + " (deg)";
     }
     header += ",amplitude entered zeta (m),phase lag entered zeta (deg)";
-    CsvExport opened = {0, {}, {}, {}, name + "-sweep.csv", {}};
+    CsvExport opened = {0, {}, {}, {}, name + "-sweep.csv", {}, excitation};
     if (!createFile(&opened.motion, name + "-motion.csv")) {
         return false;
     }
@@ -164,9 +166,11 @@ bool csvOpen(const std::string& name, const double* zetas, int count, bool syste
     csv = opened;
     // The energies and powers after the columns files had before, so that
     // those read the same; a specimen's would give away m, lambda and K.
-    writeRow(&csv.motion, systemHidden ? "run,t (s),y (m),v (m/s),F(t) (N)"
-                                       : "run,t (s),y (m),v (m/s),F(t)/K (m),KE (J),PE (J),"
-                                         "input P (W),damper P (W)");
+    const std::string energyColumns = ",KE (J),PE (J),input P (W),damper P (W)";
+    writeRow(&csv.motion, systemHidden ? std::string("run,t (s),y (m),v (m/s),F(t) (N)")
+                          : excitation == ExcitationKind::base
+                              ? "run,t (s),y (m),v (m/s),u(t) (m)" + energyColumns
+                              : "run,t (s),y (m),v (m/s),F(t)/K (m)" + energyColumns);
     writeRow(&csv.response, header);
     writeRow(&csv.measured, measuredHeader());
     return true;
@@ -213,6 +217,20 @@ void csvWriteFrame(double t, double y, double v, double forceOverK, const CsvEne
     writeRow(&csv.motion, row);
 }
 
+// The sweep file's columns after "settled": none for a force.
+static std::string sweepExcitationHeader(ExcitationKind excitation)
+{
+    switch (excitation) {
+    case ExcitationKind::base:
+        return ",excitation,measured |Y/U|,theory |Y/U|";
+    case ExcitationKind::unbalance:
+        return ",excitation,measured m X/(me e),theory m X/(me e)";
+    case ExcitationKind::force:
+        break;
+    }
+    return "";
+}
+
 void csvWriteSweep(const CsvSweepRow* rows, int count)
 {
     if (!csvIsOpen() || csv.sweep.failed) {
@@ -224,14 +242,22 @@ void csvWriteSweep(const CsvSweepRow* rows, int count)
             return;
         }
         writeRow(&csv.sweep, "run,frequency ratio,measured amplitude (m),theory amplitude (m),"
-                             "measured phase lag (deg),theory phase lag (deg),settled");
+                             "measured phase lag (deg),theory phase lag (deg),settled" +
+                                 sweepExcitationHeader(csv.excitation));
     }
     for (int k = 0; k < count; k++) {
         const CsvSweepRow& row = rows[k];
-        writeRow(&csv.sweep, std::to_string(csv.run) + "," + csvNumber(row.ratio) + "," +
-                                 csvNumber(row.measuredAmplitude) + "," +
-                                 csvNumber(row.theoryAmplitude) + "," + csvNumber(row.measuredLag) +
-                                 "," + csvNumber(row.theoryLag) + "," + (row.settled ? "1" : "0"));
+        std::string text = std::to_string(csv.run) + "," + csvNumber(row.ratio) + "," +
+                           csvNumber(row.measuredAmplitude) + "," + csvNumber(row.theoryAmplitude) +
+                           "," + csvNumber(row.measuredLag) + "," + csvNumber(row.theoryLag) + "," +
+                           (row.settled ? "1" : "0");
+        // The force's file as ever; the others say what they measured.
+        if (csv.excitation != ExcitationKind::force) {
+            text += std::string(",") + excitationName(csv.excitation) + "," +
+                    csvNumber(row.measuredAmplitude / row.reference) + "," +
+                    csvNumber(row.theoryAmplitude / row.reference);
+        }
+        writeRow(&csv.sweep, text);
     }
 }
 
@@ -253,7 +279,7 @@ void csvClose()
     csvCloseFile(&csv.response);
     csvCloseFile(&csv.sweep);
     csvCloseFile(&csv.measured);
-    csv = CsvExport{notExporting, {}, {}, {}, {}, {}};
+    csv = CsvExport{notExporting, {}, {}, {}, {}, {}, ExcitationKind::force};
     rowsLost = false;
 }
 

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "lab/specimen.h"
+#include "model/excitation.h"
 #include "sim/motion_figures.h"
 
 // One CSV file being written. Every CSV file of the program is written
@@ -56,8 +57,11 @@ int csvExitStatus();
 // NAME-motion.csv has the energies and powers after the motion's columns.
 // With the system hidden (a specimen) the motion's force column is F(t) in
 // newtons, without the energies and powers, and NAME-response.csv, all
-// theory, is not created.
-bool csvOpen(const std::string& name, const double* zetas, int count, bool systemHidden = false);
+// theory, is not created. With a moving base the motion's fifth column is
+// u(t); a sweep of the base or of an unbalance names its excitation and
+// gives |Y/U| or m X/(me e) too.
+bool csvOpen(const std::string& name, const double* zetas, int count, bool systemHidden = false,
+             ExcitationKind excitation = ExcitationKind::force);
 
 // True from csvOpen to csvClose, also when a file has failed since.
 bool csvIsOpen();
@@ -94,6 +98,7 @@ struct CsvSweepRow {
     double measuredLag;       // degrees
     double theoryLag;         // degrees
     bool settled;             // written as 1 or 0
+    double reference;         // referenceAmplitude of the system swept, m
 };
 
 // Append the count points of a finished sweep of the present run, one row

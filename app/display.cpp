@@ -25,6 +25,8 @@
 
 // pi/2 with pi to fourteen decimals: the force arrow points straight up.
 static constexpr double arrowUp = 1.570796326794895;
+// How far left of the string's right end the base's arrow stands, drawing units.
+static constexpr double baseArrowInset = 0.03;
 // Grid cells on each side of the time grid's centre.
 static constexpr int timeGridCells = 30;
 // The last slot of a history row.
@@ -43,9 +45,11 @@ static void step()
     }
 }
 
-// Draw the force arrow on the mass's vertical, pointing the way the force acts.
+// Draw the force arrow on the mass's vertical, pointing the way the force
+// acts; for a moving base, at the string's right end, the way the ground moves.
 static void drawForceArrow()
 {
+    const bool base = params.system.kind == ExcitationKind::base;
     double arrowLength = excitationWave(params.system, run.t) * 0.3 * view.yScale;
     double arrowAngle = arrowUp;
     double arrowOffset = 0.04 * view.yScale;
@@ -54,9 +58,11 @@ static void drawForceArrow()
         arrowOffset = -arrowOffset;
     }
     arrowLength = std::fabs(arrowLength);
+    const double at = base ? baseDisplacement(params.system, run.t) : run.state[0];
     const Point2 arrowTip = {
-        (plotRightEdge - view.vibPlotOrigin.x) * 0.5 + view.vibPlotOrigin.x,
-        run.state[0] * view.yScale + view.vibPlotOrigin.y - arrowOffset,
+        base ? plotRightEdge - baseArrowInset
+             : (plotRightEdge - view.vibPlotOrigin.x) * 0.5 + view.vibPlotOrigin.x,
+        at * view.yScale + view.vibPlotOrigin.y - arrowOffset,
     };
     drawArrow(arrowTip, arrowLength, arrowAngle, colourGreen);
 }
@@ -92,20 +98,32 @@ static void drawTimePlot()
     plotCurves(view.axesOrigin, view.timeScale, scales, 2, run.histIndex, yHistory(), rowLength);
 }
 
-// The chart's list of its damping ratios, "zeta={0, 0.02, ..., 5}": the
-// table's values to three significant digits (0.7071 shows as 0.707).
-const std::string& zetaLabel()
+// The time plot's name for its green curve.
+static const char* excitationLegend()
 {
-    static const std::string label = [] {
-        std::string text = "zeta={";
-        for (int i = 0; i < zetaTableSize; i++) {
-            char number[32];
-            std::snprintf(number, sizeof number, "%.3g", zetaTable[i]);
-            text += (i == 0 ? "" : ", ") + std::string(number);
-        }
-        return text + "}";
-    }();
-    return label;
+    switch (params.system.kind) {
+    case ExcitationKind::base:
+        return "green: base motion u(t)";
+    case ExcitationKind::unbalance:
+        return "green: unbalance force F(t)/K";
+    case ExcitationKind::force:
+        break;
+    }
+    return "green: external force F(t)/K";
+}
+
+// The chart's title: what its curves are (in metres, times the scale As).
+static const char* chartTitle()
+{
+    switch (params.system.kind) {
+    case ExcitationKind::base:
+        return "transmissibility |Y/U|. zeta parameter";
+    case ExcitationKind::unbalance:
+        return "magnification mX/(me e). zeta parameter";
+    case ExcitationKind::force:
+        break;
+    }
+    return "frequency characteristics. zeta parameter";
 }
 
 bool chartRequested()
@@ -131,7 +149,7 @@ void drawFrequencyCurves()
 // blue points at the entered forcing frequency.
 static void drawFrequencyChart()
 {
-    drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18, "frequency characteristics. zeta parameter");
+    drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18, chartTitle());
     drawText(0.01f, 0.85f, GLUT_BITMAP_HELVETICA_18, zetaLabel().c_str());
     drawText(0.01f, 0.8f, GLUT_BITMAP_HELVETICA_18, "black curve:given zeta");
     drawText(0.01f, 0.75f, GLUT_BITMAP_HELVETICA_18, "blue point:given omf");
@@ -173,13 +191,15 @@ void advanceFrame()
 void drawFrame()
 {
     beginFrame();
-    plotSeries(view.vibPlotOrigin, view.yScale, 1, run.state);
+    // The string's ends move with the base (and stay put for a force).
+    plotSeries(view.vibPlotOrigin, view.yScale, 1, run.state,
+               baseDisplacement(params.system, run.t) * view.yScale);
     drawForceArrow();
     drawText(-0.9f, 0.9f, GLUT_BITMAP_HELVETICA_18, "red  : mass vibration y(t)");
     if (specimenState.active) {
         drawSpecimenLegend();
     } else {
-        drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, "green: external force F(t)/K");
+        drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, excitationLegend());
         drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, "1grid=(1s, 0.2m)");
     }
     drawTimePlot();

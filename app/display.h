@@ -1,8 +1,6 @@
 // The display frame: one slice of simulation, then the whole picture.
 #pragma once
 
-#include <string>
-
 // One slice of simulation: stepsPerFrame steps of dt, the newest history
 // sample, and the frame's row of the motion CSV.
 void advanceFrame();
@@ -23,6 +21,3 @@ void drawFrequencyCurves();
 // True when the frame draws the frequency chart: after the keys f, w, x, X,
 // y and Y, until another key.
 bool chartRequested();
-
-// The chart's list of its damping ratios, "zeta={0, 0.02, ..., 5}".
-const std::string& zetaLabel();

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/display.h"
 #include "app/sweep_run.h"
 #include "app/sweep_squares.h"
 #include "app/view.h"
@@ -99,8 +98,7 @@ void drawPowerSquare(const SweepPoint& p, double atResonance, double scale)
     if (!std::isfinite(share)) {
         return;
     }
-    const Point2 at = {(p.ratio / tables.freqStep) * view.freqXScale + view.freqPlotOrigin.x,
-                       scale * share + view.freqPlotOrigin.y};
+    const Point2 at = {chartX(p.ratio), scale * share + view.freqPlotOrigin.y};
     if (p.settled) {
         drawSquare(at, sweepSquareHalfSide, sweepColour);
     } else {
@@ -259,8 +257,7 @@ void drawPowerChart()
                curves[0], rowLength);
     plotCurve(view.freqPlotOrigin, view.freqXScale, scale, tables.freqPoints, given, &colourBlack);
 
-    const double ratioToX = view.freqXScale / tables.freqStep;
-    const Point2 point = {derived.freqRatio * ratioToX + view.freqPlotOrigin.x,
+    const Point2 point = {chartX(derived.freqRatio),
                           scale * relativeInputPower(kind, derived.zeta, derived.freqRatio) +
                               view.freqPlotOrigin.y};
     drawDisc(point, 0.01, colourBlue);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "app/csv_export.h"
 #include "app/play.h"
@@ -49,6 +50,11 @@ const char* const usageText =
     "                run the specimen CODE, a system whose m, λ and K are hidden;\n"
     "                measure with 'r', hand the answers in with 'a' (with --csv the\n"
     "                measurements also go to NAME-measured.csv)\n"
+    "  --excitation KIND\n"
+    "                加振の種類: force（外力、既定）, base（基礎変位 u=U sin ωf t）,\n"
+    "                unbalance（回転する不釣り合い me e ω² sin ωt）\n"
+    "                what drives the mass: force (the default), base (the ground moves,\n"
+    "                u = U sin wf t) or unbalance (a rotor's me e, me e w^2 sin wt)\n"
     "  --help        この説明を表示する / show this text\n"
     "  --version     版を表示する / show the version\n"
     "  回答ファイル  ダイアログの回答をまずこのファイルから読み、尽きたら端末から読む\n"
@@ -94,6 +100,19 @@ static const GlutOption* findGlutOption(const char* arg)
     return nullptr;
 }
 
+// The excitation of a name on the command line; false for none.
+static bool excitationNamed(const char* name, ExcitationKind* kind)
+{
+    for (const ExcitationKind each :
+         {ExcitationKind::force, ExcitationKind::base, ExcitationKind::unbalance}) {
+        if (std::strcmp(name, excitationName(each)) == 0) {
+            *kind = each;
+            return true;
+        }
+    }
+    return false;
+}
+
 ParseOutcome parseCommandLine(int* argc, char** argv, CommandLine* options, std::string* problem)
 {
     int kept = 1; // argv[0] stays
@@ -127,6 +146,14 @@ ParseOutcome parseCommandLine(int* argc, char** argv, CommandLine* options, std:
                 return ParseOutcome::usageError;
             }
             options->specimen = code;
+        } else if (std::strncmp(arg, "--excitation=", 13) == 0 ||
+                   std::strcmp(arg, "--excitation") == 0) {
+            const char* kind = arg[12] == '=' ? arg + 13 : (i + 1 < *argc ? argv[++i] : "");
+            if (!excitationNamed(kind, &options->excitation)) {
+                *problem = "--excitation は force, base, unbalance のどれかです / --excitation "
+                           "takes force, base or unbalance";
+                return ParseOutcome::usageError;
+            }
         } else if (std::strncmp(arg, "--csv=", 6) == 0 || std::strcmp(arg, "--csv") == 0) {
             const char* name = arg[5] == '=' ? arg + 6 : (i + 1 < *argc ? argv[++i] : "");
             if (name[0] == '\0') {
@@ -180,6 +207,13 @@ void startFromCommandLine(int* argc, char** argv)
         break;
     }
 
+    // A specimen's answers are those of a force on its hidden system.
+    if (!options.specimen.empty() && options.excitation != ExcitationKind::force) {
+        std::fputs("forced-vibration: 試験体は外力で加振します / a specimen is forced by a force\n",
+                   stderr);
+        std::exit(usageStatus);
+    }
+    params.system.kind = options.excitation;
     // Refused at the edge, before anything runs: a code is never run as some
     // other system.
     if (!options.specimen.empty()) {
@@ -197,8 +231,8 @@ void startFromCommandLine(int* argc, char** argv)
                      options.answerFile.c_str(), std::strerror(errno));
         std::exit(usageStatus);
     }
-    if (!options.csvName.empty() &&
-        !csvOpen(options.csvName, zetaTable, zetaTableSize, specimenState.active)) {
+    if (!options.csvName.empty() && !csvOpen(options.csvName, zetaTable, zetaTableSize,
+                                             specimenState.active, options.excitation)) {
         std::exit(usageStatus);
     }
     if (options.play) {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "model/excitation.h"
+
 // What the command line asks for.
 struct CommandLine {
     bool play = false;      // --play: continuous motion
@@ -11,6 +13,7 @@ struct CommandLine {
     std::string csvName;    // --csv NAME; empty: no export
     std::string answerFile; // the dialog's answers from this file first; empty: none
     std::string specimen;   // --specimen CODE: a system with hidden m, lambda, K; empty: none
+    ExcitationKind excitation = ExcitationKind::force; // --excitation force|base|unbalance
 };
 
 // How the parse ended.

@@ -94,8 +94,10 @@ std::string timePlotText(double x)
                       newtons);
         return line;
     }
-    std::snprintf(line, sizeof line, "t=%6.2f[s]  y=%7.4f[m]  F/K=%7.4f[m]", t, yHistory()[i],
-                  forceHistory()[i]);
+    const char* const format = params.system.kind == ExcitationKind::base
+                                   ? "t=%6.2f[s]  y=%7.4f[m]  u=%7.4f[m]"
+                                   : "t=%6.2f[s]  y=%7.4f[m]  F/K=%7.4f[m]";
+    std::snprintf(line, sizeof line, format, t, yHistory()[i], forceHistory()[i]);
     return line;
 }
 
@@ -175,8 +177,15 @@ std::string chartText(double x, double y, const Sweep* sweep, const ResonanceSea
     double lag[2];
     computeFrequencyResponse(params.system.kind, ratio, 1, derived.zeta, derived.As, amp, lag);
     char line[192];
-    const int n = std::snprintf(line, sizeof line, "ωf/ω0=%6.3f  A=%7.4f[m]  Φ=%7.2f[deg]", ratio,
-                                amp[1], lag[1] * 180);
+    int n = std::snprintf(line, sizeof line, "ωf/ω0=%6.3f  A=%7.4f[m]  Φ=%7.2f[deg]", ratio, amp[1],
+                          lag[1] * 180);
+    // The base's transmissibility and the unbalance's magnification by name.
+    const char* const gain = params.system.kind == ExcitationKind::base        ? "|Y/U|"
+                             : params.system.kind == ExcitationKind::unbalance ? "mX/(me e)"
+                                                                               : nullptr;
+    if (gain != nullptr && n > 0 && n < static_cast<int>(sizeof line)) {
+        n += std::snprintf(line + n, sizeof line - n, "  %s=%6.4f", gain, amp[1] / derived.As);
+    }
     if (square != nullptr && n > 0 && n < static_cast<int>(sizeof line)) {
         std::snprintf(line + n, sizeof line - n, "  掃引/sweep A=%7.4f[m]  Φ=%7.2f[deg]",
                       square->amplitude, square->phaseLag * 180);

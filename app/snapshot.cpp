@@ -79,6 +79,7 @@ const char* windowSnapshot()
            ",\"csvRows\":{\"motion\":" + jsonBool(rows.motion) +
            ",\"response\":" + jsonBool(rows.response) + ",\"sweep\":" + jsonBool(rows.sweep) +
            ",\"measured\":" + jsonBool(rows.measured) + "},\"specimen\":" + specimen +
+           ",\"excitation\":" + jsonText(excitationName(params.system.kind)) +
            ",\"restartAnswers\":" + jsonText(restartAnswers()) + ",\"readout\":" +
            jsonText(readoutText(chartRequested(), sweepShown(), sweepSearchShown())) + "}";
     return json.c_str();

@@ -67,8 +67,13 @@ void exportSweep(const Sweep& sweep, const ResonanceSearch& search)
         double theoryLag[2];
         computeFrequencyResponse(sweep.system.kind, point.ratio, 1, sweep.zeta,
                                  referenceAmplitude(sweep.system), theoryAmp, theoryLag);
-        rows[k] = {point.ratio,          point.amplitude,    theoryAmp[1],
-                   point.phaseLag * 180, theoryLag[1] * 180, point.settled};
+        rows[k] = {point.ratio,
+                   point.amplitude,
+                   theoryAmp[1],
+                   point.phaseLag * 180,
+                   theoryLag[1] * 180,
+                   point.settled,
+                   referenceAmplitude(sweep.system)};
     }
     csvWriteSweep(rows, sweepPointCount + added);
 }

@@ -64,11 +64,58 @@ static void askSpringMass()
     ask("\n\nマスm[kg]，ダンパーλ[N/(m/s)]，ばね定数K[N/m] キー入力 m λ K=", 3, targets, names);
 }
 
+// What the dialog says of each excitation: its question, the names of its
+// two answers, its equation, its key g and its results.
+struct ExcitationWords {
+    const char* question;
+    const char* names[2];
+    const char* equation;
+    const char* changeKey;
+    const char* response;  // printf format of As, Ad, Ad/As and the lag in degrees
+    const char* resonance; // the ratio at om0, %7.4f
+};
+
+static const ExcitationWords& excitationWords()
+{
+    static const ExcitationWords force = {
+        "\n\n強制振動振幅F[N]，振動数ωf[rad/s]　キー入力 F ωf=",
+        {"F", "ωf"},
+        "\nm*ddy/ddt + λ*dy/dt + K = F*sin(ωf*t)",
+        "\n'g'キーで：外力変更",
+        "静撓み   As=%7.4f[m]\n定常振幅 Ad=%7.4f[m]  振幅比Ad/As=%7.4f  位相遅れΦ=%6.2f[deg]",
+        "\n共振振幅比|Y(jω/ω0)|/Yf=%7.4f"};
+    static const ExcitationWords base = {
+        "\n\n基礎変位振幅U[m]，振動数ωf[rad/s]　キー入力 U ωf=",
+        {"U", "ωf"},
+        "\nm*ddy/ddt + λ*(dy/dt - du/dt) + K*(y - u) = 0,  u = U*sin(ωf*t)",
+        "\n'g'キーで：基礎変位変更",
+        "基礎変位 U=%7.4f[m]\n定常振幅 Y=%7.4f[m]  変位伝達率|Y/U|=%7.4f  "
+        "位相遅れΦ(uから)=%6.2f[deg]",
+        "\n共振時の変位伝達率|Y/U|(ωf=ω0)=%7.4f"};
+    static const ExcitationWords unbalance = {
+        "\n\n不釣り合いme*e[kg*m]，回転速度ω[rad/s]　キー入力 me*e ω=",
+        {"me*e", "ω"},
+        "\nm*ddy/ddt + λ*dy/dt + K*y = me*e*ω^2*sin(ω*t)",
+        "\n'g'キーで：不釣り合い変更",
+        "me*e/m=%7.4f[m]\n定常振幅 X=%7.4f[m]  振幅倍率m*X/(me*e)=%7.4f  "
+        "位相遅れΦ=%6.2f[deg]",
+        "\n共振時の振幅倍率m*X/(me*e)(ω=ω0)=%7.4f"};
+    switch (params.system.kind) {
+    case ExcitationKind::base:
+        return base;
+    case ExcitationKind::unbalance:
+        return unbalance;
+    case ExcitationKind::force:
+        break;
+    }
+    return force;
+}
+
 static void askForce()
 {
     double* const targets[] = {&params.system.F, &params.system.omf};
-    const char* const names[] = {"F", "ωf"};
-    ask("\n\n強制振動振幅F[N]，振動数ωf[rad/s]　キー入力 F ωf=", 2, targets, names);
+    const ExcitationWords& words = excitationWords();
+    ask(words.question, 2, targets, words.names);
 }
 
 static void askInitialState()
@@ -93,8 +140,7 @@ std::string responseText()
     if (specimenState.active) {
         return specimenForceText();
     }
-    static constexpr char format[] =
-        "静撓み   As=%7.4f[m]\n定常振幅 Ad=%7.4f[m]  振幅比Ad/As=%7.4f  位相遅れΦ=%6.2f[deg]";
+    const char* const format = excitationWords().response;
     const double ratio = derived.Ad / derived.As;
     const double lagDegrees = derived.phaseLag * 180;
     // Measured first: a huge value prints in full, hundreds of digits.
@@ -204,7 +250,7 @@ static void printKeyList()
 {
     std::fputs("\n\n's'キーで：振動描画継続", consoleOut);
     std::fputs("\n'm'キーで：ばねマス定数変更", consoleOut);
-    std::fputs("\n'g'キーで：外力変更", consoleOut);
+    std::fputs(excitationWords().changeKey, consoleOut);
     std::fputs("\n'j'キーで：初期条件変更", consoleOut);
     std::fputs("\n'f'キーで：周波数特性描画", consoleOut);
     std::fputs("\n'x' 'X'キーで：周波数特性横軸拡大縮小", consoleOut);
@@ -249,7 +295,7 @@ static void inputSpecimenForce()
 void inputParameters()
 {
     std::fputs("\n１自由度強制振動の描画", consoleOut);
-    std::fputs("\nm*ddy/ddt + λ*dy/dt + K = F*sin(ωf*t)", consoleOut);
+    std::fputs(excitationWords().equation, consoleOut);
     if (specimenState.active) {
         inputSpecimenForce();
         return;
@@ -264,7 +310,12 @@ void inputParameters()
     if (!initialStateOnly) {
         std::fprintf(consoleOut, "\n固有振動数 ω0=%7.4f[rad/s], 減衰比ζ=%7.4f", derived.om0,
                      derived.zeta);
-        std::fprintf(consoleOut, "\n共振振幅比|Y(jω/ω0)|/Yf=%7.4f", 1 / (2 * derived.zeta));
+        // The force's ratio as ever; the others from their closed form at om0.
+        const double atResonance =
+            params.system.kind == ExcitationKind::force
+                ? 1 / (2 * derived.zeta)
+                : steadyResponse(params.system.kind, 1, 1, derived.zeta).amplitude;
+        std::fprintf(consoleOut, excitationWords().resonance, atResonance);
         askForce();
         computeForcedResponse();
         fillFrequencyTables();

@@ -3,6 +3,19 @@
 
 #include <cmath>
 
+const char* excitationName(ExcitationKind kind)
+{
+    switch (kind) {
+    case ExcitationKind::base:
+        return "base";
+    case ExcitationKind::unbalance:
+        return "unbalance";
+    case ExcitationKind::force:
+        break;
+    }
+    return "force";
+}
+
 double referenceAmplitude(const Oscillator& o)
 {
     switch (o.kind) {

@@ -84,6 +84,10 @@ struct OscillatorRhs {
 // for the base (the row is u(t)).
 double excitationRowScale(const Oscillator& o);
 
+// The excitation's name as the command line and the files spell it:
+// "force", "base" or "unbalance".
+const char* excitationName(ExcitationKind kind);
+
 // The scale of the steady response, m: the static deflection F/K, the base's
 // U, or me e / m, the swing an unbalance tends to at high speed. The response
 // divided by it is the amplitude ratio, the transmissibility |Y/U| or the

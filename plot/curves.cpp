@@ -54,21 +54,23 @@ constexpr Rgba chainColour = {1.0f, 0.0f, 0.0f, 0.0f};
 
 // Draw a red chain from origin through pointCount equally spaced samples to
 // (plotRightEdge, origin.y), with small end discs and a large disc per point.
-void plotSeries(const Point2& origin, double valueScale, int pointCount, const double* samples)
+void plotSeries(const Point2& origin, double valueScale, int pointCount, const double* samples,
+                double endShift)
 {
     // The count is widened before the addition, so no int can overflow.
     const double dx = (plotRightEdge - origin.x) / (static_cast<double>(pointCount) + 1.0);
+    const Point2 leftEnd = {origin.x, origin.y + endShift};
 
-    Point2 current = origin;
+    Point2 current = leftEnd;
     for (int i = 0; i < pointCount; ++i) {
         const Point2 previous = current;
         current = {previous.x + dx, valueScale * samples[i] + origin.y};
         drawLine(previous, current, chainColour);
     }
-    const Point2 rightEnd = {plotRightEdge, origin.y};
+    const Point2 rightEnd = {plotRightEdge, origin.y + endShift};
     drawLine(current, rightEnd, chainColour);
 
-    drawDisc(origin, endDiscRadius, chainColour);
+    drawDisc(leftEnd, endDiscRadius, chainColour);
     drawDisc(rightEnd, endDiscRadius, chainColour);
 
     // The same additions as above, so every disc sits on its chain vertex.

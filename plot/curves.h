@@ -16,8 +16,11 @@ extern const Rgba colourBlack; // the curves of the entered damping ratio
 extern const double plotRightEdge;
 
 // Draw a red chain from origin through pointCount equally spaced samples to
-// (plotRightEdge, origin.y), with small end discs and a large disc per point.
-void plotSeries(const Point2& origin, double valueScale, int pointCount, const double* samples);
+// (plotRightEdge, origin.y), with small end discs and a large disc per point;
+// both ends raised by endShift (drawing units), the samples not, for a
+// support that moves.
+void plotSeries(const Point2& origin, double valueScale, int pointCount, const double* samples,
+                double endShift = 0.0);
 
 // Draw samples 0..stepCount as a polyline, xStep apart, in line width 2.0.
 void plotCurve(const Point2& origin, double xStep, double valueScale, int stepCount,

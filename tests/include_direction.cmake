@@ -21,6 +21,7 @@
 #                        sim/ or plot/: the program calls a platform, never the
 #                        other way round, and one platform never includes
 #                        another.
+# Within app/ no two modules (a .h and its .cpp) include each other.
 # tests/, tools/, bench/ and fuzz/ are not checked: they may reach anything.
 #
 # An include of the project names its file from the repository root
@@ -67,6 +68,7 @@ function(own_folder relative out)
 endfunction()
 
 set(violations "")
+set(app_uses "")
 set(files_read 0)
 foreach(folder IN LISTS checked_folders)
     file(GLOB_RECURSE sources RELATIVE "${ROOT}"
@@ -100,6 +102,14 @@ foreach(folder IN LISTS checked_folders)
 
             string(FIND "${target}" "${own}" at)
             if(at EQUAL 0)
+                # An app/ module and the one it includes, for the check of pairs.
+                if(own STREQUAL "app/")
+                    string(REGEX REPLACE "\\.[a-z]+$" "" from "${relative}")
+                    string(REGEX REPLACE "\\.[a-z]+$" "" to "${target}")
+                    if(NOT from STREQUAL to)
+                        list(APPEND app_uses "${from}>${to}")
+                    endif()
+                endif()
                 continue()
             endif()
             set(ok FALSE)
@@ -114,6 +124,15 @@ foreach(folder IN LISTS checked_folders)
             endif()
         endforeach()
     endforeach()
+endforeach()
+
+foreach(use IN LISTS app_uses)
+    string(REPLACE ">" ";" pair "${use}")
+    list(GET pair 0 from)
+    list(GET pair 1 to)
+    if("${to}>${from}" IN_LIST app_uses AND from STRLESS to)
+        list(APPEND violations "${from} and ${to} include each other")
+    endif()
 endforeach()
 
 if(files_read EQUAL 0)

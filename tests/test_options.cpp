@@ -57,6 +57,9 @@ TEST(Options, OwnOptionsCombineAndGlutsPassThroughInOrder)
     EXPECT_EQ(none.left, (std::vector<std::string>{"forced-vibration"}));
 
     EXPECT_EQ(parse({"--csv=lab"}).options.csvName, "lab");
+    EXPECT_EQ(none.options.excitation, ExcitationKind::force);
+    EXPECT_EQ(parse({"--excitation", "base"}).options.excitation, ExcitationKind::base);
+    EXPECT_EQ(parse({"--excitation=unbalance"}).options.excitation, ExcitationKind::unbalance);
     EXPECT_EQ(parse({"--play", "--help"}).outcome, ParseOutcome::help);
     EXPECT_EQ(parse({"--", "-odd-name"}).options.answerFile, "-odd-name");
 }
@@ -68,7 +71,9 @@ TEST(Options, UsageErrors)
                                                 {"--csv"},
                                                 {"--csv="},
                                                 {"a", "b"},
-                                                {"-display"}}) {
+                                                {"-display"},
+                                                {"--excitation", "ground"},
+                                                {"--excitation"}}) {
         SCOPED_TRACE(bad[0]);
         EXPECT_EQ(parse(bad).outcome, ParseOutcome::usageError);
     }

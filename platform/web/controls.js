@@ -15,6 +15,7 @@ const ui = {
   example: document.getElementById('example'),
   runExample: document.getElementById('run-example'),
   restart: document.getElementById('restart'),
+  excitation: document.getElementById('excitation'),
   csvMotion: document.getElementById('csv-motion'),
   csvResponse: document.getElementById('csv-response'),
   csvSweep: document.getElementById('csv-sweep'),
@@ -95,6 +96,9 @@ function namePicture() {
   if (lifecycle.state !== 'window' && lifecycle.state !== 'ended') return;
   const shown = run.snapshot;
   const parts = ['強制振動の図 / Picture of the forced vibration.'];
+  if (shown && shown.excitation && shown.excitation !== 'force') {
+    parts.push(`加振 / Excitation: ${shown.excitation}.`);
+  }
   if (shown) parts.push(shown.results.replace(/\s+/g, ' ').trim() + '.');
   if (shown && shown.frame) parts.push(`t = ${fixed(shown.frame.t, 2)} s, y = ${fixed(shown.frame.y, 4)} m.`);
   if (shown && shown.readout) parts.push(`読み取り / Readout: ${shown.readout}.`);
@@ -157,9 +161,12 @@ programEvents.addEventListener('examples', (e) => {
 // that would leave the focus nowhere (a disabled button, the page's
 // background). Tab still moves it, as everywhere.
 function keepAnswerFocus() {
-  if (consoleState.reading && document.activeElement !== ui.example) ui.answer.focus();
+  const choosing = [ui.example, ui.excitation].includes(document.activeElement);
+  if (consoleState.reading && !choosing) ui.answer.focus();
 }
-document.addEventListener('click', (e) => { if (e.target !== ui.example) keepAnswerFocus(); });
+document.addEventListener('click', (e) => {
+  if (e.target !== ui.example && e.target !== ui.excitation) keepAnswerFocus();
+});
 ui.answer.addEventListener('focusout', (e) => {
   if (consoleState.reading && e.relatedTarget === null) setTimeout(keepAnswerFocus);
 });
@@ -169,6 +176,8 @@ ui.canvas.addEventListener('mousedown', (e) => { if (consoleState.reading) e.pre
 
 ui.runExample.addEventListener('click', () => start(['/examples/' + ui.example.value]));
 ui.restart.addEventListener('click', () => start([]));
+// Another excitation is another dialog: the run starts again with it.
+ui.excitation.addEventListener('change', () => start([]));
 ui.csvMotion.addEventListener('click', () => download(csvFiles.motion));
 ui.csvResponse.addEventListener('click', () => download(csvFiles.response));
 ui.csvSweep.addEventListener('click', () => download(csvFiles.sweep));

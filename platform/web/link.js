@@ -5,6 +5,9 @@
 //   #specimen=CODE  a specimen (forced-vibration --specimen CODE), optionally
 //                   followed by &answers=TEXT, its dialog's answers
 //
+// The first two may end in &excitation=KIND (base or unbalance, as
+// forced-vibration --excitation KIND); without it the link is a force's.
+//
 // and the run starts as `forced-vibration FILE` does on the desktop: the
 // file's answers shown after their questions as if typed, then the student
 // types on. Copy link makes such an address for the run on show.
@@ -12,6 +15,7 @@ import { lifecycle, onMove } from './lifecycle.js';
 import { setHint, show } from './console-panel.js';
 import { run, start } from './program.js';
 import { specimenLink, startSpecimen } from './specimen.js';
+import { chooseExcitation } from './excitation.js';
 
 // The most text a link may carry after '#answers=', URL-encoded as it
 // stands in the address: an answer file is a few short lines, and a longer
@@ -43,6 +47,12 @@ export function readFragment(hash) {
       return { refused: 'unknown' };
     }
   }
+  // The excitation's name stands last; an answer's own '&' is %26.
+  const excited = /^(#(?:answers|example)=.*)&excitation=([a-z]+)$/s.exec(hash);
+  if (excited) {
+    const rest = readFragment(excited[1]);
+    return rest.refused ? rest : { ...rest, excitation: excited[2] };
+  }
   const asked = /^#(answers|example)=(.*)$/s.exec(hash);
   if (!asked) return { refused: 'unknown' };
   if (asked[2].length > maxLinkText) return { refused: 'long' };
@@ -56,10 +66,11 @@ export function readFragment(hash) {
   return { answers: text };
 }
 
-// The address that starts a run with these answers: the page's own, without
-// its fragment.
-export function linkFor(address, answers) {
-  return address.split('#')[0] + '#answers=' + encodeURIComponent(answers);
+// The address that starts a run with these answers and this excitation: the
+// page's own, without its fragment.
+export function linkFor(address, answers, excitation = 'force') {
+  const kind = excitation === 'force' ? '' : '&excitation=' + excitation;
+  return address.split('#')[0] + '#answers=' + encodeURIComponent(answers) + kind;
 }
 
 // The refusal's one line in the panel; the dialog then starts as usual.
@@ -72,6 +83,10 @@ function refuse(why) {
 // command line.
 export function startFromAddress() {
   const asked = readFragment(location.hash);
+  // The link says its excitation, a force when it says none.
+  if (!asked.refused && asked.specimen === undefined && !chooseExcitation(asked.excitation || 'force')) {
+    refuse('unknown');
+  }
   if (asked.specimen !== undefined) {
     startSpecimen(asked.specimen, asked.answers);
   } else if (asked.answers !== undefined) {
@@ -105,7 +120,7 @@ button.addEventListener('click', async () => {
   if (!run.snapshot || lifecycle.state !== 'window' || run.busy) return;
   const link = run.snapshot.specimen
     ? specimenLink(location.href, run.snapshot.specimen.code, run.snapshot.restartAnswers)
-    : linkFor(location.href, run.snapshot.restartAnswers);
+    : linkFor(location.href, run.snapshot.restartAnswers, run.snapshot.excitation);
   try {
     await navigator.clipboard.writeText(link);
     setHint('リンクをコピーしました / Link copied: ' + link);

@@ -4,6 +4,7 @@
 import { lifecycle, moveTo } from './lifecycle.js';
 import { beginRun, flushOutput, readKey, readLine, show, stderrStream, stdoutStream, stopReading } from './console-panel.js';
 import { clearWindow, openWindow, present } from './canvas-view.js';
+import { excitationArgs } from './excitation.js';
 
 // Every run is the program with continuous motion and its numbers written to
 // files, as `forced-vibration --play --csv forced-vibration [answer-file]`.
@@ -227,7 +228,9 @@ export function start(args = [], prepare = null) {
   run.snapshot = null;
   setPlaying(false);
   const module = {
-    arguments: ['--play', '--csv', csvName].concat(args),
+    // A specimen's answers are a force's: it takes no other excitation.
+    arguments: ['--play', '--csv', csvName]
+      .concat(args.includes('--specimen') ? [] : excitationArgs(), args),
     print: (t) => show(t + '\n'),
     printErr: (t) => console.warn(t),
     preRun: [() => {

@@ -73,12 +73,13 @@ after(() => {
 });
 
 // Run the desktop program with the answers and keys; its picture and stdout.
-function desktop(answers, keys) {
+function desktop(answers, keys, args = []) {
   const png = path.join(scratch, 'desktop.png');
   const out = path.join(scratch, 'desktop.txt');
   execFileSync(path.join(desktopBuild, 'tools', 'fv_drive'),
                ['--program', path.join(desktopBuild, 'forced-vibration'), '--answer-text', answers,
-                '--keys', keys, '--screenshot', png, '--console', out], { stdio: 'inherit' });
+                '--keys', keys, '--screenshot', png, '--console', out,
+                ...args.flatMap((arg) => ['--arg', arg])], { stdio: 'inherit' });
   return { png: fs.readFileSync(png), stdout: fs.readFileSync(out) };
 }
 
@@ -626,6 +627,25 @@ function pageTests(name, chromiumOnly) {
     await page.tap('button[data-key="r"]');
     await page.waitForFunction(() => document.getElementById('console').textContent
       .endsWith('measured: fewer than two forcing periods so far, too little motion to measure\n'));
+    await closePage(page);
+  });
+
+  test('base motion chosen beside the answer box runs as --excitation base; a link carries an excitation', async () => {
+    const answers = ['1 0.4 4', '0.2 6'];
+    const desk = desktop(answers.join('\n') + '\n1\n', '', ['--excitation', 'base']);
+    const page = await openPage(browser);
+    await page.select('#excitation', 'base');
+    const asked = (words) => page.waitForFunction((words) => fvPage.waiting === 'line' &&
+      document.getElementById('console').textContent.includes(words), {}, words);
+    await asked('u = U*sin(ωf*t)');
+    await answerDialog(page, answers, '1');
+    assert.deepEqual(Buffer.from(await page.evaluate(() => fvPage.stdout)), desk.stdout);
+    await page.waitForFunction(() => document.getElementById('window').getAttribute('aria-label')
+      .includes('Excitation: base.'));
+    // A link's excitation chooses the control's, and its run asks for the unbalance.
+    await page.evaluate(() => { location.hash = '#answers=1%200.4%204%0A&excitation=unbalance'; });
+    await asked('me*e*ω^2*sin(ω*t)');
+    assert.equal(await page.$eval('#excitation', (e) => e.value), 'unbalance');
     await closePage(page);
   });
 
