@@ -32,9 +32,16 @@ declare -A keys=(
     [undamped-resonance]="$(repeat t 6)$(repeat s 458)f"
     [sweep]="w"
     [free-decay]="$(repeat t 6)$(repeat s 458)"
+    [base-isolation]="$(repeat Y 3)$(repeat s 235)fw"
+    [unbalance]="$(repeat s 240)fw"
+)
+# The program's options of an experiment that is not forced by a force.
+declare -A options=(
+    [base-isolation]="--excitation base"
+    [unbalance]="--excitation unbalance"
 )
 order=(resonance beats steady-start rest-start critical-damping over-damping isolation
-    undamped-resonance sweep free-decay)
+    undamped-resonance sweep free-decay base-isolation unbalance)
 
 names=("$@")
 [ ${#names[@]} -eq 0 ] && names=("${order[@]}")
@@ -43,6 +50,10 @@ for name in "${names[@]}"; do
         echo "experiment-screenshots.sh: no experiment called $name" >&2
         exit 2
     fi
+    args=()
+    for option in ${options[$name]:-}; do
+        args+=(--arg "$option")
+    done
     bash "$root/scripts/screenshot.sh" "$root/docs/experiments/$name.png" \
-        "$root/examples/$name" "${keys[$name]}"
+        "$root/examples/$name" "${keys[$name]}" "${args[@]}"
 done

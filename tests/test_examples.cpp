@@ -186,13 +186,15 @@ class Experiment : public ::testing::Test
   protected:
     // Start the program with the example's answers, type the keys (each of
     // them redraws) and wait until the trace has reached its last frame.
-    void run(const std::string& name, const std::string& keys)
+    void run(const std::string& name, const std::string& keys,
+             const std::vector<std::string>& args = {})
     {
         const std::string answers = readFile(examplesDir + "/" + name);
         ASSERT_FALSE(answers.empty()) << "cannot read " << examplesDir << "/" << name;
         fvdriver::Options options;
         options.program = programPath;
         options.answers = answers;
+        options.args = args;
         options.frameTimeout = frameTimeout;
         program = std::make_unique<fvdriver::Program>(server, options);
         for (const char key : keys) {
@@ -389,6 +391,18 @@ TEST_F(Experiment, IsolationMassMovesLittleAndAgainstTheForce)
     }
     EXPECT_GT(strongForce, 50);
     EXPECT_GE(opposite, 0.9 * strongForce) << opposite << " of " << strongForce;
+}
+
+// base-isolation: lambda 0.4, the ground moving by U = 0.2 m at omf 6 = 3 om0,
+// on the steady state: the mass moves |Y/U| = 0.1454 as far as the ground.
+TEST_F(Experiment, BaseIsolationMassMovesLessThanTheGround)
+{
+    ASSERT_NO_FATAL_FAILURE(run("base-isolation", repeat('s', 100), {"--excitation", "base"}));
+    expectPrinted({"U= 0.2000", "Y= 0.0291", "|Y/U|= 0.1454"});
+    const Trace mass = y();
+    const Trace ground = force();
+    EXPECT_NEAR(ground.swing(0, ground.end()), 0.2, readTolerance) << "u(t)";
+    EXPECT_NEAR(mass.swing(0, mass.end()), 0.0291, readTolerance) << "y(t)";
 }
 
 // undamped-resonance: lambda 0, F 0.1, omf 2 = om0, from rest.
