@@ -219,11 +219,13 @@ void drawEnergyBars()
     drawBar(1, now.spring, energyFull, springColour, "PE");
     drawBar(2, now.input, powerFull, inputColour, "Pin");
     drawBar(3, now.damper, powerFull, damperColour, "Pd");
-    const std::string energyLine = "energy: full " + number(energyFull) + " J";
-    const std::string powerLine = "power: full " + number(powerFull) + " W";
-    drawText(static_cast<float>(barsTextLeft), -0.53f, GLUT_BITMAP_HELVETICA_18,
-             energyLine.c_str());
-    drawText(static_cast<float>(barsTextLeft), -0.59f, GLUT_BITMAP_HELVETICA_18, powerLine.c_str());
+    // Three digits: the lines stay clear of the window's right edge.
+    char energyLine[40];
+    char powerLine[40];
+    std::snprintf(energyLine, sizeof energyLine, "E full=%.3gJ", energyFull);
+    std::snprintf(powerLine, sizeof powerLine, "P full=%.3gW", powerFull);
+    drawText(static_cast<float>(barsTextLeft), -0.53f, GLUT_BITMAP_HELVETICA_18, energyLine);
+    drawText(static_cast<float>(barsTextLeft), -0.59f, GLUT_BITMAP_HELVETICA_18, powerLine);
 }
 
 void drawPowerChart()
