@@ -27,7 +27,9 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -239,6 +241,41 @@ void chartEnergyFrame()
     withEnergyView(chartKeyFrame);
 }
 
+// Wall time of one frame until it is on show, ms.
+double frameMs(void (*frame)())
+{
+    const auto start = std::chrono::steady_clock::now();
+    frame();
+    finishFrame();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// What the energy view adds to a frame, ms: the median of the differences
+// of frames drawn in pairs, with and without it, one right after the other,
+// so that the load of a shared machine falls on both alike.
+double energyViewCost(void (*frame)(), void (*withView)())
+{
+    std::vector<double> differences;
+    for (int i = 0; i < frameRepetitions; ++i) {
+        const double without = frameMs(frame);
+        differences.push_back(frameMs(withView) - without);
+    }
+    std::nth_element(differences.begin(), differences.begin() + frameRepetitions / 2,
+                     differences.end());
+    return differences[frameRepetitions / 2];
+}
+
+// Note the energy view's cost on both kinds of frame.
+void noteEnergyViewCost()
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "time plot %.3f ms, chart %.3f ms",
+                  energyViewCost(timePlotFrame, timePlotEnergyFrame),
+                  energyViewCost(chartKeyFrame, chartEnergyFrame));
+    benchtable::addNote("energy view's cost per frame, median of paired differences", text);
+}
+
 // What each benchmark times: one frame, from the call until it is on show.
 struct FrameKind {
     const char* name;
@@ -401,6 +438,7 @@ int main(int argc, char** argv)
     enterWorkedExample();
     comparePictures();
     warmUp();
+    noteEnergyViewCost();
     registerBenchmarks();
     const int status = benchtable::runBenchmarks(argc, argv);
     glutExit();
