@@ -81,9 +81,10 @@ SweepPoint sweepPoint(const Oscillator& o, double zeta, double ratio)
     return point;
 }
 
-TEST(Excitation, SweepAndKeyRMeasureBaseAndUnbalance)
+TEST(Excitation, SweepAndKeyRMeasureEveryExcitation)
 {
-    for (const ExcitationKind kind : {ExcitationKind::base, ExcitationKind::unbalance}) {
+    for (const ExcitationKind kind :
+         {ExcitationKind::force, ExcitationKind::base, ExcitationKind::unbalance}) {
         for (const double zeta : {0.05, 0.2}) {
             double worst[2][2] = {}; // [sweep, r][amplitude %, lag deg]
             for (const double ratio : {0.5, 1.0, root2, 3.0}) {
@@ -106,8 +107,8 @@ TEST(Excitation, SweepAndKeyRMeasureBaseAndUnbalance)
                 }
             }
             std::printf("%s zeta %.2f: sweep %.2g %% %.2g deg, r %.2g %% %.2g deg\n",
-                        kind == ExcitationKind::base ? "base" : "unbalance", zeta, worst[0][0],
-                        worst[0][1], worst[1][0], worst[1][1]);
+                        excitationName(kind), zeta, worst[0][0], worst[0][1], worst[1][0],
+                        worst[1][1]);
         }
     }
 }
