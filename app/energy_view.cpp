@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
+#include <string>
 
 #include "app/sweep_run.h"
 #include "app/sweep_squares.h"
@@ -49,7 +51,7 @@ struct EnergyViewState {
     EnergyRecord record; // the run's latest states
 };
 
-EnergyViewState state = {};
+EnergyViewState energyView = {};
 
 // A number as the line shows it: four significant digits.
 std::string number(double value)
@@ -125,8 +127,8 @@ bool energyViewToggle()
         std::fflush(consoleOut);
         return false;
     }
-    state.shown = !state.shown;
-    if (state.shown) {
+    energyView.shown = !energyView.shown;
+    if (energyView.shown) {
         std::fprintf(consoleOut, "%s\n", energyMeansText(energyViewMeans()).c_str());
         std::fflush(consoleOut);
     }
@@ -135,17 +137,17 @@ bool energyViewToggle()
 
 bool energyViewShown()
 {
-    return state.shown;
+    return energyView.shown;
 }
 
 void energyViewRecordStep()
 {
     if (std::lround(run.t / dt) == 1) {
-        energyRecordBegin(&state.record, 0, params.y0, params.v0);
-        state.recordValid = true;
+        energyRecordBegin(&energyView.record, 0, params.y0, params.v0);
+        energyView.recordValid = true;
     }
-    if (state.recordValid) {
-        energyRecordStep(&state.record, run.t, run.state[0], run.state[1]);
+    if (energyView.recordValid) {
+        energyRecordStep(&energyView.record, run.t, run.state[0], run.state[1]);
     }
 }
 
@@ -153,14 +155,14 @@ EnergyMeans energyViewMeans()
 {
     // Before the run's first step (a dialog has just reset it), or should
     // the record ever not end at the state on show: that state alone.
-    const long last = state.record.samples - 1;
-    if (!state.recordValid || last != std::lround(run.t / dt) ||
-        state.record.y[last % energyRecordCapacity][0] != run.state[0] ||
-        state.record.y[last % energyRecordCapacity][1] != run.state[1]) {
-        energyRecordBegin(&state.record, run.t, run.state[0], run.state[1]);
-        state.recordValid = false;
+    const long last = energyView.record.samples - 1;
+    if (!energyView.recordValid || last != std::lround(run.t / dt) ||
+        energyView.record.y[last % energyRecordCapacity][0] != run.state[0] ||
+        energyView.record.y[last % energyRecordCapacity][1] != run.state[1]) {
+        energyRecordBegin(&energyView.record, run.t, run.state[0], run.state[1]);
+        energyView.recordValid = false;
     }
-    return energyMeans(state.record, params.system);
+    return energyMeans(energyView.record, params.system);
 }
 
 std::string energyMeansText(const EnergyMeans& e)
