@@ -602,8 +602,12 @@ function pageTests(name, chromiumOnly) {
     await page.waitForFunction(() => document.getElementById('console').textContent
       .includes('エネルギー / energy (1 周期に満たない、今 / less than one forcing period, now t= '));
     await page.waitForFunction((n) => fvPage.framesDrawn === n, {}, frames + 1);
+    const named = (on) => page.waitForFunction((on) => document.getElementById('window')
+      .getAttribute('aria-label').includes('The energy view is shown') === on, {}, on);
+    await named(true);
     await page.click('[data-key="e"]');
     await page.waitForFunction((n) => fvPage.framesDrawn === n, {}, frames + 2);
+    await named(false);
     await closePage(page);
   });
 
