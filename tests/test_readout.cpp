@@ -8,6 +8,7 @@
 #include "app/display.h"
 #include "app/pointer.h"
 #include "app/snapshot.h"
+#include "model/oscillator.h"
 #include "model/state.h"
 #include "tests/frame_fixture.h"
 
@@ -64,6 +65,17 @@ TEST_F(Readout, PressReadsTheTimePlotAndTheChartWithoutMovingTheMotion)
     EXPECT_NEAR(lag, std::atan2(2 * zeta * r, 1 - r * r) * 180 / 3.14159265358979, 0.005);
     EXPECT_NE(std::string(windowSnapshot()).find("\"readout\":\"ωf/ω0= 2.005  A= "),
               std::string::npos);
+
+    // A moving base: the same point names its transmissibility beside A.
+    params.system.kind = ExcitationKind::base;
+    computeForcedResponse();
+    resetGl();
+    pointerPress(604, 300);
+    const std::string line = readoutLine();
+    double gain = 0;
+    ASSERT_NE(line.find("|Y/U|="), std::string::npos) << line;
+    ASSERT_EQ(std::sscanf(line.c_str() + line.find("|Y/U|="), "|Y/U|=%lf", &gain), 1);
+    EXPECT_NEAR(gain, std::hypot(1, 2 * zeta * r) / std::hypot(1 - r * r, 2 * zeta * r), 0.00005);
 
     // Off the plots (the mass's figure, with the chart gone) clears it.
     lastKey = 's';
