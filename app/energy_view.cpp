@@ -53,14 +53,6 @@ struct EnergyViewState {
 
 EnergyViewState energyView = {};
 
-// A number as the line shows it: four significant digits.
-std::string number(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4g", value);
-    return text;
-}
-
 // The largest of the finite values, or 1 when there is none above 0.
 double fullScale(std::initializer_list<double> values)
 {
@@ -167,29 +159,39 @@ EnergyMeans energyViewMeans()
 
 std::string energyMeansText(const EnergyMeans& e)
 {
-    const std::string energies =
-        "KE= " + number(e.kinetic) + "[J]  PE= " + number(e.spring) + "[J]";
-    const std::string powers =
-        "  入力/input P= " + number(e.input) + "[W]  減衰/damper P= " + number(e.damper) + "[W]";
-    const std::string now = "t= " + number(e.t) + " s";
+    // One format per case, the numbers in four digits as the dialog writes them.
+    char line[512];
     switch (e.kind) {
     case EnergyMeansKind::period:
-        return "エネルギー / energy (last period): " + energies + powers;
+        std::snprintf(line, sizeof line,
+                      "エネルギー / energy (last period): KE= %.4g[J]  PE= %.4g[J]  "
+                      "入力/input P= %.4g[W]  減衰/damper P= %.4g[W]",
+                      e.kinetic, e.spring, e.input, e.damper);
+        return line;
     case EnergyMeansKind::noForce:
         if (!(e.kinetic + e.spring > 0)) {
             return "エネルギー / energy: 外力も動きもない / no force and too little motion to "
                    "measure";
         }
-        return "エネルギー / energy (外力なし、今 / no force, now " + now + "): " + energies +
-               "  KE+PE= " + number(e.kinetic + e.spring) +
-               "[J]  減衰/damper P= " + number(e.damper) + "[W]";
+        std::snprintf(line, sizeof line,
+                      "エネルギー / energy (外力なし、今 / no force, now t= %.4g s): KE= %.4g[J]  "
+                      "PE= %.4g[J]  KE+PE= %.4g[J]  減衰/damper P= %.4g[W]",
+                      e.t, e.kinetic, e.spring, e.kinetic + e.spring, e.damper);
+        return line;
     case EnergyMeansKind::tooShort:
-        return "エネルギー / energy (1 周期に満たない、今 / less than one forcing period, now " +
-               now + " < T= " + number(e.period) + " s): " + energies + powers;
+        std::snprintf(line, sizeof line,
+                      "エネルギー / energy (1 周期に満たない、今 / less than one forcing period, "
+                      "now t= %.4g s < T= %.4g s): KE= %.4g[J]  PE= %.4g[J]  "
+                      "入力/input P= %.4g[W]  減衰/damper P= %.4g[W]",
+                      e.t, e.period, e.kinetic, e.spring, e.input, e.damper);
+        return line;
     case EnergyMeansKind::tooLong:
-        return "エネルギー / energy (周期が長すぎる、今 / the forcing period T= " +
-               number(e.period) + " s is too long to average, now " + now + "): " + energies +
-               powers;
+        std::snprintf(line, sizeof line,
+                      "エネルギー / energy (周期が長すぎる、今 / the forcing period T= %.4g s is "
+                      "too long to average, now t= %.4g s): KE= %.4g[J]  PE= %.4g[J]  "
+                      "入力/input P= %.4g[W]  減衰/damper P= %.4g[W]",
+                      e.period, e.t, e.kinetic, e.spring, e.input, e.damper);
+        return line;
     }
     return "";
 }
@@ -271,15 +273,16 @@ void drawPowerChart()
     atResonance.omf = derived.om0;
     const double resonancePower = meanInputPower(atResonance);
     double r1, r2;
+    char line[96];
     if (kind != ExcitationKind::force) {
-        const std::string line = "1 = power at ratio 1: " + number(resonancePower) + "W";
-        drawText(0.01f, 0.7f, GLUT_BITMAP_HELVETICA_18, line.c_str());
+        std::snprintf(line, sizeof line, "1 = power at ratio 1: %.4gW", resonancePower);
+        drawText(0.01f, 0.7f, GLUT_BITMAP_HELVETICA_18, line);
     } else if (powerHalfPowerRatios(derived.zeta, &r1, &r2)) {
-        const std::string ratios = "half power: r1=" + number(r1) + " r2=" + number(r2);
-        const std::string zeta =
-            "(r2-r1)/2: zeta=" + number((r2 - r1) / 2) + "  peak=" + number(resonancePower) + "W";
-        drawText(0.01f, 0.7f, GLUT_BITMAP_HELVETICA_18, ratios.c_str());
-        drawText(0.01f, 0.65f, GLUT_BITMAP_HELVETICA_18, zeta.c_str());
+        std::snprintf(line, sizeof line, "half power: r1=%.4g r2=%.4g", r1, r2);
+        drawText(0.01f, 0.7f, GLUT_BITMAP_HELVETICA_18, line);
+        std::snprintf(line, sizeof line, "(r2-r1)/2: zeta=%.4g  peak=%.4gW", (r2 - r1) / 2,
+                      resonancePower);
+        drawText(0.01f, 0.65f, GLUT_BITMAP_HELVETICA_18, line);
     }
 
     const Sweep* sweep = sweepShown();
