@@ -160,10 +160,13 @@ bool csvOpen(const std::string& name, const double* zetas, int count, bool syste
         return false;
     }
     csv = opened;
-    writeRow(&csv.motion, systemHidden ? "run,t (s),y (m),v (m/s),F(t) (N)"
+    // The energies and powers after the columns files had before, so that
+    // those read the same; a specimen's would give away m, lambda and K.
+    const std::string energyColumns = ",KE (J),PE (J),input P (W),damper P (W)";
+    writeRow(&csv.motion, systemHidden ? std::string("run,t (s),y (m),v (m/s),F(t) (N)")
                           : excitation == ExcitationKind::base
-                              ? "run,t (s),y (m),v (m/s),u(t) (m)"
-                              : "run,t (s),y (m),v (m/s),F(t)/K (m)");
+                              ? "run,t (s),y (m),v (m/s),u(t) (m)" + energyColumns
+                              : "run,t (s),y (m),v (m/s),F(t)/K (m)" + energyColumns);
     writeRow(&csv.response, header);
     writeRow(&csv.measured, measuredHeader());
     return true;
@@ -196,7 +199,7 @@ void csvBeginRun(double enteredZeta, double ratioStep, int points, int zetaCount
     csvWrite(&csv.response, rows);
 }
 
-void csvWriteFrame(double t, double y, double v, double forceOverK)
+void csvWriteFrame(double t, double y, double v, double forceOverK, const CsvEnergyColumns* energy)
 {
     if (!csvIsOpen()) {
         return;
@@ -209,6 +212,12 @@ void csvWriteFrame(double t, double y, double v, double forceOverK)
     for (const double value : {t, y, v, forceOverK}) {
         into += ',';
         appendNumber(&into, value);
+    }
+    if (energy != nullptr) {
+        for (const double value : {energy->kinetic, energy->spring, energy->input, energy->damper}) {
+            into += ',';
+            appendNumber(&into, value);
+        }
     }
     into += '\n';
     if (!csv.batching) {

@@ -54,10 +54,12 @@ int csvExitStatus();
 // is false.
 // NAME-measured.csv is created with them, its header row alone, for the
 // figures of the key r, of each finished sweep's resonance and of a hand-in.
+// NAME-motion.csv has the energies and powers after the motion's columns.
 // With the system hidden (a specimen) the motion's force column is F(t) in
-// newtons and NAME-response.csv, all theory, is not created. With a moving
-// base the motion's last column is u(t); a sweep of the base or of an
-// unbalance names its excitation and gives |Y/U| or m X/(me e) too.
+// newtons, without the energies and powers, and NAME-response.csv, all
+// theory, is not created. With a moving base the motion's fifth column is
+// u(t); a sweep of the base or of an unbalance names its excitation and
+// gives |Y/U| or m X/(me e) too.
 bool csvOpen(const std::string& name, const double* zetas, int count, bool systemHidden = false,
              ExcitationKind excitation = ExcitationKind::force);
 
@@ -74,9 +76,19 @@ void csvBeginRun(double enteredZeta, double ratioStep, int points, int zetaCount
                  const double* zetaAmp, const double* zetaPhase, int rowStride,
                  const double* givenAmp, const double* givenPhase);
 
-// Write one frame of the present run: t (s), y (m), v (m/s), F(t)/K (m).
+// The energies and powers of one frame, as the motion file's last columns.
+struct CsvEnergyColumns {
+    double kinetic; // 1/2 m v^2, J
+    double spring;  // 1/2 K y^2, J
+    double input;   // the power the force puts in, W
+    double damper;  // the power the damper takes out, lambda v^2, W
+};
+
+// Write one frame of the present run: t (s), y (m), v (m/s), F(t)/K (m),
+// then the energy's columns when there are some (none for a specimen).
 // Nothing when the files are not open.
-void csvWriteFrame(double t, double y, double v, double forceOverK);
+void csvWriteFrame(double t, double y, double v, double forceOverK,
+                   const CsvEnergyColumns* energy = nullptr);
 
 // The frames written from csvBeginFrameBatch until csvEndFrameBatch reach
 // the motion file in one write at the end, as if written one by one: a page

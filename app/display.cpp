@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/csv_export.h"
+#include "app/energy_view.h"
 #include "app/frame.h"
 #include "app/measured_chart.h"
 #include "app/motion_report.h"
@@ -40,6 +41,7 @@ static void step()
         rungeKuttaGill(run.t, dt, run.stepStart, run.state, 2);
         run.t = run.t + dt;
         motionRecordStep();
+        energyViewRecordStep();
     }
 }
 
@@ -94,22 +96,6 @@ static void drawTimePlot()
 
     const double scales[2] = {view.yScale, view.forceScale};
     plotCurves(view.axesOrigin, view.timeScale, scales, 2, run.histIndex, yHistory(), rowLength);
-}
-
-// The chart's list of its damping ratios, "zeta={0, 0.02, ..., 5}": the
-// table's values to three significant digits (0.7071 shows as 0.707).
-static const std::string& zetaLabel()
-{
-    static const std::string label = [] {
-        std::string text = "zeta={";
-        for (int i = 0; i < zetaTableSize; i++) {
-            char number[32];
-            std::snprintf(number, sizeof number, "%.3g", zetaTable[i]);
-            text += (i == 0 ? "" : ", ") + std::string(number);
-        }
-        return text + "}";
-    }();
-    return label;
 }
 
 // The time plot's name for its green curve.
@@ -194,8 +180,12 @@ void advanceFrame()
     step();
     recordHistory();
     // A specimen's K is hidden: its file has the force in newtons instead.
-    csvWriteFrame(run.t, run.state[0], run.state[1],
-                  specimenState.active ? appliedForce(run.t) : forceHistory()[run.histIndex]);
+    if (specimenState.active) {
+        csvWriteFrame(run.t, run.state[0], run.state[1], appliedForce(run.t));
+    } else {
+        const CsvEnergyColumns energy = energyColumnsNow();
+        csvWriteFrame(run.t, run.state[0], run.state[1], forceHistory()[run.histIndex], &energy);
+    }
 }
 
 void drawFrame()
@@ -216,9 +206,14 @@ void drawFrame()
     if (chartRequested()) {
         if (specimenState.active) {
             drawMeasuredChart();
+        } else if (energyViewShown()) {
+            drawPowerChart();
         } else {
             drawFrequencyChart();
         }
+    }
+    if (energyViewShown()) {
+        drawEnergyBars();
     }
     // Last, so that the crosshair and its line lie on top.
     drawReadout(readoutText(chartRequested(), sweepShown(), sweepSearchShown()));

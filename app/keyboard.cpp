@@ -6,6 +6,7 @@
 #include "app/csv_export.h"
 #include "app/dialog_pass.h"
 #include "app/display.h"
+#include "app/energy_view.h"
 #include "app/hand_in.h"
 #include "app/keys.h"
 #include "app/motion_report.h"
@@ -49,6 +50,13 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
         reportMotionFigures();
         return;
     }
+    // So does 'e': the chart on show stays, drawn as the view draws it.
+    if (action == KeyAction::energy) {
+        if (energyViewToggle()) {
+            drawFrame();
+        }
+        return;
+    }
     lastKey = static_cast<char>(key);
     switch (action) {
     case KeyAction::zoomY:
@@ -83,6 +91,7 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
         std::exit(csvExitStatus());
     case KeyAction::playPause:
     case KeyAction::measure:
+    case KeyAction::energy:
     case KeyAction::none:
         break;
     }

@@ -10,6 +10,7 @@ const WindowKey windowKeys[] = {
     {'f', KeyAction::chart, "f", "f", "周波数特性", "Chart"},
     {'w', KeyAction::sweep, "w", "w", "周波数掃引", "Sweep"},
     {'r', KeyAction::measure, "r", "r", "測定", "Measure"},
+    {'e', KeyAction::energy, "e", "e", "エネルギー", "Energy"},
     {'a', KeyAction::handIn, "a", "a", "回答提出", "Hand in"},
     {'y', KeyAction::zoomY, "y", "y", "縦軸縮小", "Shrink y"},
     {'Y', KeyAction::zoomY, "Y", "Y", "縦軸拡大", "Grow y"},

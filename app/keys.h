@@ -12,6 +12,7 @@ enum class KeyAction {
     sweep,     // sweep the frequency and mark the points on the chart
     measure,   // measure the motion shown so far, one line on standard output
     handIn,    // a specimen's answers handed in through the console
+    energy,    // show or hide the energy view, its means on standard output
     zoomY,     // vertical scales: lower case shrinks, upper case grows
     zoomT,     // the time axis of the vibration plot
     zoomX,     // the frequency axis of the chart

@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/energy_view.h"
 #include "app/frame.h"
 #include "app/measured_chart.h"
 #include "app/sweep_squares.h"
 #include "app/view.h"
+#include "model/energy.h"
 #include "model/frequency_response.h"
 #include "model/specimen_state.h"
 #include "model/state.h"
@@ -186,6 +188,12 @@ std::string chartText(double x, double y, const Sweep* sweep, const ResonanceSea
                                                                                : nullptr;
     if (gain != nullptr && n > 0 && n < static_cast<int>(sizeof line)) {
         n += std::snprintf(line + n, sizeof line - n, "  %s=%6.4f", gain, amp[1] / derived.As);
+    }
+    // The energy view's chart is of the mean input power: its value too.
+    if (energyViewShown() && n > 0 && n < static_cast<int>(sizeof line)) {
+        Oscillator at = params.system;
+        at.omf = ratio * derived.om0;
+        n += std::snprintf(line + n, sizeof line - n, "  P=%.4g[W]", meanInputPower(at));
     }
     if (square != nullptr && n > 0 && n < static_cast<int>(sizeof line)) {
         std::snprintf(line + n, sizeof line - n, "  掃引/sweep A=%7.4f[m]  Φ=%7.2f[deg]",

@@ -7,6 +7,7 @@
 
 #include "app/csv_export.h"
 #include "app/display.h"
+#include "app/energy_view.h"
 #include "app/hand_in.h"
 #include "app/measurements.h"
 #include "app/play.h"
@@ -88,6 +89,7 @@ const char* windowSnapshot()
                                     ",\"handIn\":" + jsonText(lastHandInCode()) + "}";
     json = "{\"results\":" + jsonText(responseText()) + ",\"frame\":" + frame +
            ",\"chart\":" + jsonBool(chartRequested()) +
+           ",\"energy\":" + jsonBool(energyViewShown()) +
            ",\"playing\":" + jsonBool(playIsPlaying()) +
            ",\"csvRows\":{\"motion\":" + jsonBool(rows.motion) +
            ",\"response\":" + jsonBool(rows.response) + ",\"sweep\":" + jsonBool(rows.sweep) +

@@ -11,6 +11,7 @@
 //                     before the first; a number that is not finite is null.
 //                     Meant to be called after every frame.
 //   "chart"           true when the frame draws the frequency chart
+//   "energy"          true while the energy view (the key e) is on show
 //   "playing"         true while continuous motion runs
 //   "csvRows"         {"motion", "response", "sweep", "measured"}: true once
 //                     that CSV file has a data row

@@ -2,6 +2,8 @@
 // anchors of the figures, all put back to their start by every dialog pass.
 #pragma once
 
+#include <string>
+
 #include "model/state.h"
 #include "plot/drawing_types.h"
 
@@ -41,3 +43,7 @@ double chartX(double ratio);
 double chartAmplitudeY(double amplitude);
 double chartLagY(double lag);
 double chartRatioAt(double x);
+
+// The chart's list of its damping ratios, "zeta={0, 0.02, ..., 5}", as both
+// of its kinds (amplitude and phase, or the energy view's power) name them.
+const std::string& zetaLabel();

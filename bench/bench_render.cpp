@@ -8,10 +8,12 @@
 // The frames run with the heap as the C library sets it, then once more
 // with the heap the program keeps (platformPrepareFrames).
 #include "app/display.h"
+#include "app/energy_view.h"
 #include "app/frame.h"
 #include "app/readout.h"
 #include "app/view.h"
 #include "bench/table_reporter.h"
+#include "console/console.h"
 #include "model/state.h"
 #include "plot/curves.h"
 #include "plot/primitives.h"
@@ -25,7 +27,9 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -214,6 +218,64 @@ void chartReadoutFrame()
     readoutClear();
 }
 
+// The two frames again with the energy view on: the bars, and the chart of
+// the mean input power in place of the other. What the view adds is the
+// difference from the frames without it.
+void withEnergyView(void (*frame)())
+{
+    // Its line on standard output goes nowhere: the table is printed there.
+    static std::FILE* nowhere = std::fopen("/dev/null", "w");
+    std::FILE* const out = consoleOut;
+    consoleOut = nowhere;
+    energyViewToggle();
+    frame();
+    energyViewToggle();
+    consoleOut = out;
+}
+void timePlotEnergyFrame()
+{
+    withEnergyView(timePlotFrame);
+}
+void chartEnergyFrame()
+{
+    withEnergyView(chartKeyFrame);
+}
+
+// Wall time of one frame until it is on show, ms.
+double frameMs(void (*frame)())
+{
+    const auto start = std::chrono::steady_clock::now();
+    frame();
+    finishFrame();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// What the energy view adds to a frame, ms: the median of the differences
+// of frames drawn in pairs, with and without it, one right after the other,
+// so that the load of a shared machine falls on both alike.
+double energyViewCost(void (*frame)(), void (*withView)())
+{
+    std::vector<double> differences;
+    for (int i = 0; i < frameRepetitions; ++i) {
+        const double without = frameMs(frame);
+        differences.push_back(frameMs(withView) - without);
+    }
+    std::nth_element(differences.begin(), differences.begin() + frameRepetitions / 2,
+                     differences.end());
+    return differences[frameRepetitions / 2];
+}
+
+// Note the energy view's cost on both kinds of frame.
+void noteEnergyViewCost()
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "time plot %.3f ms, chart %.3f ms",
+                  energyViewCost(timePlotFrame, timePlotEnergyFrame),
+                  energyViewCost(chartKeyFrame, chartEnergyFrame));
+    benchtable::addNote("energy view's cost per frame, median of paired differences", text);
+}
+
 // What each benchmark times: one frame, from the call until it is on show.
 struct FrameKind {
     const char* name;
@@ -225,6 +287,8 @@ const FrameKind frameKinds[] = {
     {"displayWithChartMesa", chartKeyFrame},
     {"displayTimePlotReadoutMesa", timePlotReadoutFrame},
     {"displayWithChartReadoutMesa", chartReadoutFrame},
+    {"displayTimePlotEnergyMesa", timePlotEnergyFrame},
+    {"displayWithChartEnergyMesa", chartEnergyFrame},
     {"chartSegmentsProgramWay", chartFrame<drawChartProgramWay>},
     {"chartSegmentsSwitchEachSegment", chartFrame<drawChartSwitchEachSegment>},
     {"chartSegmentsNoLightSwitch", chartFrame<drawChartNoLightSwitch>},
@@ -374,6 +438,7 @@ int main(int argc, char** argv)
     enterWorkedExample();
     comparePictures();
     warmUp();
+    noteEnergyViewCost();
     registerBenchmarks();
     const int status = benchtable::runBenchmarks(argc, argv);
     glutExit();

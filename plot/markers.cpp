@@ -5,27 +5,7 @@
 
 #include <GL/gl.h>
 
-// Draw a filled square, axis-aligned, centred on centre.
-void drawSquare(const Point2& centre, double halfSide, const Rgba& colour)
-{
-    const double left = scaleCoord(centre.x - halfSide);
-    const double right = scaleCoord(centre.x + halfSide);
-    const double bottom = scaleCoord(centre.y - halfSide);
-    const double top = scaleCoord(centre.y + halfSide);
-
-    glDisable(GL_LIGHTING);
-    glColor4f(colour.r, colour.g, colour.b, colour.a);
-    // clang-format off
-    glBegin(GL_POLYGON);
-        glVertex2d(left, bottom);
-        glVertex2d(right, bottom);
-        glVertex2d(right, top);
-        glVertex2d(left, top);
-    glEnd();
-    // clang-format on
-    glEnable(GL_LIGHTING);
-}
-
+// Draw a filled axis-aligned rectangle between its lower left and upper right corners.
 void drawRectangle(const Point2& lowerLeft, const Point2& upperRight, const Rgba& colour)
 {
     const double left = scaleCoord(lowerLeft.x);
@@ -44,6 +24,13 @@ void drawRectangle(const Point2& lowerLeft, const Point2& upperRight, const Rgba
     glEnd();
     // clang-format on
     glEnable(GL_LIGHTING);
+}
+
+// Draw a filled square, axis-aligned, centred on centre.
+void drawSquare(const Point2& centre, double halfSide, const Rgba& colour)
+{
+    drawRectangle({centre.x - halfSide, centre.y - halfSide},
+                  {centre.x + halfSide, centre.y + halfSide}, colour);
 }
 
 // Draw the outline of a square in the line width last set by another routine.

@@ -13,5 +13,5 @@ void drawSquare(const Point2& centre, double halfSide, const Rgba& colour);
 void drawSquareOutline(const Point2& centre, double halfSide, const Rgba& colour);
 
 // Draw a filled rectangle, axis-aligned, from its lower left corner to its
-// upper right one: a text's background.
+// upper right one: a text's background, a bar.
 void drawRectangle(const Point2& lowerLeft, const Point2& upperRight, const Rgba& colour);

@@ -10,7 +10,8 @@
 #
 # The session: the worked example's dialog through the console pipe, then
 # 300 frames from every key of the window ('s', 'f', 'y', 'Y', 't', 'T', 'x',
-# 'X', 13 of the frames with the frequency chart), the dialogs of 'j', 'g'
+# 'X', 13 of the frames with the frequency chart; 'e' shows the energy view
+# and hides it again), the dialogs of 'j', 'g'
 # and 'm' answered through the same pipe on the way, and Escape last. Eight
 # 't' in a row push the time axis's bound past the end of the history
 # buffers. (Memcheck watches the heap; an index past the end of those static
@@ -63,12 +64,12 @@ answers+='2\n0.3 -0.5\n'
 answers+='0.5 2\n0\n'
 answers+='2 0.4 8\n1 3\n1\n'
 
-keys="$(repeat s 40)f$(repeat s 10)yYxXs$(repeat t 8)$(repeat s 60)$(repeat T 8)"
+keys="$(repeat s 40)fe$(repeat s 10)yYxXs$(repeat t 8)$(repeat s 60)$(repeat T 8)"
 keys+="j$(repeat s 40)"
-keys+="g$(repeat s 40)fXx"
+keys+="g$(repeat s 40)fXxe"
 keys+="m$(repeat s 80)fyYxX"
 
-frames=$(tr -cd 'sfyYtTxX' <<<"$keys" | wc -c)
+frames=$(tr -cd 'sfyYtTxXe' <<<"$keys" | wc -c)
 echo "memcheck.sh: $frames frames, then Escape; report in $log"
 
 # --keep-debuginfo: the driver is unloaded at exit, before the leak check;

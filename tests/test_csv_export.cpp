@@ -47,7 +47,9 @@ TEST_F(CsvExport, MotionRowsAreTheIntegratorsFramesRunByRun)
 
     const std::vector<Row> rows = readCsv(name + "-motion.csv");
     ASSERT_EQ(rows.size(), 1u + 30 + 5);
-    EXPECT_EQ(rows[0], (Row{"run", "t (s)", "y (m)", "v (m/s)", "F(t)/K (m)"}));
+    // The energies and powers after the columns of old, which read the same.
+    EXPECT_EQ(rows[0], (Row{"run", "t (s)", "y (m)", "v (m/s)", "F(t)/K (m)", "KE (J)", "PE (J)",
+                            "input P (W)", "damper P (W)"}));
 
     // The same motion integrated here, slice by slice; every number must
     // read back as exactly the double the program had.
@@ -63,12 +65,16 @@ TEST_F(CsvExport, MotionRowsAreTheIntegratorsFramesRunByRun)
                 t = t + dt;
             }
             SCOPED_TRACE(i);
-            ASSERT_EQ(rows[i].size(), 5u);
+            ASSERT_EQ(rows[i].size(), 9u);
             EXPECT_EQ(rows[i][0], std::to_string(runNumber));
             EXPECT_EQ(number(rows[i][1]), t);
             EXPECT_EQ(number(rows[i][2]), state[0]);
             EXPECT_EQ(number(rows[i][3]), state[1]);
             EXPECT_EQ(number(rows[i][4]), std::sin(1.0 * t) * 0.25);
+            EXPECT_DOUBLE_EQ(number(rows[i][5]), 0.5 * state[1] * state[1]);
+            EXPECT_DOUBLE_EQ(number(rows[i][6]), 0.5 * 4 * state[0] * state[0]);
+            EXPECT_DOUBLE_EQ(number(rows[i][7]), std::sin(1.0 * t) * state[1]);
+            EXPECT_DOUBLE_EQ(number(rows[i][8]), 0.2 * state[1] * state[1]);
         }
     }
 }

@@ -94,6 +94,7 @@ Session runSession(const std::string& dir)
         s.glyphs += glyphText();
         s.snapshots += windowSnapshot();
         keyboard('w', 0, 0);
+        keyboard('e', 0, 0);
         keyboard('g', 0, 0);
         frames(300);
         keyboard('r', 0, 0);
@@ -165,6 +166,7 @@ TEST_F(SpecimenRun, RefusesTheSteadyStartAndTheSweepAndHandsIn)
               std::string::npos);
     EXPECT_NE(s.console.find("the frequency sweep is not available for a specimen\n"),
               std::string::npos);
+    EXPECT_NE(s.console.find("the energy view is not available for a specimen"), std::string::npos);
     EXPECT_NE(s.console.find("not a number; type it again."), std::string::npos);
     const std::string head = "提出コード / hand-in code: ";
     const std::size_t at = s.console.find(head);

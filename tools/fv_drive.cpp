@@ -34,8 +34,8 @@ Options:
   --answer-text TEXT  the answers as text, "\n" for a line feed; added after
                       those of --answers
   --keys KEYS         keys to type, one by one. After a key that redraws
-                      (s f x X y Y t T) wait for its frame; after w for its
-                      frame and the finished sweep's; after j, g or m
+                      (s f x X y Y t T e) wait for its frame; after w for
+                      its frame and the finished sweep's; after j, g or m
                       for the end of the dialog it runs; other keys are sent
                       without waiting
   --arg ARG           hand ARG to the program on its command line; repeat for
@@ -210,7 +210,8 @@ bool typeKeys(fvdriver::Program& program, const std::string& keys)
 {
     int dialogPasses = 1; // the first dialog is over once the window is up
     for (const char key : keys) {
-        if (std::strchr(fvdriver::redrawingKeys, key) != nullptr) {
+        // 'e' redraws too, but for a specimen, where it only says why not.
+        if (std::strchr(fvdriver::redrawingKeys, key) != nullptr || key == 'e') {
             if (!program.sendKeyForFrame(key)) {
                 std::cerr << "fv_drive: no frame came after the key '" << key << "'\n";
                 return false;

@@ -109,8 +109,8 @@ function updateButtons() {
 const fixed = (value, digits) => (value === null ? 'NaN' : value.toFixed(digits));
 
 // Name the picture after what it shows: the dialog's results, the time and
-// the displacement of the last frame, the readout, the chart and whether it
-// plays.
+// the displacement of the last frame, the readout, the chart, the energy
+// view and whether it plays.
 function namePicture() {
   if (lifecycle.state !== 'window' && lifecycle.state !== 'ended') return;
   const shown = run.snapshot;
@@ -125,6 +125,9 @@ function namePicture() {
   parts.push(shown && shown.chart
     ? '周波数特性の図あり / The frequency chart is shown.'
     : '周波数特性の図なし / No frequency chart.');
+  if (shown && shown.energy) {
+    parts.push('エネルギー表示あり / The energy view is shown: bars of KE, PE and the input and damper power.');
+  }
   parts.push(run.playing ? '再生中 / Playing.' : '一時停止中 / Paused.');
   ui.canvas.setAttribute('aria-label', parts.join(' '));
 }
@@ -145,7 +148,7 @@ onMove((to, from) => {
   if (to === 'loading') ui.latest.textContent = loadingLine;
   if (to === 'dialog' && from === 'loading') waitForQuestions(true);
   if (to === 'window') {
-    setHint('図の上で押したキーとキーパッドのボタンはウィンドウへ / Keys typed on the picture and the key pad\'s buttons go to the window: s, f, w, r, a, y Y t T x X, m g j, Esc. 図のクリック・タップと矢印キーで読み取り / Click, tap or the arrow keys read the picture.');
+    setHint('図の上で押したキーとキーパッドのボタンはウィンドウへ / Keys typed on the picture and the key pad\'s buttons go to the window: s, f, w, r, e, a, y Y t T x X, m g j, Esc. 図のクリック・タップと矢印キーで読み取り / Click, tap or the arrow keys read the picture.');
     ui.canvas.focus();
   } else if (to === 'ended') {
     setHint('プログラムは終了しました。 / The program has ended.');

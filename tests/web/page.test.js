@@ -511,7 +511,7 @@ function pageTests(name, chromiumOnly) {
     const page = await workedPage(browser);
     await windowKeys(page, 'm');
     await page.waitForFunction(() => fvPage.waiting === 'line');
-    assert.ok(await page.$$eval('#keypad button', (bs) => bs.length === 16 && bs.every((b) => b.disabled)), 'key pad off');
+    assert.ok(await page.$$eval('#keypad button', (bs) => bs.length === 17 && bs.every((b) => b.disabled)), 'key pad off');
     await page.type('#answer', '1 0.2');
     for (const where of ['#play', '#window', '#console', '#hint']) {
       await page.click(where);
@@ -655,7 +655,7 @@ function pageTests(name, chromiumOnly) {
       const r = b.getBoundingClientRect();
       return [b.dataset.key, r.width >= target && r.height >= target, /[ぁ-んァ-ン一-龥]/.test(b.textContent) && /[A-Za-z]{2}/.test(b.textContent)];
     }), touchTarget);
-    assert.deepEqual(keys.map((k) => k[0]), [' ', 's', 'f', 'w', 'r', 'a', 'y', 'Y', 't', 'T', 'x', 'X', 'm', 'g', 'j', 'Escape']);
+    assert.deepEqual(keys.map((k) => k[0]), [' ', 's', 'f', 'w', 'r', 'e', 'a', 'y', 'Y', 't', 'T', 'x', 'X', 'm', 'g', 'j', 'Escape']);
     assert.ok(keys.every((k) => k[1] && k[2]), JSON.stringify(keys));
     await page.tap('#play');
     await page.waitForFunction(() => fvPage.pending === 0);
@@ -697,6 +697,23 @@ function pageTests(name, chromiumOnly) {
     const frames = await page.evaluate(() => fvPage.framesDrawn);
     await page.tap('[data-key="s"]');
     assert.equal(await page.evaluate(() => fvPage.framesDrawn), frames + 1);
+    await closePage(page);
+  });
+
+  test('the key pad\'s e draws the energy view and says what it measured; e again hides it', async () => {
+    const page = await workedPage(browser);
+    const frames = await page.evaluate(() => fvPage.framesDrawn);
+    await page.click('[data-key="e"]');
+    // Not yet a forcing period of 6.28 s: the present values instead.
+    await page.waitForFunction(() => document.getElementById('console').textContent
+      .includes('エネルギー / energy (1 周期に満たない、今 / less than one forcing period, now t= '));
+    await page.waitForFunction((n) => fvPage.framesDrawn === n, {}, frames + 1);
+    const named = (on) => page.waitForFunction((on) => document.getElementById('window')
+      .getAttribute('aria-label').includes('The energy view is shown') === on, {}, on);
+    await named(true);
+    await page.click('[data-key="e"]');
+    await page.waitForFunction((n) => fvPage.framesDrawn === n, {}, frames + 2);
+    await named(false);
     await closePage(page);
   });
 
