@@ -5,7 +5,7 @@
 import { lifecycle, onMove } from './lifecycle.js';
 import { consoleEvents, consoleState, setHint } from './console-panel.js';
 import { waitForQuestions, windowPixel } from './canvas-view.js';
-import { csvFiles, programEvents, programFile, run, start, windowArrow, windowKey, windowPointer } from './program.js';
+import { csvFiles, downloadFile, programEvents, run, start, windowArrow, windowKey, windowPointer } from './program.js';
 import { chooseExcitation, exampleExcitation } from './excitation.js';
 
 const ui = {
@@ -132,16 +132,6 @@ function namePicture() {
   ui.canvas.setAttribute('aria-label', parts.join(' '));
 }
 
-function download(name) {
-  const bytes = programFile(name);
-  if (!bytes) return;
-  const a = document.createElement('a');
-  a.href = URL.createObjectURL(new Blob([bytes], { type: 'text/csv' }));
-  a.download = name;
-  a.click();
-  setTimeout(() => URL.revokeObjectURL(a.href), 1000);
-}
-
 onMove((to, from) => {
   updateButtons();
   namePicture();
@@ -214,6 +204,6 @@ ui.runExample.addEventListener('click', () => {
 ui.restart.addEventListener('click', () => start([]));
 // Another excitation is another dialog: the run starts again with it.
 ui.excitation.addEventListener('change', () => start([]));
-ui.csvMotion.addEventListener('click', () => download(csvFiles.motion));
-ui.csvResponse.addEventListener('click', () => download(csvFiles.response));
-ui.csvSweep.addEventListener('click', () => download(csvFiles.sweep));
+ui.csvMotion.addEventListener('click', () => downloadFile(csvFiles.motion));
+ui.csvResponse.addEventListener('click', () => downloadFile(csvFiles.response));
+ui.csvSweep.addEventListener('click', () => downloadFile(csvFiles.sweep));

@@ -450,3 +450,14 @@ export function programFile(name) {
     return null;
   }
 }
+
+// Save one of the program's files (a CSV file) through the browser's download.
+export function downloadFile(name) {
+  const bytes = programFile(name);
+  if (!bytes) return;
+  const a = document.createElement('a');
+  a.href = URL.createObjectURL(new Blob([bytes], { type: 'text/csv' }));
+  a.download = name;
+  a.click();
+  setTimeout(() => URL.revokeObjectURL(a.href), 1000);
+}

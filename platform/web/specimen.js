@@ -3,7 +3,7 @@
 // program checks the code itself (forced-vibration --specimen CODE): a
 // refused one ends the run with its one line on the console.
 import { setHint } from './console-panel.js';
-import { csvFiles, programEvents, programFile, run, start } from './program.js';
+import { csvFiles, downloadFile, programEvents, run, start } from './program.js';
 
 // The link's answers in the program's files, given as its answer file.
 const answerPath = '/link-answers';
@@ -34,16 +34,6 @@ export function specimenLink(address, code, answers) {
     '&answers=' + encodeURIComponent(answers);
 }
 
-function download(name) {
-  const bytes = programFile(name);
-  if (!bytes) return;
-  const a = document.createElement('a');
-  a.href = URL.createObjectURL(new Blob([bytes], { type: 'text/csv' }));
-  a.download = name;
-  a.click();
-  setTimeout(() => URL.revokeObjectURL(a.href), 1000);
-}
-
 // The buttons follow the snapshot: the hand-in code once there is one,
 // the measurements once a row is written.
 programEvents.addEventListener('snapshot', () => {
@@ -59,7 +49,7 @@ ui.code.addEventListener('keydown', (e) => {
   if (e.key === 'Enter' && ui.code.value.trim() !== '') startSpecimen(ui.code.value);
 });
 ui.run.addEventListener('click', () => startSpecimen(ui.code.value));
-ui.csv.addEventListener('click', () => download(csvFiles.measured));
+ui.csv.addEventListener('click', () => downloadFile(csvFiles.measured));
 
 // Copy the hand-in code as the snapshot says it, never from the console's text.
 ui.copy.addEventListener('click', async () => {
