@@ -26,8 +26,8 @@ constexpr double smallestTaken = 1e-4;
 constexpr double largestTaken = 1e15;
 // The most digits a double needs to read back.
 constexpr int mostDigits = 17;
-// The precision tried first: fewer than this is rare for the motion's numbers.
-constexpr int likelyDigits = 15;
+// The precision tried first: most of the motion's numbers need 16 or 17.
+constexpr int likelyDigits = 16;
 
 // 10^n for n from 0 to 38, the most 128 bits hold.
 struct Powers {
@@ -100,6 +100,66 @@ struct Trial {
     int verdict; // 1 reads back, 0 does not, cannotTell
 };
 
+// Write the trial's digits at precision p as %g writes them; false for the
+// e+XX form, which the caller writes out whole.
+bool writeGeneral(const Trial& found, int p, bool negative, char* out)
+{
+    std::uint64_t n = found.n;
+    const int x = found.x;
+    if (x >= p) {
+        return false; // %g writes e+XX: the caller writes whole numbers out
+    }
+    char digits[mostDigits + 1];
+    for (int i = p - 1; i >= 0; i--) {
+        digits[i] = static_cast<char>('0' + n % 10);
+        n /= 10;
+    }
+    int used = p; // the digits left once trailing zeros go, as %g drops them
+    while (used > 1 && digits[used - 1] == '0') {
+        used--;
+    }
+    char* at = out;
+    if (negative) {
+        *at++ = '-';
+    }
+    if (x < -4) {
+        // d.ddde-XX
+        *at++ = digits[0];
+        if (used > 1) {
+            *at++ = '.';
+            std::memcpy(at, digits + 1, static_cast<std::size_t>(used - 1));
+            at += used - 1;
+        }
+        const int exponent = -x;
+        *at++ = 'e';
+        *at++ = '-';
+        *at++ = static_cast<char>('0' + exponent / 10);
+        *at++ = static_cast<char>('0' + exponent % 10);
+    } else if (x >= 0) {
+        // The first x + 1 digits before the point (all of them there when
+        // fewer are left), the rest after it.
+        for (int i = 0; i <= x; i++) {
+            *at++ = i < used ? digits[i] : '0';
+        }
+        if (used > x + 1) {
+            *at++ = '.';
+            std::memcpy(at, digits + x + 1, static_cast<std::size_t>(used - x - 1));
+            at += used - x - 1;
+        }
+    } else {
+        // 0.000ddd
+        *at++ = '0';
+        *at++ = '.';
+        for (int i = 0; i < -x - 1; i++) {
+            *at++ = '0';
+        }
+        std::memcpy(at, digits, static_cast<std::size_t>(used));
+        at += used;
+    }
+    *at = '\0';
+    return true;
+}
+
 } // namespace
 
 bool shortestGeneral(double value, char* out, std::size_t size)
@@ -154,99 +214,49 @@ bool shortestGeneral(double value, char* out, std::size_t size)
     // two, where the gap under the value is the narrower and a nearer
     // number under it may not read back where a farther one over it did:
     // there every precision is tried in turn.
-    int lo = 1;
-    int hi = mostDigits;
+    // The least precision that reads back, and its trial, kept so that the
+    // digits are not worked out twice.
+    Trial found = {0, x10, 0};
     if (powerOfTwo) {
-        hi = 1;
-        while (hi < mostDigits && trial(hi).verdict == 0) {
-            hi++;
+        int p = 1;
+        for (found = trial(p); p < mostDigits && found.verdict == 0; found = trial(++p)) {
         }
-    } else {
-        // Most of the motion's numbers need 16 or 17 digits: look there first.
-        const Trial t = trial(likelyDigits);
+        if (found.verdict != 1) {
+            return false;
+        }
+        return writeGeneral(found, p, value < 0, out);
+    }
+    // Most of the motion's numbers need 16 or 17 digits: look there first,
+    // so that two trials settle most numbers.
+    int lo = 1;
+    int hi = likelyDigits;
+    found = trial(likelyDigits);
+    if (found.verdict == cannotTell) {
+        return false;
+    }
+    if (found.verdict == 0) {
+        // 17 digits always read back.
+        lo = hi = mostDigits;
+        found = trial(mostDigits);
+    }
+    while (lo < hi) {
+        // The next below is the likeliest to fail; then halve the range.
+        const int mid = hi == likelyDigits ? hi - 1 : (lo + hi) / 2;
+        const Trial t = trial(mid);
         if (t.verdict == cannotTell) {
             return false;
         }
         if (t.verdict == 1) {
-            hi = likelyDigits;
+            hi = mid;
+            found = t;
         } else {
-            lo = likelyDigits + 1;
-        }
-        while (lo < hi) {
-            const int mid = (lo + hi) / 2;
-            const Trial t = trial(mid);
-            if (t.verdict == cannotTell) {
-                return false;
-            }
-            if (t.verdict == 1) {
-                hi = mid;
-            } else {
-                lo = mid + 1;
-            }
+            lo = mid + 1;
         }
     }
-    {
-        const int p = hi;
-        const Trial found = trial(p);
-        if (found.verdict != 1) {
-            return false;
-        }
-        std::uint64_t n = found.n;
-        const int x = found.x;
-        if (x >= p) {
-            return false; // %g writes e+XX: the caller writes whole numbers out
-        }
-        char digits[mostDigits + 1];
-        for (int i = p - 1; i >= 0; i--) {
-            digits[i] = static_cast<char>('0' + n % 10);
-            n /= 10;
-        }
-        int used = p; // the digits left once trailing zeros go, as %g drops them
-        while (used > 1 && digits[used - 1] == '0') {
-            used--;
-        }
-        char* at = out;
-        if (value < 0) {
-            *at++ = '-';
-        }
-        if (x < -4) {
-            // d.ddde-XX
-            *at++ = digits[0];
-            if (used > 1) {
-                *at++ = '.';
-                std::memcpy(at, digits + 1, static_cast<std::size_t>(used - 1));
-                at += used - 1;
-            }
-            const int exponent = -x;
-            *at++ = 'e';
-            *at++ = '-';
-            *at++ = static_cast<char>('0' + exponent / 10);
-            *at++ = static_cast<char>('0' + exponent % 10);
-        } else if (x >= 0) {
-            // The first x + 1 digits before the point (all of them there when
-            // fewer are left), the rest after it.
-            for (int i = 0; i <= x; i++) {
-                *at++ = i < used ? digits[i] : '0';
-            }
-            if (used > x + 1) {
-                *at++ = '.';
-                std::memcpy(at, digits + x + 1, static_cast<std::size_t>(used - x - 1));
-                at += used - x - 1;
-            }
-        } else {
-            // 0.000ddd
-            *at++ = '0';
-            *at++ = '.';
-            for (int i = 0; i < -x - 1; i++) {
-                *at++ = '0';
-            }
-            std::memcpy(at, digits, static_cast<std::size_t>(used));
-            at += used;
-        }
-        *at = '\0';
-        return true;
+    if (found.verdict != 1) {
+        return false;
     }
-    return false;
+    return writeGeneral(found, hi, value < 0, out);
 }
 
 std::string shortestNumber(double value)
