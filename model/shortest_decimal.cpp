@@ -274,12 +274,36 @@ std::string shortestNumberBySearch(double value)
     // (std::to_chars would do the same, but the web build's C++ library has
     // it only for integers.)
     char text[32];
+    const auto readsBack = [&](int p) {
+        std::snprintf(text, sizeof text, "%.*g", p, value);
+        return std::strtod(text, nullptr) == value;
+    };
+    int e = 0;
+    const bool powerOfTwo = std::frexp(value, &e) == 0.5 || std::frexp(value, &e) == -0.5;
     int digits = 1;
-    for (; digits < 17; digits++) {
-        std::snprintf(text, sizeof text, "%.*g", digits, value);
-        if (std::strtod(text, nullptr) == value) {
-            break;
+    if (!std::isfinite(value) || value == 0 || powerOfTwo) {
+        // Every precision in turn (see shortestGeneral: below a power of two a
+        // nearer number may not read back where a farther one did).
+        while (digits < mostDigits && !readsBack(digits)) {
+            digits++;
         }
+    } else if (!readsBack(likelyDigits)) {
+        // As shortestGeneral looks, for the values it does not take (the
+        // motion's and the energies' small ones near a zero crossing): each
+        // try is a printf and a strtod, which the web build does in software.
+        digits = mostDigits;
+    } else {
+        int lo = 1;
+        int hi = likelyDigits;
+        while (lo < hi) {
+            const int mid = hi == likelyDigits ? hi - 1 : (lo + hi) / 2;
+            if (readsBack(mid)) {
+                hi = mid;
+            } else {
+                lo = mid + 1;
+            }
+        }
+        digits = hi;
     }
     std::snprintf(text, sizeof text, "%.*g", digits, value);
     for (int more = digits + 1; more <= 17 && std::strstr(text, "e+") != nullptr; more++) {

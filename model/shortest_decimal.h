@@ -10,9 +10,9 @@
 // written out (100000, not 1e+05).
 std::string shortestNumber(double value);
 
-// The same text found by trying every precision of printf's %g until one
-// reads back: what shortestNumber gives, the slow way (the values
-// shortestGeneral does not take, and the tests).
+// The same text found by printf's %g and strtod, trying precisions until
+// the least that reads back: what shortestNumber gives, the slow way (the
+// values shortestGeneral does not take).
 std::string shortestNumberBySearch(double value);
 
 // The fast path of shortestNumber, by integer arithmetic instead of a printf

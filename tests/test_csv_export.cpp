@@ -207,6 +207,28 @@ TEST(CsvNumber, ShortestExactAndWholeNumbersWrittenOut)
 // The integer arithmetic gives the search's text, byte for byte: on numbers
 // of every size, on the ends of rounding intervals (powers of two, ties of
 // short decimals) and on the motion's own times and values.
+// The fewest digits of %g that read back, every precision tried in turn.
+std::string everyPrecisionTried(double value)
+{
+    char text[32];
+    int digits = 1;
+    for (; digits < 17; digits++) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) {
+            break;
+        }
+    }
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    for (int more = digits + 1; more <= 17 && std::strstr(text, "e+") != nullptr; more++) {
+        char longer[32];
+        std::snprintf(longer, sizeof longer, "%.*g", more, value);
+        if (std::strstr(longer, "e+") == nullptr) {
+            std::snprintf(text, sizeof text, "%s", longer);
+        }
+    }
+    return text;
+}
+
 TEST(CsvNumber, FastPathWritesWhatTheSearchWrites)
 {
     std::vector<double> values = {
@@ -224,15 +246,18 @@ TEST(CsvNumber, FastPathWritesWhatTheSearchWrites)
         t += 0.01;
         values.push_back(t);
         values.push_back(0.3326 * std::sin(t));
+        values.push_back(1e-3 * std::sin(t) * std::sin(t));
     }
     std::mt19937_64 random(28);
-    std::uniform_real_distribution<double> exponent(-5.0, 16.0);
+    std::uniform_real_distribution<double> exponent(-12.0, 16.0);
     for (int k = 0; k < 20000; k++) {
         values.push_back(std::pow(10.0, exponent(random)));
     }
     for (const double x : values) {
-        ASSERT_EQ(csvNumber(x), shortestNumberBySearch(x)) << std::hexfloat << x;
-        ASSERT_EQ(csvNumber(-x), shortestNumberBySearch(-x)) << std::hexfloat << x;
+        const std::string expected = everyPrecisionTried(x);
+        ASSERT_EQ(csvNumber(x), expected) << std::hexfloat << x;
+        ASSERT_EQ(shortestNumberBySearch(x), expected) << std::hexfloat << x;
+        ASSERT_EQ(csvNumber(-x), everyPrecisionTried(-x)) << std::hexfloat << x;
     }
 }
 
