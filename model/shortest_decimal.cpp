@@ -1,11 +1,13 @@
 // The shortest %g form of a double, by exact integer arithmetic.
 //
 // |value| = M 2^-s exactly (M < 2^53, s > 0 in the range taken). For each
-// precision P from 1 up, the digits %.*g writes are N = M 10^k / 2^s
-// rounded half to even (k = P - 1 - X, X the decimal exponent), as printf
-// rounds the exact value; they read back as the value when N 10^-k lies in
-// the value's rounding interval, the halves of the gaps to its neighbours,
-// which strtod, rounding correctly, maps onto the value.
+// precision P the digits %.*g writes are N = M 10^k / 2^s rounded half to
+// even (k = P - 1 - X, X the decimal exponent), as printf rounds the exact
+// value; they read back as the value when N 10^-k lies in the value's
+// rounding interval, the halves of the gaps to its neighbours, which
+// strtod, rounding correctly, maps onto the value. The exact value and the
+// interval's ends are scaled to 17 digits once, in 128 bits; every P is
+// then a division and two comparisons in 64.
 #include "model/shortest_decimal.h"
 
 #include <cmath>
@@ -20,76 +22,51 @@ namespace
 // 128 bits: GCC and Clang have them on every target the program builds for.
 __extension__ typedef unsigned __int128 Wide;
 
-// The range taken: every product below stays under 2^125 (at 1e-4, a
-// 17-digit N times 2^(s+2) is about 2^124.8).
-constexpr double smallestTaken = 1e-4;
+// The range taken. The value scaled to 17 digits is m 5^k / 2^(s-k) with
+// k = 16 - X from 2 to 31 (16 - X at most 32 while X is found): m 5^k, and
+// the rounding interval's (4m - 1) 5^k, stay under 2^127.
+constexpr double smallestTaken = 1e-15;
 constexpr double largestTaken = 1e15;
 // The most digits a double needs to read back.
 constexpr int mostDigits = 17;
 // The precision tried first: most of the motion's numbers need 16 or 17.
 constexpr int likelyDigits = 16;
 
-// 10^n for n from 0 to 38, the most 128 bits hold.
+// 5^n for n from 0 to 32, and 10^n for n from 0 to 17.
 struct Powers {
-    Wide of[39];
+    Wide five[33];
+    std::uint64_t ten[mostDigits + 1];
 };
 constexpr Powers powers = [] {
     Powers p = {};
-    p.of[0] = 1;
-    for (int n = 1; n < 39; n++) {
-        p.of[n] = p.of[n - 1] * 10;
+    p.five[0] = 1;
+    for (int n = 1; n < 33; n++) {
+        p.five[n] = p.five[n - 1] * 5;
+    }
+    p.ten[0] = 1;
+    for (int n = 1; n <= mostDigits; n++) {
+        p.ten[n] = p.ten[n - 1] * 10;
     }
     return p;
 }();
 
-Wide power10(int n)
-{
-    return powers.of[n];
-}
+// numerator 2^-shift: its whole part, and how the rest compares with one
+// half (0 none, 1 under, 2 a half, 3 over).
+struct Scaled {
+    std::uint64_t whole;
+    int rest;
+};
 
-// What compare gives when a product would not fit; never in the range taken.
-constexpr int cannotTell = 2;
-
-// -1, 0 or 1 as a 10^q compares with b 2^-t (t >= 0), or cannotTell.
-int compare(std::uint64_t a, int q, Wide b, int t)
+Scaled scaled(Wide numerator, int shift)
 {
-    // Both sides times 2^t, and times 10^-q when q < 0.
-    Wide left = a;
-    Wide right = b;
-    if (q >= 0) {
-        left *= power10(q);
-    } else {
-        right *= power10(-q);
+    if (shift <= 0) {
+        return {static_cast<std::uint64_t>(numerator << -shift), 0};
     }
-    if (t >= 126 || (left >> (126 - t)) != 0 || (right >> 126) != 0) {
-        return cannotTell;
-    }
-    left <<= t;
-    return left < right ? -1 : (left > right ? 1 : 0);
-}
-
-// The digits m 10^k / 2^s rounded half to even; 10^p when the rounding to
-// p digits carries.
-std::uint64_t digitsAt(std::uint64_t m, int s, int k)
-{
     const Wide one = 1;
-    Wide n = 0;
-    Wide twice = 0; // twice the remainder, against the divisor
-    Wide divisor = one << s;
-    if (k >= 0) {
-        // A power of two divides: a shift, not a 128-bit division.
-        const Wide numerator = m * power10(k);
-        n = numerator >> s;
-        twice = (numerator & (divisor - 1)) << 1;
-    } else {
-        divisor *= power10(-k);
-        n = m / divisor;
-        twice = 2 * (m % divisor);
-    }
-    if (twice > divisor || (twice == divisor && (n & 1) != 0)) {
-        n++;
-    }
-    return static_cast<std::uint64_t>(n);
+    const Wide rest = numerator & ((one << shift) - 1);
+    const Wide half = one << (shift - 1);
+    const int place = rest == 0 ? 0 : (rest < half ? 1 : (rest == half ? 2 : 3));
+    return {static_cast<std::uint64_t>(numerator >> shift), place};
 }
 
 // The value m 2^-s with decimal exponent x10 at precision p: its digits n,
@@ -97,7 +74,7 @@ std::uint64_t digitsAt(std::uint64_t m, int s, int k)
 struct Trial {
     std::uint64_t n;
     int x;
-    int verdict; // 1 reads back, 0 does not, cannotTell
+    bool readsBack;
 };
 
 // Write the trial's digits at precision p as %g writes them; false for the
@@ -172,39 +149,49 @@ bool shortestGeneral(double value, char* out, std::size_t size)
     const double fraction = std::frexp(magnitude, &e);
     const std::uint64_t m = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
     const int s = 53 - e; // magnitude = m 2^-s, s > 0 below 2^53
-    // The decimal exponent: 10^x10 <= magnitude < 10^(x10 + 1).
-    int x10 = static_cast<int>(std::floor(std::log10(magnitude)));
-    while (compare(1, x10, m, s) == 1) {
-        x10--;
-    }
-    while (compare(1, x10 + 1, m, s) <= 0) {
+    // The decimal exponent X (10^X <= magnitude < 10^(X + 1)), from the
+    // binary one, which gives X or X - 1; and the value's 17 digits, rounded
+    // down: m 10^k 2^-s with k = 16 - X, which lies in [10^16, 10^17).
+    int x10 = static_cast<int>(std::floor((e - 1) * 0.30102999566398120));
+    Scaled digits = scaled(m * powers.five[16 - x10], s - (16 - x10));
+    while (digits.whole >= powers.ten[mostDigits]) {
         x10++;
+        digits = scaled(m * powers.five[16 - x10], s - (16 - x10));
     }
-    // The rounding interval, as (2m -+ 1) 2^-(s+1); below a power of two the
-    // gap under it is half as wide. Its ends read back as the value when m
-    // is even (round half to even).
+    if (digits.whole < powers.ten[mostDigits - 1]) {
+        return false; // not so: the estimate is never above X
+    }
+    const int k = 16 - x10;
+    // The rounding interval, as (2m -+ 1) 2^-(s+1), scaled as the digits;
+    // below a power of two the gap under it is half as wide. Its ends read
+    // back as the value when m is even (round half to even).
     const bool powerOfTwo = m == (static_cast<std::uint64_t>(1) << 52);
     const Wide lowNumerator =
         powerOfTwo ? 4 * static_cast<Wide>(m) - 1 : 2 * static_cast<Wide>(m) - 1;
-    const int lowShift = powerOfTwo ? s + 2 : s + 1;
-    const Wide highNumerator = 2 * static_cast<Wide>(m) + 1;
+    const Scaled low = scaled(lowNumerator * powers.five[k], (powerOfTwo ? s + 2 : s + 1) - k);
+    const Scaled high = scaled((2 * static_cast<Wide>(m) + 1) * powers.five[k], s + 1 - k);
     const bool endsIn = (m & 1) == 0;
 
+    // The digits at precision p: the 17 rounded half to even as printf
+    // rounds the exact value (the rest below the 17th digit decides a tie),
+    // and whether, scaled back to 17 digits, they lie in the interval.
     const auto trial = [&](int p) {
-        Trial t = {0, x10, 0};
-        int k = p - 1 - t.x;
-        t.n = digitsAt(m, s, k);
-        if (t.n == static_cast<std::uint64_t>(power10(p))) {
+        const std::uint64_t unit = powers.ten[mostDigits - p];
+        Trial t = {digits.whole / unit, x10, false};
+        const std::uint64_t dropped = digits.whole % unit;
+        const bool odd = (t.n & 1) != 0;
+        const bool up =
+            unit == 1 ? (digits.rest == 3 || (digits.rest == 2 && odd))
+                      : (dropped > unit / 2 || (dropped == unit / 2 && (digits.rest != 0 || odd)));
+        t.n += up ? 1 : 0;
+        const std::uint64_t at = t.n * unit;
+        const bool aboveLow = at > low.whole || (at == low.whole && low.rest == 0 && endsIn);
+        const bool belowHigh = (high.rest == 0 ? at < high.whole : at <= high.whole) ||
+                               (at == high.whole && high.rest == 0 && endsIn);
+        t.readsBack = aboveLow && belowHigh;
+        if (t.n == powers.ten[p]) {
             t.n /= 10;
             t.x++;
-            k--;
-        }
-        const int low = compare(t.n, -k, lowNumerator, lowShift);
-        const int high = compare(t.n, -k, highNumerator, s + 1);
-        if (low == cannotTell || high == cannotTell) {
-            t.verdict = cannotTell;
-        } else {
-            t.verdict = (low > 0 || (low == 0 && endsIn)) && (high < 0 || (high == 0 && endsIn));
         }
         return t;
     };
@@ -214,28 +201,20 @@ bool shortestGeneral(double value, char* out, std::size_t size)
     // two, where the gap under the value is the narrower and a nearer
     // number under it may not read back where a farther one over it did:
     // there every precision is tried in turn.
-    // The least precision that reads back, and its trial, kept so that the
-    // digits are not worked out twice.
-    Trial found = {0, x10, 0};
     if (powerOfTwo) {
         int p = 1;
-        for (found = trial(p); p < mostDigits && found.verdict == 0; found = trial(++p)) {
+        Trial found = trial(p);
+        while (!found.readsBack && p < mostDigits) {
+            found = trial(++p);
         }
-        if (found.verdict != 1) {
-            return false;
-        }
-        return writeGeneral(found, p, value < 0, out);
+        return found.readsBack && writeGeneral(found, p, value < 0, out);
     }
     // Most of the motion's numbers need 16 or 17 digits: look there first,
     // so that two trials settle most numbers.
     int lo = 1;
     int hi = likelyDigits;
-    found = trial(likelyDigits);
-    if (found.verdict == cannotTell) {
-        return false;
-    }
-    if (found.verdict == 0) {
-        // 17 digits always read back.
+    Trial found = trial(likelyDigits);
+    if (!found.readsBack) {
         lo = hi = mostDigits;
         found = trial(mostDigits);
     }
@@ -243,20 +222,14 @@ bool shortestGeneral(double value, char* out, std::size_t size)
         // The next below is the likeliest to fail; then halve the range.
         const int mid = hi == likelyDigits ? hi - 1 : (lo + hi) / 2;
         const Trial t = trial(mid);
-        if (t.verdict == cannotTell) {
-            return false;
-        }
-        if (t.verdict == 1) {
+        if (t.readsBack) {
             hi = mid;
             found = t;
         } else {
             lo = mid + 1;
         }
     }
-    if (found.verdict != 1) {
-        return false;
-    }
-    return writeGeneral(found, hi, value < 0, out);
+    return found.readsBack && writeGeneral(found, hi, value < 0, out);
 }
 
 std::string shortestNumber(double value)

@@ -22,6 +22,6 @@ std::string shortestNumberBySearch(double value);
 // Write value into out (size bytes, 32 are enough) as the smallest
 // precision P for which "%.*g" with P reads back as value writes it; true
 // when done. False, and nothing written, for the values it does not take:
-// zero, numbers outside [1e-6, 1e15), not finite, or any whose %g form has
+// zero, numbers outside [1e-15, 1e15), not finite, or any whose %g form has
 // a positive exponent (the caller writes those out).
 bool shortestGeneral(double value, char* out, std::size_t size);
