@@ -13,7 +13,6 @@
 #include "app/measured_chart.h"
 #include "app/motion_report.h"
 #include "app/readout.h"
-#include "app/sweep_run.h"
 #include "app/sweep_squares.h"
 #include "app/view.h"
 #include "model/specimen_state.h"
@@ -216,7 +215,7 @@ void drawFrame()
         drawEnergyBars();
     }
     // Last, so that the crosshair and its line lie on top.
-    drawReadout(readoutText(chartRequested(), sweepShown(), sweepSearchShown()));
+    drawReadout(readoutText(chartRequested()));
     endFrame();
 }
 

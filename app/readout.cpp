@@ -3,6 +3,7 @@
 
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/energy_view.h"
 #include "app/frame.h"
 #include "app/measured_chart.h"
+#include "app/sweep_run.h"
 #include "app/sweep_squares.h"
 #include "app/view.h"
 #include "model/energy.h"
@@ -70,22 +72,16 @@ bool onPlot(double x, bool chartShown)
 
 // Pixel (px, py) from the window's top left in drawing units: the -1..1
 // square fills the window, stretched to its shape; a pixel's centre counts.
-void toDrawing(int px, int py, double* x, double* y)
+Point2 toDrawing(int px, int py)
 {
-    *x = 2.0 * (px + 0.5) / windowWidth - 1.0;
-    *y = 1.0 - 2.0 * (py + 0.5) / windowHeight;
+    return {2.0 * (px + 0.5) / windowWidth - 1.0, 1.0 - 2.0 * (py + 0.5) / windowHeight};
 }
 
-// The time plot's sample under x: the nearest one drawn.
-int sampleAt(double x)
-{
-    const long i = std::lround((x - view.axesOrigin.x) / view.timeScale);
-    return static_cast<int>(i < 0 ? 0 : (i > run.histIndex ? run.histIndex : i));
-}
-
+// The time plot's line for the nearest sample drawn under x.
 std::string timePlotText(double x)
 {
-    const int i = sampleAt(x);
+    const long nearest = std::lround((x - view.axesOrigin.x) / view.timeScale);
+    const int i = static_cast<int>(nearest < 0 ? 0 : std::min<long>(nearest, run.histIndex));
     // Slot histIndex holds the present moment; each slot before it one frame earlier.
     const double t = run.t - (run.histIndex - i) * frameTime;
     char line[128];
@@ -97,26 +93,10 @@ std::string timePlotText(double x)
                       newtons);
         return line;
     }
-    const char* const format = params.system.kind == ExcitationKind::base
-                                   ? "t=%6.2f[s]  y=%7.4f[m]  u=%7.4f[m]"
-                                   : "t=%6.2f[s]  y=%7.4f[m]  F/K=%7.4f[m]";
-    std::snprintf(line, sizeof line, format, t, yHistory()[i], forceHistory()[i]);
+    const char* const row = params.system.kind == ExcitationKind::base ? "u" : "F/K";
+    std::snprintf(line, sizeof line, "t=%6.2f[s]  y=%7.4f[m]  %s=%7.4f[m]", t, yHistory()[i], row,
+                  forceHistory()[i]);
     return line;
-}
-
-// The sweep's points measured so far: the coarse ones, then those its
-// search for the resonance added.
-std::vector<SweepPoint> sweepPointsMeasured(const Sweep* sweep, const ResonanceSearch* search)
-{
-    std::vector<SweepPoint> points;
-    if (sweep != nullptr) {
-        const int count = sweep->point < sweepPointCount ? sweep->point : sweepPointCount;
-        points.assign(sweep->points, sweep->points + count);
-    }
-    for (int k = 0; search != nullptr && k < resonanceAddedCount(*search); k++) {
-        points.push_back(resonanceAddedPoint(*search, k));
-    }
-    return points;
 }
 
 // The sweep's point whose square (amplitude or lag) lies under (x, y), or null.
@@ -162,19 +142,16 @@ std::string measuredChartText(double x, double y)
     return line;
 }
 
-std::string chartText(double x, double y, const Sweep* sweep, const ResonanceSearch* search)
+std::string chartText(double x, double y)
 {
     if (specimenState.active) {
         return measuredChartText(x, y);
     }
-    double ratio = std::fmax(chartRatioAt(x), 0.0);
-    const std::vector<SweepPoint> points = sweepPointsMeasured(sweep, search);
+    const std::vector<SweepPoint> points = sweepPointsShown();
     // Over a square the curve is read at the square's own ratio, so that the
     // measured and the computed figures compare point for point.
     const SweepPoint* square = squareUnder(points, x, y);
-    if (square != nullptr) {
-        ratio = square->ratio;
-    }
+    const double ratio = square != nullptr ? square->ratio : std::fmax(chartRatioAt(x), 0.0);
     // Sample 1 of a one-step curve lies at the ratio itself.
     double amp[2];
     double lag[2];
@@ -220,12 +197,6 @@ std::string latin(const std::string& text)
     return out;
 }
 
-// Put the crosshair in the middle of the time plot, on its axis.
-void placeAtStart()
-{
-    crosshair = {true, (view.axesOrigin.x + view.vibPlotOrigin.x) / 2, view.axesOrigin.y};
-}
-
 } // namespace
 
 void readoutWindowSize(int width, int height)
@@ -236,11 +207,9 @@ void readoutWindowSize(int width, int height)
 
 void readoutPress(int px, int py, bool chartShown)
 {
-    double x;
-    double y;
-    toDrawing(px, py, &x, &y);
-    if (onPlot(x, chartShown)) {
-        crosshair = {true, x, y};
+    const Point2 at = toDrawing(px, py);
+    if (onPlot(at.x, chartShown)) {
+        crosshair = {true, at.x, at.y};
     } else {
         readoutClear();
     }
@@ -248,20 +217,18 @@ void readoutPress(int px, int py, bool chartShown)
 
 void readoutDrag(int px, int py, bool chartShown)
 {
-    double x;
-    double y;
-    toDrawing(px, py, &x, &y);
-    if (crosshair.shown && onPlot(x, chartShown)) {
-        crosshair.x = x;
-        crosshair.y = y;
+    const Point2 at = toDrawing(px, py);
+    if (crosshair.shown && onPlot(at.x, chartShown)) {
+        crosshair = {true, at.x, at.y};
     }
 }
 
 void readoutNudge(int dx, int dy, bool chartShown)
 {
-    // The first press, or one after the chart has gone from under it.
+    // The first press, or one after the chart has gone from under it: the
+    // middle of the time plot, on its axis.
     if (!crosshair.shown || !onPlot(crosshair.x, chartShown)) {
-        placeAtStart();
+        crosshair = {true, (view.axesOrigin.x + view.vibPlotOrigin.x) / 2, view.axesOrigin.y};
         return;
     }
     const double step = onChart(crosshair.x, chartShown) ? view.freqXScale : view.timeScale;
@@ -278,13 +245,13 @@ void readoutClear()
     crosshair = {false, 0.0, 0.0};
 }
 
-std::string readoutText(bool chartShown, const Sweep* sweep, const ResonanceSearch* search)
+std::string readoutText(bool chartShown)
 {
     if (!crosshair.shown) {
         return "";
     }
     if (onChart(crosshair.x, chartShown)) {
-        return chartText(crosshair.x, crosshair.y, sweep, search);
+        return chartText(crosshair.x, crosshair.y);
     }
     if (onTimePlot(crosshair.x)) {
         return timePlotText(crosshair.x);

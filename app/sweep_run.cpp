@@ -1,6 +1,7 @@
 // The window's frequency sweep: its slices from a timer.
 #include "app/sweep_run.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/sweep_report.h"
@@ -37,26 +38,17 @@ struct SweepRun {
 
 SweepRun state = {false, false, {tick, 0, false}, {}, {}, nullptr};
 
-// Take at most `steps` steps of the sweep, then of its search; true once both are done.
-bool advance(long steps)
-{
-    if (!sweepFinished(state.sweep)) {
-        if (!sweepAdvance(&state.sweep, steps)) {
-            return false;
-        }
-        resonanceBegin(&state.search, state.sweep.system, state.sweep.points, sweepPointCount);
-    }
-    return resonanceAdvance(&state.search, steps);
-}
-
-// One slice of the sweep; at its end the numbers, the warning and the
-// picture with every square.
+// One slice of the sweep, then of its search; at its end the numbers, the
+// warning and the picture with every square.
 void tick()
 {
     const double until = platformSeconds() + sliceSeconds;
     bool finished = false;
     do {
-        finished = advance(stepsPerLook);
+        if (!sweepFinished(state.sweep) && sweepAdvance(&state.sweep, stepsPerLook)) {
+            resonanceBegin(&state.search, state.sweep.system, state.sweep.points, sweepPointCount);
+        }
+        finished = sweepFinished(state.sweep) && resonanceAdvance(&state.search, stepsPerLook);
     } while (!finished && platformSeconds() < until);
     if (!finished) {
         timerChainNext(&state.slices, sliceGapMs);
@@ -123,4 +115,18 @@ const Sweep* sweepShown()
 const ResonanceSearch* sweepSearchShown()
 {
     return state.active && sweepFinished(state.sweep) ? &state.search : nullptr;
+}
+
+std::vector<SweepPoint> sweepPointsShown()
+{
+    std::vector<SweepPoint> points;
+    if (state.active) {
+        points.assign(state.sweep.points,
+                      state.sweep.points + std::min(state.sweep.point, sweepPointCount));
+    }
+    const ResonanceSearch* search = sweepSearchShown();
+    for (int k = 0; search != nullptr && k < resonanceAddedCount(*search); k++) {
+        points.push_back(resonanceAddedPoint(*search, k));
+    }
+    return points;
 }

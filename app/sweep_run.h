@@ -1,10 +1,9 @@
-// The window's frequency sweep (the key 'w', the option --sweep): the
-// simulated measurement of sim/frequency_sweep.h for the present system and
-// then its search for the resonance (sim/resonance_search.h), run a slice
-// at a time from a timer so that the window keeps answering its
-// keys (Escape ends the program at once), its motion and clock untouched,
-// and drawn on the chart (app/sweep_squares.h) until the next dialog.
+// The window's frequency sweep (the key 'w', the option --sweep) and then its
+// search for the resonance, run a slice at a time from a timer so that the
+// window keeps answering its keys, and drawn on the chart until the next dialog.
 #pragma once
+
+#include <vector>
 
 #include "sim/frequency_sweep.h"
 #include "sim/resonance_search.h"
@@ -20,9 +19,8 @@ using SweepShow = void (*)();
 void sweepStartIfAsked(SweepShow show);
 
 // Sweep the present system, unless its sweep is under way or done already:
-// the points belong to the system until the next dialog. The frame that
-// shows the finished sweep is drawn without moving the motion. In a
-// specimen it only says, on standard output, that there is no sweep.
+// the points belong to the system until the next dialog. In a specimen it
+// only says, on standard output, that there is no sweep.
 void sweepStart(SweepShow show);
 
 // A new dialog begins: forget the points, and stop a sweep under way.
@@ -37,3 +35,7 @@ const Sweep* sweepShown();
 // The search of the sweep on show once its coarse points are done, under
 // way or finished; null before that and when no sweep is on show.
 const ResonanceSearch* sweepSearchShown();
+
+// The points of the sweep on show measured so far: the coarse ones, then
+// those its search added.
+std::vector<SweepPoint> sweepPointsShown();
