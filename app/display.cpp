@@ -31,19 +31,6 @@ static constexpr int timeGridCells = 30;
 // The last slot of a history row.
 static constexpr int lastHistorySlot = rowLength - 1;
 
-// Advance the motion by stepsPerFrame steps of dt.
-static void step()
-{
-    for (int stepCounter = 0; stepCounter < stepsPerFrame; stepCounter++) {
-        run.stepStart[0] = run.state[0];
-        run.stepStart[1] = run.state[1];
-        rungeKuttaGill(run.t, dt, run.stepStart, run.state, 2);
-        run.t = run.t + dt;
-        motionRecordStep();
-        energyViewRecordStep();
-    }
-}
-
 // Draw the force arrow on the mass's vertical, pointing the way the force
 // acts; for a moving base, at the string's right end, the way the ground moves.
 static void drawForceArrow()
@@ -66,18 +53,6 @@ static void drawForceArrow()
     drawArrow(arrowTip, arrowLength, arrowAngle, colourGreen);
 }
 
-// Record the newest y and F(t)/K (a specimen's F(t) at the plot's scale). The index wraps where the
-// time axis ends, and never past the end of the buffers, however small the time scale.
-static void recordHistory()
-{
-    run.histIndex = run.histIndex + 1;
-    if (run.histIndex > 1.0 / view.timeScale || run.histIndex > lastHistorySlot) {
-        run.histIndex = 0;
-    }
-    yHistory()[run.histIndex] = run.state[0];
-    forceHistory()[run.histIndex] = forceSample(run.t);
-}
-
 static void drawTimePlot()
 {
     drawAxes(view.axesOrigin, 0.0);
@@ -97,33 +72,16 @@ static void drawTimePlot()
     plotCurves(view.axesOrigin, view.timeScale, scales, 2, run.histIndex, yHistory(), rowLength);
 }
 
-// The time plot's name for its green curve.
-static const char* excitationLegend()
-{
-    switch (params.system.kind) {
-    case ExcitationKind::base:
-        return "green: base motion u(t)";
-    case ExcitationKind::unbalance:
-        return "green: unbalance force F(t)/K";
-    case ExcitationKind::force:
-        break;
-    }
-    return "green: external force F(t)/K";
-}
-
-// The chart's title: what its curves are (in metres, times the scale As).
-static const char* chartTitle()
-{
-    switch (params.system.kind) {
-    case ExcitationKind::base:
-        return "transmissibility |Y/U|. zeta parameter";
-    case ExcitationKind::unbalance:
-        return "magnification mX/(me e). zeta parameter";
-    case ExcitationKind::force:
-        break;
-    }
-    return "frequency characteristics. zeta parameter";
-}
+// The time plot's name for its green curve and the chart's title (its
+// curves are in metres, times the scale As), in the order of ExcitationKind.
+static const struct {
+    const char* legend;
+    const char* chartTitle;
+} excitationText[] = {
+    {"green: external force F(t)/K", "frequency characteristics. zeta parameter"},
+    {"green: base motion u(t)", "transmissibility |Y/U|. zeta parameter"},
+    {"green: unbalance force F(t)/K", "magnification mX/(me e). zeta parameter"},
+};
 
 bool chartRequested()
 {
@@ -131,7 +89,6 @@ bool chartRequested()
     return key == 'f' || key == 'y' || key == 'Y' || key == 'x' || key == 'X' || key == 'w';
 }
 
-// The chart's curves alone: the nine tabulated zetas, then the entered one in black.
 void drawFrequencyCurves()
 {
     plotCurves(view.freqPlotOrigin, view.freqXScale, view.zetaAmpScale, tables.zetaCount,
@@ -148,7 +105,8 @@ void drawFrequencyCurves()
 // blue points at the entered forcing frequency.
 static void drawFrequencyChart()
 {
-    drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18, chartTitle());
+    drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18,
+             excitationText[static_cast<int>(params.system.kind)].chartTitle);
     drawText(0.01f, 0.85f, GLUT_BITMAP_HELVETICA_18, zetaLabel().c_str());
     drawText(0.01f, 0.8f, GLUT_BITMAP_HELVETICA_18, "black curve:given zeta");
     drawText(0.01f, 0.75f, GLUT_BITMAP_HELVETICA_18, "blue point:given omf");
@@ -156,28 +114,30 @@ static void drawFrequencyChart()
     drawFrequencyCurves();
 
     const double pointX = chartX(derived.freqRatio);
-    Point2 workPoint = {pointX, chartAmplitudeY(derived.Ad)};
-    drawDisc(workPoint, 0.01, colourBlue);
-    workPoint = {pointX, chartLagY(derived.phaseLag)};
-    drawDisc(workPoint, 0.01, colourBlue);
+    drawDisc({pointX, chartAmplitudeY(derived.Ad)}, 0.01, colourBlue);
+    drawDisc({pointX, chartLagY(derived.phaseLag)}, 0.01, colourBlue);
 
     drawSweepPoints();
 }
 
-// The time plot's legend for a specimen: the force in newtons, on the scale
-// the force row is recorded at (model/specimen_state.h).
-static void drawSpecimenLegend()
-{
-    drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, "green: external force F(t)");
-    char scale[64];
-    std::snprintf(scale, sizeof scale, "1grid=(1s, 0.2m, %gN)", specimenForceGrid(params.system.F));
-    drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, scale);
-}
-
 void advanceFrame()
 {
-    step();
-    recordHistory();
+    for (int stepCounter = 0; stepCounter < stepsPerFrame; stepCounter++) {
+        run.stepStart[0] = run.state[0];
+        run.stepStart[1] = run.state[1];
+        rungeKuttaGill(run.t, dt, run.stepStart, run.state, 2);
+        run.t = run.t + dt;
+        motionRecordStep();
+        energyViewRecordStep();
+    }
+    // The history's index wraps where the time axis ends, and never past the
+    // end of the buffers, however small the time scale.
+    run.histIndex = run.histIndex + 1;
+    if (run.histIndex > 1.0 / view.timeScale || run.histIndex > lastHistorySlot) {
+        run.histIndex = 0;
+    }
+    yHistory()[run.histIndex] = run.state[0];
+    forceHistory()[run.histIndex] = forceSample(run.t);
     // A specimen's K is hidden: its file has the force in newtons instead.
     if (specimenState.active) {
         csvWriteFrame(run.t, run.state[0], run.state[1], appliedForce(run.t));
@@ -195,12 +155,17 @@ void drawFrame()
                baseDisplacement(params.system, run.t) * view.yScale);
     drawForceArrow();
     drawText(-0.9f, 0.9f, GLUT_BITMAP_HELVETICA_18, "red  : mass vibration y(t)");
+    const char* legend = excitationText[static_cast<int>(params.system.kind)].legend;
+    char scale[64] = "1grid=(1s, 0.2m)";
+    // A specimen's force in newtons, on the scale its row is recorded at
+    // (model/specimen_state.h).
     if (specimenState.active) {
-        drawSpecimenLegend();
-    } else {
-        drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, excitationLegend());
-        drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, "1grid=(1s, 0.2m)");
+        legend = "green: external force F(t)";
+        std::snprintf(scale, sizeof scale, "1grid=(1s, 0.2m, %gN)",
+                      specimenForceGrid(params.system.F));
     }
+    drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, legend);
+    drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, scale);
     drawTimePlot();
     if (chartRequested()) {
         if (specimenState.active) {
