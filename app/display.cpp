@@ -68,7 +68,8 @@ static void drawTimePlot()
     };
     drawGrid(workPoint, 0.0, timeGridCells, secondWidth, 0.2 * view.yScale);
 
-    const double scales[2] = {view.yScale, view.forceScale};
+    // The excitation's row is in metres too, on the scale of y.
+    const double scales[2] = {view.yScale, view.yScale};
     plotCurves(view.axesOrigin, view.timeScale, scales, 2, run.histIndex, yHistory(), rowLength);
 }
 
