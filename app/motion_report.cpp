@@ -24,11 +24,10 @@ constexpr int checkpointLevels = 30;
 
 // The record of the present run; written only by motionRecordStep.
 struct MotionRecord {
-    bool valid;          // it follows the window's run step by step
-    long steps;          // steps recorded since the run's start
-    Oscillator system;   // the run's oscillator, as the steps took it
-    double y0, v0;       // where the run started, m and m/s
-    double lastState[2]; // the state after the latest step, to match run.state
+    bool valid;            // it follows the window's run step by step
+    long steps;            // steps recorded since the run's start
+    Parameters parameters; // the oscillator and start of the run, as the steps took them
+    double lastState[2];   // the state after the latest step, to match run.state
     PeakRecord peaks;
     MotionCheckpoint latest[checkpointLevels];
     MotionCheckpoint earlier[checkpointLevels];
@@ -47,9 +46,7 @@ void beginRecord()
 {
     record.valid = true;
     record.steps = 0;
-    record.system = params.system;
-    record.y0 = params.y0;
-    record.v0 = params.v0;
+    record.parameters = params;
     peakRecordBegin(&record.peaks, params.y0);
     const MotionCheckpoint start = {0, 0, {params.y0, params.v0}};
     for (int j = 0; j < checkpointLevels; j++) {
@@ -75,8 +72,8 @@ MotionCheckpoint checkpointAtOrBefore(long step)
 // True when the record holds the run the window shows after `steps` steps.
 bool recordShows(long steps)
 {
-    return record.valid && record.steps == steps && same(record.system, params.system) &&
-           record.y0 == params.y0 && record.v0 == params.v0 &&
+    return record.valid && record.steps == steps && same(record.parameters.system, params.system) &&
+           record.parameters.y0 == params.y0 && record.parameters.v0 == params.v0 &&
            record.lastState[0] == run.state[0] && record.lastState[1] == run.state[1];
 }
 
@@ -124,7 +121,7 @@ void motionRecordStep()
     const long step = std::lround(run.t / dt);
     if (step == 1) {
         beginRecord();
-    } else if (step != record.steps + 1 || !same(record.system, params.system)) {
+    } else if (step != record.steps + 1 || !same(record.parameters.system, params.system)) {
         record.valid = false; // 'r' then runs the whole motion again
     }
     if (!record.valid) {
