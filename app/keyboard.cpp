@@ -76,7 +76,7 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
         break;
     case KeyAction::sweep:
         // The chart as 'f' shows it; the squares follow when the sweep ends.
-        sweepStart(drawFrame);
+        sweepStart();
         display();
         break;
     case KeyAction::dialog:

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/display.h"
 #include "app/sweep_report.h"
 #include "app/timer_chain.h"
 #include "console/console.h"
@@ -33,10 +34,9 @@ struct SweepRun {
     TimerChain slices;      // running while slices are due
     Sweep sweep;            // its points; complete once sweepFinished
     ResonanceSearch search; // begun once sweepFinished; done once resonanceFinished
-    SweepShow show;         // draws the finished sweep
 };
 
-SweepRun state = {false, false, {tick, 0, false}, {}, {}, nullptr};
+SweepRun state = {false, false, {tick, 0, false}, {}, {}};
 
 // One slice of the sweep, then of its search; at its end the numbers, the
 // warning and the picture with every square.
@@ -56,7 +56,7 @@ void tick()
     }
     timerChainStop(&state.slices);
     reportSweep(state.sweep, state.search);
-    state.show();
+    drawFrame(); // without moving the motion
 }
 
 } // namespace
@@ -66,16 +66,16 @@ void sweepAskAtStart()
     state.askedAtStart = true;
 }
 
-void sweepStartIfAsked(SweepShow show)
+void sweepStartIfAsked()
 {
     if (state.askedAtStart) {
         state.askedAtStart = false;
         lastKey = 'w';
-        sweepStart(show);
+        sweepStart();
     }
 }
 
-void sweepStart(SweepShow show)
+void sweepStart()
 {
     // A sweep would show the hidden system's response: the student measures
     // it point by point with r instead.
@@ -90,7 +90,6 @@ void sweepStart(SweepShow show)
         return;
     }
     state.active = true;
-    state.show = show;
     sweepBegin(&state.sweep, params.system);
     state.search = ResonanceSearch{}; // not begun: no points, no figures, not finished
     timerChainStart(&state.slices, sliceGapMs);

@@ -11,17 +11,14 @@
 // --sweep: sweep once, showing the chart, as soon as the window is open.
 void sweepAskAtStart();
 
-// The frame that shows a finished sweep without moving the motion; the
-// window hands in its drawFrame.
-using SweepShow = void (*)();
-
 // Start the sweep --sweep asked for; the window calls it once it is open.
-void sweepStartIfAsked(SweepShow show);
+void sweepStartIfAsked();
 
 // Sweep the present system, unless its sweep is under way or done already:
-// the points belong to the system until the next dialog. In a specimen it
-// only says, on standard output, that there is no sweep.
-void sweepStart(SweepShow show);
+// the points belong to the system until the next dialog. The finished sweep
+// is drawn without moving the motion. In a specimen it only says, on
+// standard output, that there is no sweep.
+void sweepStart();
 
 // A new dialog begins: forget the points, and stop a sweep under way.
 void sweepForget();
@@ -32,10 +29,8 @@ bool sweepUnderWay();
 // The sweep started since the last dialog, done or under way; null when none.
 const Sweep* sweepShown();
 
-// The search of the sweep on show once its coarse points are done, under
-// way or finished; null before that and when no sweep is on show.
+// The search of the sweep on show once its coarse points are done; null before.
 const ResonanceSearch* sweepSearchShown();
 
-// The points of the sweep on show measured so far: the coarse ones, then
-// those its search added.
+// The sweep's points measured so far: the coarse ones, then those its search added.
 std::vector<SweepPoint> sweepPointsShown();
