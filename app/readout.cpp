@@ -20,7 +20,6 @@
 #include "model/state.h"
 #include "plot/primitives.h"
 #include "sim/frequency_sweep.h"
-#include "sim/resonance_search.h"
 
 namespace
 {
@@ -48,9 +47,6 @@ constexpr float textX = -0.97f;
 constexpr float textY = -0.96f;
 // The crosshair's colour: grey, which no curve uses.
 constexpr Rgba crosshairColour = {0.5f, 0.5f, 0.5f, 0.0f};
-// How near a sweep's square the crosshair must be to read it, in half sides:
-// a little more than the square, for a finger.
-constexpr double squareReach = 2.0;
 
 // True where x lies on the chart (when it is shown): the right half.
 bool onChart(double x, bool chartShown)
@@ -102,16 +98,10 @@ std::string timePlotText(double x)
 // The sweep's point whose square (amplitude or lag) lies under (x, y), or null.
 const SweepPoint* squareUnder(const std::vector<SweepPoint>& points, double x, double y)
 {
-    const double reach = squareReach * sweepSquareHalfSide;
     for (const SweepPoint& p : points) {
-        if (!std::isfinite(p.amplitude)) {
-            continue;
-        }
-        const double px = chartX(p.ratio);
-        const double ampY = chartAmplitudeY(p.amplitude);
-        const double lagY = chartLagY(p.phaseLag);
-        if (std::fabs(x - px) <= reach &&
-            (std::fabs(y - ampY) <= reach || std::fabs(y - lagY) <= reach)) {
+        if (std::isfinite(p.amplitude) && std::fabs(x - chartX(p.ratio)) <= sweepSquareReach &&
+            (std::fabs(y - chartAmplitudeY(p.amplitude)) <= sweepSquareReach ||
+             std::fabs(y - chartLagY(p.phaseLag)) <= sweepSquareReach)) {
             return &p;
         }
     }
@@ -181,20 +171,19 @@ std::string chartText(double x, double y)
 
 // The line as the window's bitmap font can show it: the font has no Greek,
 // so ω and Φ are spelt in Latin letters there, and the Japanese word left out.
-std::string latin(const std::string& text)
+std::string latin(std::string text)
 {
     static const char* const spelling[][2] = {
         {"ω", "w"}, {"Φ", "Phi"}, {"掃引/", ""}, {"測定/", ""}};
-    std::string out = text;
     for (const auto& pair : spelling) {
         const std::string from = pair[0];
         const std::string to = pair[1];
-        for (size_t at = out.find(from); at != std::string::npos; at = out.find(from, at)) {
-            out.replace(at, from.size(), to);
-            at += to.size();
+        for (size_t at = text.find(from); at != std::string::npos;
+             at = text.find(from, at + to.size())) {
+            text.replace(at, from.size(), to);
         }
     }
-    return out;
+    return text;
 }
 
 } // namespace
@@ -208,11 +197,7 @@ void readoutWindowSize(int width, int height)
 void readoutPress(int px, int py, bool chartShown)
 {
     const Point2 at = toDrawing(px, py);
-    if (onPlot(at.x, chartShown)) {
-        crosshair = {true, at.x, at.y};
-    } else {
-        readoutClear();
-    }
+    crosshair = {onPlot(at.x, chartShown), at.x, at.y}; // off the plots: cleared
 }
 
 void readoutDrag(int px, int py, bool chartShown)
@@ -247,16 +232,10 @@ void readoutClear()
 
 std::string readoutText(bool chartShown)
 {
-    if (!crosshair.shown) {
-        return "";
-    }
-    if (onChart(crosshair.x, chartShown)) {
+    if (crosshair.shown && onChart(crosshair.x, chartShown)) {
         return chartText(crosshair.x, crosshair.y);
     }
-    if (onTimePlot(crosshair.x)) {
-        return timePlotText(crosshair.x);
-    }
-    return "";
+    return crosshair.shown && onTimePlot(crosshair.x) ? timePlotText(crosshair.x) : "";
 }
 
 void drawReadout(const std::string& text)
