@@ -1,5 +1,4 @@
-// The display frame: one slice of simulation, then the whole picture again,
-// each a function of its own.
+// The display frame: one slice of simulation, then the whole picture again.
 #include "app/display.h"
 
 #include <GL/glut.h>
@@ -28,29 +27,21 @@ static constexpr double arrowUp = 1.570796326794895;
 static constexpr double baseArrowInset = 0.03;
 // Grid cells on each side of the time grid's centre.
 static constexpr int timeGridCells = 30;
-// The last slot of a history row.
-static constexpr int lastHistorySlot = rowLength - 1;
 
 // Draw the force arrow on the mass's vertical, pointing the way the force
 // acts; for a moving base, at the string's right end, the way the ground moves.
 static void drawForceArrow()
 {
     const bool base = params.system.kind == ExcitationKind::base;
-    double arrowLength = excitationWave(params.system, run.t) * 0.3 * view.yScale;
-    double arrowAngle = arrowUp;
-    double arrowOffset = 0.04 * view.yScale;
-    if (arrowLength < 0) {
-        arrowAngle = -arrowAngle;
-        arrowOffset = -arrowOffset;
-    }
-    arrowLength = std::fabs(arrowLength);
+    const double arrowLength = excitationWave(params.system, run.t) * 0.3 * view.yScale;
+    const double sign = arrowLength < 0 ? -1.0 : 1.0; // turns the arrow and its offset over
     const double at = base ? baseDisplacement(params.system, run.t) : run.state[0];
     const Point2 arrowTip = {
         base ? plotRightEdge - baseArrowInset
              : (plotRightEdge - view.vibPlotOrigin.x) * 0.5 + view.vibPlotOrigin.x,
-        at * view.yScale + view.vibPlotOrigin.y - arrowOffset,
+        at * view.yScale + view.vibPlotOrigin.y - sign * (0.04 * view.yScale),
     };
-    drawArrow(arrowTip, arrowLength, arrowAngle, colourGreen);
+    drawArrow(arrowTip, std::fabs(arrowLength), sign * arrowUp, colourGreen);
 }
 
 static void drawTimePlot()
@@ -134,7 +125,7 @@ void advanceFrame()
     // The history's index wraps where the time axis ends, and never past the
     // end of the buffers, however small the time scale.
     run.histIndex = run.histIndex + 1;
-    if (run.histIndex > 1.0 / view.timeScale || run.histIndex > lastHistorySlot) {
+    if (run.histIndex > 1.0 / view.timeScale || run.histIndex > rowLength - 1) {
         run.histIndex = 0;
     }
     yHistory()[run.histIndex] = run.state[0];
