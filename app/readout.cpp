@@ -122,13 +122,10 @@ std::string measuredChartText(double x, double y)
     const MeasuredScale scale = measuredScale();
     const double omf = std::fmax((x - view.freqPlotOrigin.x) / scale.perRadPerS, 0.0);
     const double above = y - view.freqPlotOrigin.y;
-    if (above >= 0) {
-        std::snprintf(line, sizeof line, "ωf=%6.3f[rad/s]  A=%7.4f[m]", omf,
-                      above / scale.perMetre);
-    } else {
-        std::snprintf(line, sizeof line, "ωf=%6.3f[rad/s]  Φ=%7.2f[deg]", omf,
-                      above / scale.perPi * 180);
-    }
+    const bool amplitude = above >= 0; // above the axis; below it, a lag
+    std::snprintf(line, sizeof line,
+                  amplitude ? "ωf=%6.3f[rad/s]  A=%7.4f[m]" : "ωf=%6.3f[rad/s]  Φ=%7.2f[deg]", omf,
+                  amplitude ? above / scale.perMetre : above / scale.perPi * 180);
     return line;
 }
 
