@@ -1,5 +1,4 @@
-// The display frame: one slice of simulation, then the whole picture again,
-// each a function of its own.
+// The display frame: one slice of simulation, then the whole picture again.
 #include "app/display.h"
 
 #include <GL/glut.h>
@@ -13,7 +12,6 @@
 #include "app/measured_chart.h"
 #include "app/motion_report.h"
 #include "app/readout.h"
-#include "app/sweep_run.h"
 #include "app/sweep_squares.h"
 #include "app/view.h"
 #include "model/specimen_state.h"
@@ -29,54 +27,21 @@ static constexpr double arrowUp = 1.570796326794895;
 static constexpr double baseArrowInset = 0.03;
 // Grid cells on each side of the time grid's centre.
 static constexpr int timeGridCells = 30;
-// The last slot of a history row.
-static constexpr int lastHistorySlot = rowLength - 1;
-
-// Advance the motion by stepsPerFrame steps of dt.
-static void step()
-{
-    for (int stepCounter = 0; stepCounter < stepsPerFrame; stepCounter++) {
-        run.stepStart[0] = run.state[0];
-        run.stepStart[1] = run.state[1];
-        rungeKuttaGill(run.t, dt, run.stepStart, run.state, 2);
-        run.t = run.t + dt;
-        motionRecordStep();
-        energyViewRecordStep();
-    }
-}
 
 // Draw the force arrow on the mass's vertical, pointing the way the force
 // acts; for a moving base, at the string's right end, the way the ground moves.
 static void drawForceArrow()
 {
     const bool base = params.system.kind == ExcitationKind::base;
-    double arrowLength = excitationWave(params.system, run.t) * 0.3 * view.yScale;
-    double arrowAngle = arrowUp;
-    double arrowOffset = 0.04 * view.yScale;
-    if (arrowLength < 0) {
-        arrowAngle = -arrowAngle;
-        arrowOffset = -arrowOffset;
-    }
-    arrowLength = std::fabs(arrowLength);
+    const double arrowLength = excitationWave(params.system, run.t) * 0.3 * view.yScale;
+    const double sign = arrowLength < 0 ? -1.0 : 1.0; // turns the arrow and its offset over
     const double at = base ? baseDisplacement(params.system, run.t) : run.state[0];
     const Point2 arrowTip = {
         base ? plotRightEdge - baseArrowInset
              : (plotRightEdge - view.vibPlotOrigin.x) * 0.5 + view.vibPlotOrigin.x,
-        at * view.yScale + view.vibPlotOrigin.y - arrowOffset,
+        at * view.yScale + view.vibPlotOrigin.y - sign * (0.04 * view.yScale),
     };
-    drawArrow(arrowTip, arrowLength, arrowAngle, colourGreen);
-}
-
-// Record the newest y and F(t)/K (a specimen's F(t) at the plot's scale). The index wraps where the
-// time axis ends, and never past the end of the buffers, however small the time scale.
-static void recordHistory()
-{
-    run.histIndex = run.histIndex + 1;
-    if (run.histIndex > 1.0 / view.timeScale || run.histIndex > lastHistorySlot) {
-        run.histIndex = 0;
-    }
-    yHistory()[run.histIndex] = run.state[0];
-    forceHistory()[run.histIndex] = forceSample(run.t);
+    drawArrow(arrowTip, std::fabs(arrowLength), sign * arrowUp, colourGreen);
 }
 
 static void drawTimePlot()
@@ -94,37 +59,21 @@ static void drawTimePlot()
     };
     drawGrid(workPoint, 0.0, timeGridCells, secondWidth, 0.2 * view.yScale);
 
-    const double scales[2] = {view.yScale, view.forceScale};
+    // The excitation's row is in metres too, on the scale of y.
+    const double scales[2] = {view.yScale, view.yScale};
     plotCurves(view.axesOrigin, view.timeScale, scales, 2, run.histIndex, yHistory(), rowLength);
 }
 
-// The time plot's name for its green curve.
-static const char* excitationLegend()
-{
-    switch (params.system.kind) {
-    case ExcitationKind::base:
-        return "green: base motion u(t)";
-    case ExcitationKind::unbalance:
-        return "green: unbalance force F(t)/K";
-    case ExcitationKind::force:
-        break;
-    }
-    return "green: external force F(t)/K";
-}
-
-// The chart's title: what its curves are (in metres, times the scale As).
-static const char* chartTitle()
-{
-    switch (params.system.kind) {
-    case ExcitationKind::base:
-        return "transmissibility |Y/U|. zeta parameter";
-    case ExcitationKind::unbalance:
-        return "magnification mX/(me e). zeta parameter";
-    case ExcitationKind::force:
-        break;
-    }
-    return "frequency characteristics. zeta parameter";
-}
+// The time plot's name for its green curve and the chart's title (its
+// curves are in metres, times the scale As), in the order of ExcitationKind.
+static const struct {
+    const char* legend;
+    const char* chartTitle;
+} excitationText[] = {
+    {"green: external force F(t)/K", "frequency characteristics. zeta parameter"},
+    {"green: base motion u(t)", "transmissibility |Y/U|. zeta parameter"},
+    {"green: unbalance force F(t)/K", "magnification mX/(me e). zeta parameter"},
+};
 
 bool chartRequested()
 {
@@ -132,7 +81,6 @@ bool chartRequested()
     return key == 'f' || key == 'y' || key == 'Y' || key == 'x' || key == 'X' || key == 'w';
 }
 
-// The chart's curves alone: the nine tabulated zetas, then the entered one in black.
 void drawFrequencyCurves()
 {
     plotCurves(view.freqPlotOrigin, view.freqXScale, view.zetaAmpScale, tables.zetaCount,
@@ -149,7 +97,8 @@ void drawFrequencyCurves()
 // blue points at the entered forcing frequency.
 static void drawFrequencyChart()
 {
-    drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18, chartTitle());
+    drawText(0.01f, 0.9f, GLUT_BITMAP_HELVETICA_18,
+             excitationText[static_cast<int>(params.system.kind)].chartTitle);
     drawText(0.01f, 0.85f, GLUT_BITMAP_HELVETICA_18, zetaLabel().c_str());
     drawText(0.01f, 0.8f, GLUT_BITMAP_HELVETICA_18, "black curve:given zeta");
     drawText(0.01f, 0.75f, GLUT_BITMAP_HELVETICA_18, "blue point:given omf");
@@ -157,28 +106,30 @@ static void drawFrequencyChart()
     drawFrequencyCurves();
 
     const double pointX = chartX(derived.freqRatio);
-    Point2 workPoint = {pointX, chartAmplitudeY(derived.Ad)};
-    drawDisc(workPoint, 0.01, colourBlue);
-    workPoint = {pointX, chartLagY(derived.phaseLag)};
-    drawDisc(workPoint, 0.01, colourBlue);
+    drawDisc({pointX, chartAmplitudeY(derived.Ad)}, 0.01, colourBlue);
+    drawDisc({pointX, chartLagY(derived.phaseLag)}, 0.01, colourBlue);
 
     drawSweepPoints();
 }
 
-// The time plot's legend for a specimen: the force in newtons, on the scale
-// the force row is recorded at (model/specimen_state.h).
-static void drawSpecimenLegend()
-{
-    drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, "green: external force F(t)");
-    char scale[64];
-    std::snprintf(scale, sizeof scale, "1grid=(1s, 0.2m, %gN)", specimenForceGrid(params.system.F));
-    drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, scale);
-}
-
 void advanceFrame()
 {
-    step();
-    recordHistory();
+    for (int stepCounter = 0; stepCounter < stepsPerFrame; stepCounter++) {
+        run.stepStart[0] = run.state[0];
+        run.stepStart[1] = run.state[1];
+        rungeKuttaGill(run.t, dt, run.stepStart, run.state, 2);
+        run.t = run.t + dt;
+        motionRecordStep();
+        energyViewRecordStep();
+    }
+    // The history's index wraps where the time axis ends, and never past the
+    // end of the buffers, however small the time scale.
+    run.histIndex = run.histIndex + 1;
+    if (run.histIndex > 1.0 / view.timeScale || run.histIndex > rowLength - 1) {
+        run.histIndex = 0;
+    }
+    yHistory()[run.histIndex] = run.state[0];
+    forceHistory()[run.histIndex] = forceSample(run.t);
     // A specimen's K is hidden: its file has the force in newtons instead.
     if (specimenState.active) {
         csvWriteFrame(run.t, run.state[0], run.state[1], appliedForce(run.t));
@@ -196,12 +147,17 @@ void drawFrame()
                baseDisplacement(params.system, run.t) * view.yScale);
     drawForceArrow();
     drawText(-0.9f, 0.9f, GLUT_BITMAP_HELVETICA_18, "red  : mass vibration y(t)");
+    const char* legend = excitationText[static_cast<int>(params.system.kind)].legend;
+    char scale[64] = "1grid=(1s, 0.2m)";
+    // A specimen's force in newtons, on the scale its row is recorded at
+    // (model/specimen_state.h).
     if (specimenState.active) {
-        drawSpecimenLegend();
-    } else {
-        drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, excitationLegend());
-        drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, "1grid=(1s, 0.2m)");
+        legend = "green: external force F(t)";
+        std::snprintf(scale, sizeof scale, "1grid=(1s, 0.2m, %gN)",
+                      specimenForceGrid(params.system.F));
     }
+    drawText(-0.9f, 0.85f, GLUT_BITMAP_HELVETICA_18, legend);
+    drawText(-0.9f, 0.8f, GLUT_BITMAP_HELVETICA_18, scale);
     drawTimePlot();
     if (chartRequested()) {
         if (specimenState.active) {
@@ -216,7 +172,7 @@ void drawFrame()
         drawEnergyBars();
     }
     // Last, so that the crosshair and its line lie on top.
-    drawReadout(readoutText(chartRequested(), sweepShown(), sweepSearchShown()));
+    drawReadout(readoutText(chartRequested()));
     endFrame();
 }
 

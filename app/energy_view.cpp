@@ -285,16 +285,11 @@ void drawPowerChart()
         drawText(0.01f, 0.65f, GLUT_BITMAP_HELVETICA_18, line);
     }
 
-    const Sweep* sweep = sweepShown();
-    if (sweep == nullptr) {
+    if (sweepShown() == nullptr) {
         return;
     }
     drawText(0.01f, 0.6f, GLUT_BITMAP_HELVETICA_18, "brown squares:simulated sweep");
-    for (int k = 0; k < sweep->point && k < sweepPointCount; k++) {
-        drawPowerSquare(sweep->points[k], resonancePower, scale);
-    }
-    const ResonanceSearch* search = sweepSearchShown();
-    for (int k = 0; search != nullptr && k < resonanceAddedCount(*search); k++) {
-        drawPowerSquare(resonanceAddedPoint(*search, k), resonancePower, scale);
+    for (const SweepPoint& point : sweepPointsShown()) {
+        drawPowerSquare(point, resonancePower, scale);
     }
 }

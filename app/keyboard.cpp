@@ -22,8 +22,7 @@ static constexpr double zoomFactor = 0.9;
 // vibration plot and of every amplitude curve of the chart.
 static void zoomVertically(bool grow)
 {
-    view.forceScale = grow ? view.yScale / zoomFactor : zoomFactor * view.yScale;
-    view.yScale = view.forceScale;
+    view.yScale = grow ? view.yScale / zoomFactor : zoomFactor * view.yScale;
     for (int k = 0; k < tables.zetaCount; k++) {
         view.zetaAmpScale[k] =
             grow ? view.zetaAmpScale[k] / zoomFactor : zoomFactor * view.zetaAmpScale[k];
@@ -77,7 +76,7 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
         break;
     case KeyAction::sweep:
         // The chart as 'f' shows it; the squares follow when the sweep ends.
-        sweepStart(drawFrame);
+        sweepStart();
         display();
         break;
     case KeyAction::dialog:

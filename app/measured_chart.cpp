@@ -24,8 +24,6 @@ constexpr double amplitudeReach = 0.65;
 // The frequency axis's marks: their length, and how many the axis has at most.
 constexpr double markLength = 0.015;
 constexpr int mostMarks = 12;
-// How near a square the crosshair must be to read it, in half sides.
-constexpr double squareReach = 2.0;
 
 const Rgba& amplitudeColour = curveColours[0];
 const Rgba& lagColour = colourBlue;
@@ -132,7 +130,7 @@ void drawMeasuredChart()
 const Measurement* measuredPointNear(double x, double y)
 {
     const MeasuredScale s = measuredScale();
-    const double reach = squareReach * sweepSquareHalfSide;
+    const double reach = sweepSquareReach;
     for (int i = 0; i < measurementCount(); i++) {
         const Measurement& p = measurementAt(i);
         const Point2 a = amplitudePoint(s, p);

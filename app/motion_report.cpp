@@ -24,13 +24,10 @@ constexpr int checkpointLevels = 30;
 
 // The record of the present run; written only by motionRecordStep.
 struct MotionRecord {
-    bool valid;          // it follows the window's run step by step
-    long steps;          // steps recorded since the run's start
-    Oscillator system;   // the run's oscillator, as the steps took it
-    double y0, v0;       // where the run started, m and m/s
-    double lastState[2]; // the state after the latest step, to match run.state
+    bool valid;            // it follows the window's run step by step
+    Parameters parameters; // the oscillator and start of the run, as the steps took them
     PeakRecord peaks;
-    MotionCheckpoint latest[checkpointLevels];
+    MotionCheckpoint latest[checkpointLevels]; // latest[0]: the state after the latest step
     MotionCheckpoint earlier[checkpointLevels];
 };
 
@@ -46,10 +43,7 @@ bool same(const Oscillator& a, const Oscillator& b)
 void beginRecord()
 {
     record.valid = true;
-    record.steps = 0;
-    record.system = params.system;
-    record.y0 = params.y0;
-    record.v0 = params.v0;
+    record.parameters = params;
     peakRecordBegin(&record.peaks, params.y0);
     const MotionCheckpoint start = {0, 0, {params.y0, params.v0}};
     for (int j = 0; j < checkpointLevels; j++) {
@@ -75,9 +69,10 @@ MotionCheckpoint checkpointAtOrBefore(long step)
 // True when the record holds the run the window shows after `steps` steps.
 bool recordShows(long steps)
 {
-    return record.valid && record.steps == steps && same(record.system, params.system) &&
-           record.y0 == params.y0 && record.v0 == params.v0 &&
-           record.lastState[0] == run.state[0] && record.lastState[1] == run.state[1];
+    const MotionCheckpoint& last = record.latest[0];
+    return record.valid && last.step == steps && same(record.parameters.system, params.system) &&
+           record.parameters.y0 == params.y0 && record.parameters.v0 == params.v0 &&
+           last.y[0] == run.state[0] && last.y[1] == run.state[1];
 }
 
 // The CSV text of a figure; blank when it was not measured.
@@ -124,15 +119,13 @@ void motionRecordStep()
     const long step = std::lround(run.t / dt);
     if (step == 1) {
         beginRecord();
-    } else if (step != record.steps + 1 || !same(record.system, params.system)) {
+    } else if (step != record.latest[0].step + 1 ||
+               !same(record.parameters.system, params.system)) {
         record.valid = false; // 'r' then runs the whole motion again
     }
     if (!record.valid) {
         return;
     }
-    record.steps = step;
-    record.lastState[0] = run.state[0];
-    record.lastState[1] = run.state[1];
     peakRecordStep(&record.peaks, run.t, run.state[0]);
     const MotionCheckpoint now = {step, run.t, {run.state[0], run.state[1]}};
     for (int j = 0; j < checkpointLevels && step % (1L << j) == 0; j++) {

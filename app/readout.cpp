@@ -3,6 +3,7 @@
 
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/energy_view.h"
 #include "app/frame.h"
 #include "app/measured_chart.h"
+#include "app/sweep_run.h"
 #include "app/sweep_squares.h"
 #include "app/view.h"
 #include "model/energy.h"
@@ -18,7 +20,6 @@
 #include "model/state.h"
 #include "plot/primitives.h"
 #include "sim/frequency_sweep.h"
-#include "sim/resonance_search.h"
 
 namespace
 {
@@ -46,9 +47,6 @@ constexpr float textX = -0.97f;
 constexpr float textY = -0.96f;
 // The crosshair's colour: grey, which no curve uses.
 constexpr Rgba crosshairColour = {0.5f, 0.5f, 0.5f, 0.0f};
-// How near a sweep's square the crosshair must be to read it, in half sides:
-// a little more than the square, for a finger.
-constexpr double squareReach = 2.0;
 
 // True where x lies on the chart (when it is shown): the right half.
 bool onChart(double x, bool chartShown)
@@ -70,22 +68,16 @@ bool onPlot(double x, bool chartShown)
 
 // Pixel (px, py) from the window's top left in drawing units: the -1..1
 // square fills the window, stretched to its shape; a pixel's centre counts.
-void toDrawing(int px, int py, double* x, double* y)
+Point2 toDrawing(int px, int py)
 {
-    *x = 2.0 * (px + 0.5) / windowWidth - 1.0;
-    *y = 1.0 - 2.0 * (py + 0.5) / windowHeight;
+    return {2.0 * (px + 0.5) / windowWidth - 1.0, 1.0 - 2.0 * (py + 0.5) / windowHeight};
 }
 
-// The time plot's sample under x: the nearest one drawn.
-int sampleAt(double x)
-{
-    const long i = std::lround((x - view.axesOrigin.x) / view.timeScale);
-    return static_cast<int>(i < 0 ? 0 : (i > run.histIndex ? run.histIndex : i));
-}
-
+// The time plot's line for the nearest sample drawn under x.
 std::string timePlotText(double x)
 {
-    const int i = sampleAt(x);
+    const long nearest = std::lround((x - view.axesOrigin.x) / view.timeScale);
+    const int i = static_cast<int>(nearest < 0 ? 0 : std::min<long>(nearest, run.histIndex));
     // Slot histIndex holds the present moment; each slot before it one frame earlier.
     const double t = run.t - (run.histIndex - i) * frameTime;
     char line[128];
@@ -97,41 +89,19 @@ std::string timePlotText(double x)
                       newtons);
         return line;
     }
-    const char* const format = params.system.kind == ExcitationKind::base
-                                   ? "t=%6.2f[s]  y=%7.4f[m]  u=%7.4f[m]"
-                                   : "t=%6.2f[s]  y=%7.4f[m]  F/K=%7.4f[m]";
-    std::snprintf(line, sizeof line, format, t, yHistory()[i], forceHistory()[i]);
+    const char* const row = params.system.kind == ExcitationKind::base ? "u" : "F/K";
+    std::snprintf(line, sizeof line, "t=%6.2f[s]  y=%7.4f[m]  %s=%7.4f[m]", t, yHistory()[i], row,
+                  forceHistory()[i]);
     return line;
-}
-
-// The sweep's points measured so far: the coarse ones, then those its
-// search for the resonance added.
-std::vector<SweepPoint> sweepPointsMeasured(const Sweep* sweep, const ResonanceSearch* search)
-{
-    std::vector<SweepPoint> points;
-    if (sweep != nullptr) {
-        const int count = sweep->point < sweepPointCount ? sweep->point : sweepPointCount;
-        points.assign(sweep->points, sweep->points + count);
-    }
-    for (int k = 0; search != nullptr && k < resonanceAddedCount(*search); k++) {
-        points.push_back(resonanceAddedPoint(*search, k));
-    }
-    return points;
 }
 
 // The sweep's point whose square (amplitude or lag) lies under (x, y), or null.
 const SweepPoint* squareUnder(const std::vector<SweepPoint>& points, double x, double y)
 {
-    const double reach = squareReach * sweepSquareHalfSide;
     for (const SweepPoint& p : points) {
-        if (!std::isfinite(p.amplitude)) {
-            continue;
-        }
-        const double px = chartX(p.ratio);
-        const double ampY = chartAmplitudeY(p.amplitude);
-        const double lagY = chartLagY(p.phaseLag);
-        if (std::fabs(x - px) <= reach &&
-            (std::fabs(y - ampY) <= reach || std::fabs(y - lagY) <= reach)) {
+        if (std::isfinite(p.amplitude) && std::fabs(x - chartX(p.ratio)) <= sweepSquareReach &&
+            (std::fabs(y - chartAmplitudeY(p.amplitude)) <= sweepSquareReach ||
+             std::fabs(y - chartLagY(p.phaseLag)) <= sweepSquareReach)) {
             return &p;
         }
     }
@@ -152,29 +122,23 @@ std::string measuredChartText(double x, double y)
     const MeasuredScale scale = measuredScale();
     const double omf = std::fmax((x - view.freqPlotOrigin.x) / scale.perRadPerS, 0.0);
     const double above = y - view.freqPlotOrigin.y;
-    if (above >= 0) {
-        std::snprintf(line, sizeof line, "ωf=%6.3f[rad/s]  A=%7.4f[m]", omf,
-                      above / scale.perMetre);
-    } else {
-        std::snprintf(line, sizeof line, "ωf=%6.3f[rad/s]  Φ=%7.2f[deg]", omf,
-                      above / scale.perPi * 180);
-    }
+    const bool amplitude = above >= 0; // above the axis; below it, a lag
+    std::snprintf(line, sizeof line,
+                  amplitude ? "ωf=%6.3f[rad/s]  A=%7.4f[m]" : "ωf=%6.3f[rad/s]  Φ=%7.2f[deg]", omf,
+                  amplitude ? above / scale.perMetre : above / scale.perPi * 180);
     return line;
 }
 
-std::string chartText(double x, double y, const Sweep* sweep, const ResonanceSearch* search)
+std::string chartText(double x, double y)
 {
     if (specimenState.active) {
         return measuredChartText(x, y);
     }
-    double ratio = std::fmax(chartRatioAt(x), 0.0);
-    const std::vector<SweepPoint> points = sweepPointsMeasured(sweep, search);
+    const std::vector<SweepPoint> points = sweepPointsShown();
     // Over a square the curve is read at the square's own ratio, so that the
     // measured and the computed figures compare point for point.
     const SweepPoint* square = squareUnder(points, x, y);
-    if (square != nullptr) {
-        ratio = square->ratio;
-    }
+    const double ratio = square != nullptr ? square->ratio : std::fmax(chartRatioAt(x), 0.0);
     // Sample 1 of a one-step curve lies at the ratio itself.
     double amp[2];
     double lag[2];
@@ -204,26 +168,19 @@ std::string chartText(double x, double y, const Sweep* sweep, const ResonanceSea
 
 // The line as the window's bitmap font can show it: the font has no Greek,
 // so ω and Φ are spelt in Latin letters there, and the Japanese word left out.
-std::string latin(const std::string& text)
+std::string latin(std::string text)
 {
     static const char* const spelling[][2] = {
         {"ω", "w"}, {"Φ", "Phi"}, {"掃引/", ""}, {"測定/", ""}};
-    std::string out = text;
     for (const auto& pair : spelling) {
         const std::string from = pair[0];
         const std::string to = pair[1];
-        for (size_t at = out.find(from); at != std::string::npos; at = out.find(from, at)) {
-            out.replace(at, from.size(), to);
-            at += to.size();
+        for (size_t at = text.find(from); at != std::string::npos;
+             at = text.find(from, at + to.size())) {
+            text.replace(at, from.size(), to);
         }
     }
-    return out;
-}
-
-// Put the crosshair in the middle of the time plot, on its axis.
-void placeAtStart()
-{
-    crosshair = {true, (view.axesOrigin.x + view.vibPlotOrigin.x) / 2, view.axesOrigin.y};
+    return text;
 }
 
 } // namespace
@@ -236,32 +193,24 @@ void readoutWindowSize(int width, int height)
 
 void readoutPress(int px, int py, bool chartShown)
 {
-    double x;
-    double y;
-    toDrawing(px, py, &x, &y);
-    if (onPlot(x, chartShown)) {
-        crosshair = {true, x, y};
-    } else {
-        readoutClear();
-    }
+    const Point2 at = toDrawing(px, py);
+    crosshair = {onPlot(at.x, chartShown), at.x, at.y}; // off the plots: cleared
 }
 
 void readoutDrag(int px, int py, bool chartShown)
 {
-    double x;
-    double y;
-    toDrawing(px, py, &x, &y);
-    if (crosshair.shown && onPlot(x, chartShown)) {
-        crosshair.x = x;
-        crosshair.y = y;
+    const Point2 at = toDrawing(px, py);
+    if (crosshair.shown && onPlot(at.x, chartShown)) {
+        crosshair = {true, at.x, at.y};
     }
 }
 
 void readoutNudge(int dx, int dy, bool chartShown)
 {
-    // The first press, or one after the chart has gone from under it.
+    // The first press, or one after the chart has gone from under it: the
+    // middle of the time plot, on its axis.
     if (!crosshair.shown || !onPlot(crosshair.x, chartShown)) {
-        placeAtStart();
+        crosshair = {true, (view.axesOrigin.x + view.vibPlotOrigin.x) / 2, view.axesOrigin.y};
         return;
     }
     const double step = onChart(crosshair.x, chartShown) ? view.freqXScale : view.timeScale;
@@ -278,18 +227,12 @@ void readoutClear()
     crosshair = {false, 0.0, 0.0};
 }
 
-std::string readoutText(bool chartShown, const Sweep* sweep, const ResonanceSearch* search)
+std::string readoutText(bool chartShown)
 {
-    if (!crosshair.shown) {
-        return "";
+    if (crosshair.shown && onChart(crosshair.x, chartShown)) {
+        return chartText(crosshair.x, crosshair.y);
     }
-    if (onChart(crosshair.x, chartShown)) {
-        return chartText(crosshair.x, crosshair.y, sweep, search);
-    }
-    if (onTimePlot(crosshair.x)) {
-        return timePlotText(crosshair.x);
-    }
-    return "";
+    return crosshair.shown && onTimePlot(crosshair.x) ? timePlotText(crosshair.x) : "";
 }
 
 void drawReadout(const std::string& text)

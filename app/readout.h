@@ -5,9 +5,6 @@
 
 #include <string>
 
-struct Sweep;
-struct ResonanceSearch;
-
 // The window's size in pixels, for turning pointer positions into drawing
 // units (the reshape callback hands it on).
 void readoutWindowSize(int width, int height);
@@ -31,8 +28,9 @@ void readoutClear();
 // What lies under the crosshair, UTF-8: on the time plot
 // "t= 12.40[s]  y= 0.1234[m]  F/K= 0.2000[m]", on the chart
 // "ωf/ω0= 1.230  A= 0.2345[m]  Φ= 123.45[deg]" and, over a square of the
-// sweep, its measured amplitude and lag too; empty when nothing is shown.
-std::string readoutText(bool chartShown, const Sweep* sweep, const ResonanceSearch* search);
+// sweep on show (app/sweep_run.h), its measured amplitude and lag too;
+// empty when nothing is shown.
+std::string readoutText(bool chartShown);
 
 // Draw the crosshair and the readout's line (nothing for an empty text).
 void drawReadout(const std::string& text);

@@ -95,8 +95,8 @@ const char* windowSnapshot()
            ",\"response\":" + jsonBool(rows.response) + ",\"sweep\":" + jsonBool(rows.sweep) +
            ",\"measured\":" + jsonBool(rows.measured) + "},\"specimen\":" + specimen +
            ",\"excitation\":" + jsonText(excitationName(params.system.kind)) +
-           ",\"restartAnswers\":" + jsonText(restartAnswers()) + ",\"readout\":" +
-           jsonText(readoutText(chartRequested(), sweepShown(), sweepSearchShown())) +
+           ",\"restartAnswers\":" + jsonText(restartAnswers()) +
+           ",\"readout\":" + jsonText(readoutText(chartRequested())) +
            ",\"sweep\":" + sweepProgress() + "}";
     return json.c_str();
 }

@@ -1,8 +1,10 @@
 // The window's frequency sweep: its slices from a timer.
 #include "app/sweep_run.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "app/display.h"
 #include "app/sweep_report.h"
 #include "app/timer_chain.h"
 #include "console/console.h"
@@ -32,31 +34,21 @@ struct SweepRun {
     TimerChain slices;      // running while slices are due
     Sweep sweep;            // its points; complete once sweepFinished
     ResonanceSearch search; // begun once sweepFinished; done once resonanceFinished
-    SweepShow show;         // draws the finished sweep
 };
 
-SweepRun state = {false, false, {tick, 0, false}, {}, {}, nullptr};
+SweepRun state = {false, false, {tick, 0, false}, {}, {}};
 
-// Take at most `steps` steps of the sweep, then of its search; true once both are done.
-bool advance(long steps)
-{
-    if (!sweepFinished(state.sweep)) {
-        if (!sweepAdvance(&state.sweep, steps)) {
-            return false;
-        }
-        resonanceBegin(&state.search, state.sweep.system, state.sweep.points, sweepPointCount);
-    }
-    return resonanceAdvance(&state.search, steps);
-}
-
-// One slice of the sweep; at its end the numbers, the warning and the
-// picture with every square.
+// One slice of the sweep, then of its search; at its end the numbers, the
+// warning and the picture with every square.
 void tick()
 {
     const double until = platformSeconds() + sliceSeconds;
     bool finished = false;
     do {
-        finished = advance(stepsPerLook);
+        if (!sweepFinished(state.sweep) && sweepAdvance(&state.sweep, stepsPerLook)) {
+            resonanceBegin(&state.search, state.sweep.system, state.sweep.points, sweepPointCount);
+        }
+        finished = sweepFinished(state.sweep) && resonanceAdvance(&state.search, stepsPerLook);
     } while (!finished && platformSeconds() < until);
     if (!finished) {
         timerChainNext(&state.slices, sliceGapMs);
@@ -64,7 +56,7 @@ void tick()
     }
     timerChainStop(&state.slices);
     reportSweep(state.sweep, state.search);
-    state.show();
+    drawFrame(); // without moving the motion
 }
 
 } // namespace
@@ -74,16 +66,16 @@ void sweepAskAtStart()
     state.askedAtStart = true;
 }
 
-void sweepStartIfAsked(SweepShow show)
+void sweepStartIfAsked()
 {
     if (state.askedAtStart) {
         state.askedAtStart = false;
         lastKey = 'w';
-        sweepStart(show);
+        sweepStart();
     }
 }
 
-void sweepStart(SweepShow show)
+void sweepStart()
 {
     // A sweep would show the hidden system's response: the student measures
     // it point by point with r instead.
@@ -98,7 +90,6 @@ void sweepStart(SweepShow show)
         return;
     }
     state.active = true;
-    state.show = show;
     sweepBegin(&state.sweep, params.system);
     state.search = ResonanceSearch{}; // not begun: no points, no figures, not finished
     timerChainStart(&state.slices, sliceGapMs);
@@ -123,4 +114,18 @@ const Sweep* sweepShown()
 const ResonanceSearch* sweepSearchShown()
 {
     return state.active && sweepFinished(state.sweep) ? &state.search : nullptr;
+}
+
+std::vector<SweepPoint> sweepPointsShown()
+{
+    std::vector<SweepPoint> points;
+    if (state.active) {
+        points.assign(state.sweep.points,
+                      state.sweep.points + std::min(state.sweep.point, sweepPointCount));
+    }
+    const ResonanceSearch* search = sweepSearchShown();
+    for (int k = 0; search != nullptr && k < resonanceAddedCount(*search); k++) {
+        points.push_back(resonanceAddedPoint(*search, k));
+    }
+    return points;
 }

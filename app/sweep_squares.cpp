@@ -3,13 +3,13 @@
 
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/figures_text.h"
 #include "app/frame.h"
 #include "app/sweep_run.h"
 #include "app/view.h"
-#include "model/state.h"
 #include "plot/markers.h"
 #include "plot/primitives.h"
 #include "sim/frequency_sweep.h"
@@ -27,14 +27,8 @@ void drawPoint(const SweepPoint& point)
         return;
     }
     const double x = chartX(point.ratio);
-    const Point2 amplitude = {x, chartAmplitudeY(point.amplitude)};
-    const Point2 lag = {x, chartLagY(point.phaseLag)};
-    if (point.settled) {
-        drawSquare(amplitude, sweepSquareHalfSide, sweepColour);
-        drawSquare(lag, sweepSquareHalfSide, sweepColour);
-    } else {
-        drawSquareOutline(amplitude, sweepSquareHalfSide, sweepColour);
-        drawSquareOutline(lag, sweepSquareHalfSide, sweepColour);
+    for (const double y : {chartAmplitudeY(point.amplitude), chartLagY(point.phaseLag)}) {
+        (point.settled ? drawSquare : drawSquareOutline)({x, y}, sweepSquareHalfSide, sweepColour);
     }
 }
 
@@ -42,19 +36,15 @@ void drawPoint(const SweepPoint& point)
 
 void drawSweepPoints()
 {
-    const Sweep* shown = sweepShown();
-    if (shown == nullptr) {
+    if (sweepShown() == nullptr) {
         return;
     }
-    const Sweep& sweep = *shown;
     const ResonanceSearch* search = sweepSearchShown();
     const bool done = search != nullptr && resonanceFinished(*search);
-    int unsettled = sweepUnsettledCount(sweep);
-    for (int k = 0; search != nullptr && k < resonanceAddedCount(*search); k++) {
-        unsettled += resonanceAddedPoint(*search, k).settled ? 0 : 1;
-    }
+    const std::vector<SweepPoint> points = sweepPointsShown();
     drawText(0.01f, 0.7f, GLUT_BITMAP_HELVETICA_18, "brown squares:simulated sweep");
-    if (done && unsettled > 0) {
+    if (done &&
+        std::any_of(points.begin(), points.end(), [](const SweepPoint& p) { return !p.settled; })) {
         drawText(0.01f, 0.65f, GLUT_BITMAP_HELVETICA_18, "hollow squares:not settled");
     }
     if (done) {
@@ -64,10 +54,7 @@ void drawSweepPoints()
         drawTextOnWhite(0.01f, 0.6f, lines[0].c_str());
         drawTextOnWhite(0.01f, 0.55f, lines[1].c_str());
     }
-    for (int k = 0; k < sweep.point && k < sweepPointCount; k++) {
-        drawPoint(sweep.points[k]);
-    }
-    for (int k = 0; search != nullptr && k < resonanceAddedCount(*search); k++) {
-        drawPoint(resonanceAddedPoint(*search, k));
+    for (const SweepPoint& point : points) {
+        drawPoint(point);
     }
 }

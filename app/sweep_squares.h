@@ -7,6 +7,9 @@
 extern const Rgba sweepColour;
 // Half the side of a square, drawing units (about 3 pixels in an 800-pixel window).
 constexpr double sweepSquareHalfSide = 0.008;
+// How near a square (the sweep's or a specimen's measured one) the crosshair
+// must be to read it: two half sides, a little more than the square, for a finger.
+constexpr double sweepSquareReach = 2.0 * sweepSquareHalfSide;
 
 // Draw the points of the sweep on show (app/sweep_run.h), coarse and added,
 // as far as they are measured: filled squares where the point settled,

@@ -7,8 +7,7 @@ View view;
 
 void resetView()
 {
-    view.forceScale = startYScale;
-    view.yScale = view.forceScale;
+    view.yScale = startYScale;
     view.vibPlotOrigin = startVibPlotOrigin;
     view.timeScale = startTimeScale;
     view.axesOrigin = startAxesOrigin;
@@ -40,18 +39,14 @@ double chartRatioAt(double x)
     return (x - view.freqPlotOrigin.x) / view.freqXScale * tables.freqStep;
 }
 
-// The chart's list of its damping ratios, "zeta={0, 0.02, ..., 5}": the
-// table's values to three significant digits (0.7071 shows as 0.707).
-const std::string& zetaLabel()
+// The table's values to three significant digits (0.7071 shows as 0.707).
+std::string zetaLabel()
 {
-    static const std::string label = [] {
-        std::string text = "zeta={";
-        for (int i = 0; i < zetaTableSize; i++) {
-            char number[32];
-            std::snprintf(number, sizeof number, "%.3g", zetaTable[i]);
-            text += (i == 0 ? "" : ", ") + std::string(number);
-        }
-        return text + "}";
-    }();
-    return label;
+    std::string text = "zeta={";
+    for (int i = 0; i < zetaTableSize; i++) {
+        char number[32];
+        std::snprintf(number, sizeof number, "%.3g", zetaTable[i]);
+        text += (i == 0 ? "" : ", ") + std::string(number);
+    }
+    return text + "}";
 }

@@ -32,7 +32,7 @@ void afterWindowCreated()
     if (playEnabled()) {
         playStart();
     }
-    sweepStartIfAsked(drawFrame);
+    sweepStartIfAsked();
 }
 
 // The window's new size: the view fills it, and the pointer's pixels are

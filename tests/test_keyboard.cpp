@@ -40,7 +40,6 @@ TEST_F(Keyboard, ZoomKeysScaleByTheFactorAndDrawAFrame)
 {
     press("y");
     EXPECT_EQ(view.yScale, 0.9 * startYScale);
-    EXPECT_EQ(view.forceScale, view.yScale);
     EXPECT_EQ(view.zetaAmpScale[8], 0.9 * startYScale);
     EXPECT_EQ(view.zetaPhaseScale[8], startPhaseScale) << "the phase curves keep their size";
     press("Y");
@@ -139,7 +138,6 @@ TEST_F(Keyboard, EveryDialogKeyPutsTheWholeViewBack)
         }
         pressWithConsole(entry, "1 0.2 4\n1 1\n1\n");
         EXPECT_EQ(view.yScale, startYScale);
-        EXPECT_EQ(view.forceScale, startYScale);
         EXPECT_EQ(view.timeScale, startTimeScale);
         EXPECT_EQ(view.freqXScale, startFreqXScale);
         EXPECT_EQ(view.vibPlotOrigin.x, startVibPlotOrigin.x);
@@ -175,7 +173,8 @@ std::string between(const std::string& text, std::size_t* at, const std::string&
                     const std::string& close)
 {
     const std::size_t start = text.find(open, *at);
-    const std::size_t end = start == std::string::npos ? start : text.find(close, start + open.size());
+    const std::size_t end =
+        start == std::string::npos ? start : text.find(close, start + open.size());
     if (end == std::string::npos) {
         *at = std::string::npos;
         return "";
