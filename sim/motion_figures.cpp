@@ -126,13 +126,15 @@ void peakRecordStep(PeakRecord* r, double t, double yNext)
         const double curve = yPrev - 2 * yMid + yNext;
         const double peakTime = r->tMid + 0.5 * dt * (yPrev - yNext) / curve;
         const double peak = yMid - (yPrev - yNext) * (yPrev - yNext) / (8 * curve);
-        if (r->peaks < motionListedPeaks) {
-            r->peakTime[r->peaks] = peakTime;
-            r->peakHeight[r->peaks] = peak;
+        MotionFigures& f = r->listed;
+        if (f.listedPeaks < motionListedPeaks) {
+            f.peakTime[f.listedPeaks] = peakTime;
+            f.peakHeight[f.listedPeaks] = peak;
+            f.listedPeaks++;
         }
         r->lastTime = peakTime;
         r->lastPeak = peak;
-        r->peaks++;
+        f.peaks++;
     }
     r->largest = std::fmax(r->largest, std::fabs(yNext));
     r->yPrev = yMid;
@@ -142,20 +144,14 @@ void peakRecordStep(PeakRecord* r, double t, double yNext)
 
 MotionFigures freeDecayFigures(const PeakRecord& r)
 {
-    MotionFigures fig;
-    fig.peaks = r.peaks;
-    fig.listedPeaks = r.peaks < motionListedPeaks ? r.peaks : motionListedPeaks;
-    for (int i = 0; i < fig.listedPeaks; i++) {
-        fig.peakTime[i] = r.peakTime[i];
-        fig.peakHeight[i] = r.peakHeight[i];
-    }
+    MotionFigures fig = r.listed;
     // The first peak is always listed.
-    if (r.peaks < 2 || !(r.peakHeight[0] > r.lastPeak)) {
+    if (fig.peaks < 2 || !(fig.peakHeight[0] > r.lastPeak)) {
         return fig;
     }
     fig.kind = MotionKind::freeDecay;
-    fig.dampedPeriod = (r.lastTime - r.peakTime[0]) / (r.peaks - 1);
-    fig.logDecrement = std::log(r.peakHeight[0] / r.lastPeak) / (r.peaks - 1);
+    fig.dampedPeriod = (r.lastTime - fig.peakTime[0]) / (fig.peaks - 1);
+    fig.logDecrement = std::log(fig.peakHeight[0] / r.lastPeak) / (fig.peaks - 1);
     const double d = fig.logDecrement;
     fig.zeta = d / std::sqrt(4 * modelPi * modelPi + d * d);
     return fig;

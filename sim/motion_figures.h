@@ -66,12 +66,10 @@ MotionFigures measureForcedFrom(const Oscillator& o, const MotionCheckpoint& fro
 
 // A free decay's peaks, gathered one step at a time as measureMotion does.
 struct PeakRecord {
-    double largest;                       // largest |y| so far, m
-    double yPrev, yMid, tMid;             // y two samples back, y one back and its time
-    double lastTime, lastPeak;            // the latest peak read, s and m
-    int peaks;                            // peaks read
-    double peakTime[motionListedPeaks];   // the first ones read, s
-    double peakHeight[motionListedPeaks]; // and their heights, m
+    double largest;            // largest |y| so far, m
+    double yPrev, yMid, tMid;  // y two samples back, y one back and its time
+    double lastTime, lastPeak; // the latest peak read, s and m
+    MotionFigures listed;      // the peaks read, and the first ones listed
 };
 
 // Start gathering from y0 at t = 0.
