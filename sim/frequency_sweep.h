@@ -1,9 +1,7 @@
-// A frequency sweep by simulation, the laboratory's measurement done on the
-// model: at each of a row of forcing frequencies the oscillator starts from
-// rest, is stepped with the Gill step until its transient has died, and its
-// steady amplitude and lag are read off the last whole forcing periods.
-// Plain data, advanced a slice of steps at a time so that a window can keep
-// answering its keys between slices.
+// A frequency sweep by simulation: at each of a row of forcing frequencies
+// the oscillator starts from rest, is stepped until its transient has died,
+// and its steady amplitude and lag are read off the last whole periods. Plain
+// data, advanced a slice of steps at a time, so a window keeps answering keys.
 #pragma once
 
 #include "model/excitation.h"
