@@ -5,41 +5,21 @@
 
 const char* excitationName(ExcitationKind kind)
 {
-    switch (kind) {
-    case ExcitationKind::base:
-        return "base";
-    case ExcitationKind::unbalance:
-        return "unbalance";
-    case ExcitationKind::force:
-        break;
-    }
-    return "force";
+    static const char* const names[] = {"force", "base", "unbalance"};
+    return names[static_cast<int>(kind)];
 }
 
 double referenceAmplitude(const Oscillator& o)
 {
-    switch (o.kind) {
-    case ExcitationKind::base:
+    if (o.kind == ExcitationKind::base) {
         return o.F;
-    case ExcitationKind::unbalance:
-        return o.F / o.m;
-    case ExcitationKind::force:
-        break;
     }
-    return o.F / o.K;
+    return o.kind == ExcitationKind::unbalance ? o.F / o.m : o.F / o.K;
 }
 
 double excitationRowScale(const Oscillator& o)
 {
-    switch (o.kind) {
-    case ExcitationKind::base:
-        return o.F;
-    case ExcitationKind::unbalance:
-        return o.F * o.omf * o.omf / o.K;
-    case ExcitationKind::force:
-        break;
-    }
-    return o.F / o.K;
+    return o.kind == ExcitationKind::unbalance ? o.F * o.omf * o.omf / o.K : referenceAmplitude(o);
 }
 
 SteadyResponse steadyResponse(ExcitationKind kind, double reference, double ratio, double zeta)
@@ -53,8 +33,5 @@ SteadyResponse steadyResponse(ExcitationKind kind, double reference, double rati
                 std::atan2(damper * r2, 1 - r2 + damper * damper) / modelPi};
     }
     const double lag = ratio == 1.0 ? 0.5 : std::atan2(2 * zeta * ratio, 1 - r2) / modelPi;
-    if (kind == ExcitationKind::unbalance) {
-        return {reference * r2 / root, lag};
-    }
-    return {reference / root, lag};
+    return {(kind == ExcitationKind::unbalance ? reference * r2 : reference) / root, lag};
 }

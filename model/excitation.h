@@ -3,16 +3,14 @@
 // A force or an unbalance acts on the mass, m y'' + lambda y' + K y = f(t);
 // a moving base u(t) drives it through the spring and the damper,
 // m y'' + lambda (y' - u') + K (y - u) = 0, which is the same equation with
-// f(t) = K u + lambda u'. Every part that steps, draws, measures or prints
-// the excitation asks here, so that a new kind is one new case here.
+// f(t) = K u + lambda u'. A new kind of excitation is one new case here.
 #pragma once
 
 #include <cmath>
 
-// pi to fourteen decimals, as every formula of the model uses it. Kept on
-// purpose, not M_PI: the printed phase lag, the steady-state start and the
-// chart's phase curves come from this very value, and the tests hold them to
-// the last bit (an undamped lag above resonance is 1.0000000000000009 pi).
+// pi to fourteen decimals, kept on purpose, not M_PI: the printed lag, the
+// steady-state start and the chart's phase curves come from this very value,
+// to the last bit (an undamped lag above resonance is 1.0000000000000009 pi).
 constexpr double modelPi = 3.14159265358979;
 
 // What drives the mass.
@@ -32,27 +30,20 @@ struct Oscillator {
     ExcitationKind kind = ExcitationKind::force;
 };
 
-// The excitation's course in time, -1 to 1: force, base motion and
-// unbalance all follow sin(omf t).
+// The excitation's course in time, -1 to 1: every kind follows sin(omf t).
 inline double excitationWave(const Oscillator& o, double t)
 {
     return std::sin(o.omf * t);
 }
 
-// The force the excitation puts on the mass at time t, N (for the base,
-// what its motion passes on through the spring and the damper, K u + lambda u').
+// The force on the mass at time t, N (for the base, K u + lambda u').
 inline double excitationForce(const Oscillator& o, double t)
 {
     const double s = excitationWave(o, t);
-    switch (o.kind) {
-    case ExcitationKind::base:
+    if (o.kind == ExcitationKind::base) {
         return o.K * (s * o.F) + o.lambda * (std::cos(o.omf * t) * (o.F * o.omf));
-    case ExcitationKind::unbalance:
-        return s * (o.F * o.omf * o.omf);
-    case ExcitationKind::force:
-        break;
     }
-    return s * o.F;
+    return o.kind == ExcitationKind::unbalance ? s * (o.F * o.omf * o.omf) : s * o.F;
 }
 
 // The base's displacement u(t), m; 0 unless the base moves.
@@ -61,37 +52,26 @@ inline double baseDisplacement(const Oscillator& o, double t)
     return o.kind == ExcitationKind::base ? excitationWave(o, t) * o.F : 0.0;
 }
 
-// dv/dt of the oscillator o in the state y at time t.
-inline double acceleration(const Oscillator& o, double t, const double* y)
-{
-    double a = excitationForce(o, t);
-    double b = o.lambda * y[1] + o.K * y[0];
-    return (a - b) / o.m;
-}
-
-// The right-hand side of one oscillator, for the integrator: component 0 is
-// dy/dt, 1 is dv/dt.
+// The right-hand side of one oscillator in the state y at time t, for the
+// integrator: component 0 is dy/dt, 1 is dv/dt.
 struct OscillatorRhs {
     const Oscillator& o;
     double operator()(int i, double t, const double* y) const
     {
-        return i == 0 ? y[1] : acceleration(o, t, y);
+        return i == 0 ? y[1] : (excitationForce(o, t) - (o.lambda * y[1] + o.K * y[0])) / o.m;
     }
 };
 
-// Metres the time plot's excitation row shows per unit of its wave: F/K
-// for a force and me e omf^2 / K for an unbalance (the row is F(t)/K), U
-// for the base (the row is u(t)).
+// Metres the time plot's excitation row shows per unit of its wave: the row
+// is F(t)/K for a force or an unbalance, u(t) for the base.
 double excitationRowScale(const Oscillator& o);
 
-// The excitation's name as the command line and the files spell it:
-// "force", "base" or "unbalance".
+// The excitation's name as the command line and the files spell it.
 const char* excitationName(ExcitationKind kind);
 
 // The scale of the steady response, m: the static deflection F/K, the base's
 // U, or me e / m, the swing an unbalance tends to at high speed. The response
-// divided by it is the amplitude ratio, the transmissibility |Y/U| or the
-// magnification m X / (me e).
+// over it is the amplitude ratio, |Y/U| or the magnification m X / (me e).
 double referenceAmplitude(const Oscillator& o);
 
 // The steady vibration y = amplitude sin(omf t - lag pi).
@@ -101,7 +81,6 @@ struct SteadyResponse {
 };
 
 // The closed-form steady response of the excitation `kind` of scale
-// `reference` (referenceAmplitude) at the frequency ratio omf/om0 for the
-// damping ratio zeta. Exact resonance gives the lag its textbook 90 degrees
-// without asking atan2 (force and unbalance).
+// `reference` at the frequency ratio omf/om0 for the damping ratio zeta.
+// Exact resonance gives force and unbalance the textbook 90 degrees without atan2.
 SteadyResponse steadyResponse(ExcitationKind kind, double reference, double ratio, double zeta);

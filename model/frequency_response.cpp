@@ -17,22 +17,18 @@ void computeFrequencyResponse(ExcitationKind kind, double ratioStep, int stepCou
     for (int k = 0; k <= stepCount; k++) {
         const double r = k * ratioStep;
         const SteadyResponse response = steadyResponse(kind, reference, r, dampingRatio);
-        double amplitude = response.amplitude;
-        double phase = response.lag;
+        ampOut[k] = response.amplitude;
+        phaseOut[k] = response.lag;
         if (std::fabs(r - 1) < resonanceTolerance) {
             // Neither above nor below zero: an undamped curve, and a NaN one too.
-            const bool undamped = !(dampingRatio < 0 || dampingRatio > 0);
-            if (undamped) {
-                amplitude = undampedResonanceAmp;
+            if (!(dampingRatio < 0 || dampingRatio > 0)) {
+                ampOut[k] = undampedResonanceAmp;
             }
-            // The resonance sample of force and unbalance lies at 90 degrees
-            // however near 1 its ratio is.
+            // Force and unbalance lie at 90 degrees however near 1 the ratio is.
             if (kind != ExcitationKind::base) {
-                phase = 0.5;
+                phaseOut[k] = 0.5;
             }
         }
-        ampOut[k] = amplitude;
-        phaseOut[k] = phase;
     }
 }
 

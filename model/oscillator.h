@@ -1,6 +1,5 @@
-// The oscillator's derived quantities and the run reset.
-//
-// These read and write the process-wide state of model/state.h.
+// The oscillator's derived quantities and the run reset, on the process-wide
+// state of model/state.h.
 #pragma once
 
 #include "model/excitation.h"
@@ -17,14 +16,13 @@ void computeNaturalFrequency();
 // As, freqRatio, Ad and phaseLag of the excitation and the stored om0 and zeta.
 void computeForcedResponse();
 
-// The start (y0, v0) on the steady-state vibration of amplitude Ad, lag
-// phaseLag (units of pi) and forcing frequency omf.
+// The start (y0, v0) on the steady vibration of amplitude Ad, lag phaseLag
+// (units of pi) and frequency omf.
 void steadyStateStart(double Ad, double phaseLag, double omf, double* y0, double* v0);
 
-// y0 and v0 on the steady-state vibration, so the run starts with no transient.
+// y0 and v0 on the steady vibration, so the run starts with no transient.
 void setSteadyStateStart();
 
-// Put the run back to its start: t = 0 at the initial condition, an empty
-// history. The window puts its view scales back at the same moment
-// (app/view.h).
+// Put the run back to t = 0 at the initial condition with an empty history.
+// The window puts its view scales back at the same moment (app/view.h).
 void resetRun();

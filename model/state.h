@@ -1,11 +1,7 @@
-// The process-wide state of the simulator, grouped by concern.
-//
-// Everything lives for the whole run and starts at zero, except the fixed
-// constants. There is one thread: the console dialog writes the parameters,
-// derived quantities and tables; the display frame and the run reset write
-// the run, and the dialog keys m, g and j its clock; the keyboard writes
-// lastKey; the window keeps its own view scales (app/view.h). Nothing here
-// is thread-safe, and nothing needs to be.
+// The process-wide state of the simulator, grouped by concern; all of it
+// starts at zero. One thread: the console dialog writes the parameters,
+// derived quantities and tables; the display frame and resetRun the run; the
+// keyboard lastKey. The window keeps its own view scales (app/view.h).
 #pragma once
 
 #include "model/excitation.h"
@@ -32,9 +28,8 @@ struct Derived {
     double phaseLag;  // lag of the steady state behind the excitation, in units of pi
 };
 
-// The frequency-response curves; filled by the dialog, read by every frame
-// that shows the chart. The rows of zetaAmp and zetaPhase lie back to back,
-// so the chart hands each block over with a row stride of rowLength.
+// The frequency-response curves, filled by the dialog. The rows of zetaAmp
+// and zetaPhase lie back to back: the chart takes each at a stride of rowLength.
 struct Tables {
     double freqStep;                            // frequency-ratio step between samples (0.02)
     int freqPoints;                             // steps per curve (300: ratios 0..6)
@@ -48,16 +43,14 @@ struct Tables {
 // The damping ratios of the chart, in the order of its colours.
 extern const double zetaTable[zetaTableSize];
 
-// The running simulation; written by the display frame's step, the reset,
-// and the dialog keys m, g and j, which set its clock back to 0.
+// The running simulation; the dialog keys m, g and j set its clock back to 0.
 struct Run {
     double t;            // simulated time, s
     double state[2];     // displacement y (m) and velocity v (m/s)
     double stepStart[2]; // copy of state taken before each step
     int histIndex;       // slot of the newest history sample
-    // Row 0 is y(t) in m, row 1 F(t)/K in m (a specimen's F(t) at the
-    // plot's force scale, model/specimen_state.h): one block, so the plot
-    // reaches the force row at a stride of rowLength from the displacement row.
+    // Row 0 is y(t) in m, row 1 the excitation's row (model/specimen_state.h's
+    // forceSample): one block, which the plot reads at a stride of rowLength.
     double history[2][rowLength];
 };
 
@@ -65,8 +58,7 @@ struct Run {
 constexpr double dt = 0.01;
 // Integration steps per redraw; a double, compared with an int counter.
 constexpr double stepsPerFrame = 4.0;
-// Simulated time one redraw advances, s (0.04): the frames' spacing in time,
-// and the period of continuous motion.
+// Simulated time one redraw advances, s (0.04).
 constexpr double frameTime = stepsPerFrame * dt;
 
 extern Parameters params;
@@ -74,8 +66,8 @@ extern Derived derived;
 extern Tables tables;
 extern Run run;
 
-// The last key typed in the window ('m' before the first dialog). It picks
-// the dialog's entry point and whether the frame draws the chart.
+// The last key typed in the window ('m' before the first dialog): the
+// dialog's entry point, and whether the frame draws the chart.
 extern char lastKey;
 
 // The two history rows by name.
@@ -88,6 +80,5 @@ inline double* forceHistory()
     return run.history[1];
 }
 
-// Put every process-wide variable back to its value at process start.
-// Tests use it to start each case from a fresh process's state.
+// Put every process-wide variable back to its value at process start (for tests).
 void resetAllState();

@@ -1,6 +1,7 @@
 // The frequency sweep by simulation, one slice of steps at a time.
 #include "sim/frequency_sweep.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -25,45 +26,27 @@ constexpr double minStepsPerPeriod = 20.0;
 
 const double notMeasured = std::numeric_limits<double>::quiet_NaN();
 
-// The worse of two reasons (SweepTrouble is in order of badness).
-void worsen(SweepTrouble* trouble, SweepTrouble reason)
-{
-    if (*trouble < reason) {
-        *trouble = reason;
-    }
-}
-
 // Set up the run of the sweep's present point.
 void beginPoint(Sweep* sweep)
 {
     const double ratio = (sweep->point + 1) * sweepRatioStep;
-    worsen(&sweep->trouble,
-           pointBegin(&sweep->run, &sweep->points[sweep->point], sweep->system, sweep->om0,
-                      sweep->zeta, ratio, sweepTimeConstants, sweepTimeLimit));
-}
-
-// Read the present point off its run and go on to the next.
-void finishPoint(Sweep* sweep)
-{
-    if (!pointFinish(sweep->run, &sweep->points[sweep->point])) {
-        worsen(&sweep->trouble, SweepTrouble::tooFast);
-    }
-    sweep->point++;
-    if (sweep->point < sweepPointCount) {
-        beginPoint(sweep);
-    }
+    const SweepTrouble trouble =
+        pointBegin(&sweep->run, &sweep->points[sweep->point], sweep->system, ratio,
+                   sweepTimeConstants, sweepTimeLimit);
+    sweep->trouble = std::max(sweep->trouble, trouble);
 }
 
 } // namespace
 
-SweepTrouble pointBegin(PointRun* pr, SweepPoint* point, const Oscillator& oscillator, double om0,
-                        double zeta, double ratio, double timeConstants, double timeLimit)
+SweepTrouble pointBegin(PointRun* pr, SweepPoint* point, const Oscillator& oscillator, double ratio,
+                        double timeConstants, double timeLimit)
 {
+    const double om0 = naturalFrequency(oscillator.m, oscillator.K);
+    const double zeta = dampingRatio(oscillator.m, oscillator.lambda, oscillator.K);
     *point = {ratio, notMeasured, notMeasured, false};
     *pr = PointRun{};
     pr->system = oscillator;
     pr->system.omf = ratio * om0;
-    SweepTrouble trouble = SweepTrouble::none;
 
     const double period = 2 * modelPi / pr->system.omf;
     // zeta om0 = lambda / (2 m); a zeta that is zero, negative or NaN never settles.
@@ -73,46 +56,36 @@ SweepTrouble pointBegin(PointRun* pr, SweepPoint* point, const Oscillator& oscil
     const bool settles = settleTime <= timeLimit;
     const double runTime = settles ? settleTime : timeLimit;
     point->settled = settles;
-    if (!settles) {
-        trouble = damped ? SweepTrouble::timeLimit : SweepTrouble::noDamping;
-    }
+    SweepTrouble trouble = settles  ? SweepTrouble::none
+                           : damped ? SweepTrouble::timeLimit
+                                    : SweepTrouble::noDamping;
 
     // The fastest rate of the motion: the force, or the free motion's
     // quicker root, om0 (zeta + sqrt(zeta^2 - 1)) once overdamped.
     const double overdamping = std::sqrt(std::fmax(zeta * zeta - 1, 0.0));
     const double fastest = std::fmax(pr->system.omf, om0 * (std::fabs(zeta) + overdamping));
-    if (!(2 * modelPi / fastest >= minStepsPerPeriod * dt)) {
-        pr->windowStart = 1;
-        point->settled = false;
-        worsen(&trouble, SweepTrouble::tooFast);
-        return trouble;
-    }
-
-    pr->stepCount = static_cast<long>(std::ceil(runTime / dt));
-    // Whole periods: as many as asked for, or as fit into the pr.
+    const bool tooFast = !(2 * modelPi / fastest >= minStepsPerPeriod * dt);
+    // Whole periods: as many as asked for, or as fit into the run.
     const double periods = std::fmin(measuredPeriods, std::floor(runTime / period));
-    const long windowSteps = static_cast<long>(std::lround(periods * period / dt));
-    pr->windowStart = pr->stepCount - windowSteps;
-    if (periods < 1) {
-        // Not one whole period fits: nothing to measure, nothing to pr.
-        pr->stepCount = 0;
-        pr->windowStart = 1;
+    if (tooFast || periods < 1) {
+        // Nothing to measure: the run takes no steps.
         point->settled = false;
+        return tooFast ? std::max(trouble, SweepTrouble::tooFast) : trouble;
     }
+    pr->stepCount = static_cast<long>(std::ceil(runTime / dt));
+    pr->windowStart = pr->stepCount - static_cast<long>(std::lround(periods * period / dt));
     return trouble;
 }
 
 bool pointAdvance(PointRun* pr, long* stepsLeft)
 {
     const OscillatorRhs rhs{pr->system};
-    const double omf = pr->system.omf;
     while (*stepsLeft > 0 && pr->step < pr->stepCount) {
-        const double t = pr->step * dt;
-        gillStep(rhs, t, dt, pr->y, pr->y, 2);
+        gillStep(rhs, pr->step * dt, dt, pr->y, pr->y, 2);
         pr->step++;
         --*stepsLeft;
         if (pr->step >= pr->windowStart) {
-            sineFitAdd(&pr->fit, omf * (pr->step * dt), pr->y[0]);
+            sineFitAdd(&pr->fit, pr->system.omf * (pr->step * dt), pr->y[0]);
         }
     }
     return pr->step >= pr->stepCount;
@@ -130,21 +103,14 @@ bool pointFinish(const PointRun& pr, SweepPoint* point)
     return true;
 }
 
-void sweepBegin(Sweep* sweep, const Oscillator& oscillator)
+void sweepBegin(Sweep* sweep, const Oscillator& o)
 {
     *sweep = Sweep{};
-    sweep->system = oscillator;
-    const double m = oscillator.m;
-    const double lambda = oscillator.lambda;
-    const double K = oscillator.K;
-    const double F = oscillator.F;
-    sweep->om0 = naturalFrequency(m, K);
-    sweep->zeta = dampingRatio(m, lambda, K);
-    sweep->trouble = SweepTrouble::none;
-    sweep->point = 0;
-    const bool finite =
-        std::isfinite(m) && std::isfinite(lambda) && std::isfinite(K) && std::isfinite(F);
-    if (!finite || !(sweep->om0 > 0) || !std::isfinite(sweep->om0)) {
+    sweep->system = o;
+    const double om0 = naturalFrequency(o.m, o.K);
+    sweep->zeta = dampingRatio(o.m, o.lambda, o.K);
+    if (!std::isfinite(o.m) || !std::isfinite(o.lambda) || !std::isfinite(o.K) ||
+        !std::isfinite(o.F) || !(om0 > 0) || !std::isfinite(om0)) {
         sweep->trouble = SweepTrouble::noFrequency;
         for (int k = 0; k < sweepPointCount; k++) {
             sweep->points[k] = {(k + 1) * sweepRatioStep, notMeasured, notMeasured, false};
@@ -159,8 +125,14 @@ bool sweepAdvance(Sweep* sweep, long maxSteps)
 {
     long left = maxSteps;
     while (left > 0 && sweep->point < sweepPointCount) {
-        if (pointAdvance(&sweep->run, &left)) {
-            finishPoint(sweep);
+        if (!pointAdvance(&sweep->run, &left)) {
+            continue;
+        }
+        if (!pointFinish(sweep->run, &sweep->points[sweep->point])) {
+            sweep->trouble = std::max(sweep->trouble, SweepTrouble::tooFast);
+        }
+        if (++sweep->point < sweepPointCount) {
+            beginPoint(sweep);
         }
     }
     return sweepFinished(*sweep);
@@ -173,9 +145,6 @@ bool sweepFinished(const Sweep& sweep)
 
 int sweepUnsettledCount(const Sweep& sweep)
 {
-    int count = 0;
-    for (const SweepPoint& point : sweep.points) {
-        count += point.settled ? 0 : 1;
-    }
-    return count;
+    return static_cast<int>(std::count_if(sweep.points, sweep.points + sweepPointCount,
+                                          [](const SweepPoint& p) { return !p.settled; }));
 }

@@ -1,11 +1,7 @@
-// A frequency sweep by simulation: the laboratory's measurement done on the
-// model. At each of a row of forcing frequencies the oscillator starts from
-// rest, is stepped with the program's own equation of motion and Gill step
-// until its transient has died, and its steady amplitude and phase lag are
-// read off the last whole forcing periods.
-//
-// A sweep is plain data that can be advanced a slice at a time, so that a
-// window can keep answering its keys between slices.
+// A frequency sweep by simulation: at each of a row of forcing frequencies
+// the oscillator starts from rest, is stepped until its transient has died,
+// and its steady amplitude and lag are read off the last whole periods. Plain
+// data, advanced a slice of steps at a time, so a window keeps answering keys.
 #pragma once
 
 #include "model/excitation.h"
@@ -19,17 +15,16 @@ constexpr double sweepRatioStep = 0.1;
 // needs longer is measured at this time and marked as not settled.
 constexpr double sweepTimeLimit = 600.0;
 
-// One measured point. A point that could not be measured (no whole forcing
-// period within the time limit, a motion too fast for the step, numbers that
-// left the finite range) has NaN amplitude and lag.
+// One measured point; NaN amplitude and lag when it could not be measured
+// (no whole period in the time limit, too fast for the step, not finite).
 struct SweepPoint {
     double ratio;     // omf / om0
     double amplitude; // measured steady amplitude, m
-    double phaseLag;  // measured lag of y behind the force, in units of pi
+    double phaseLag;  // measured lag of y behind the excitation, in units of pi
     bool settled;     // the transient had died before the measurement
 };
 
-// Why points did not settle; the worst reason of a sweep wins.
+// Why points did not settle, in order of badness; the worst of a sweep wins.
 enum class SweepTrouble {
     none,        // every point settled
     tooFast,     // the system moves too fast for the 0.01 s step to follow it
@@ -38,10 +33,8 @@ enum class SweepTrouble {
     noFrequency, // no positive om0, or a coefficient that is not a finite number
 };
 
-// The run of one point, which the sweep and the search for the resonance
-// share: from rest at one forcing frequency, for long enough that the
-// transient has died (or to a time limit), with least-squares sums of y
-// against the excitation over its last whole forcing periods.
+// The run of one point from rest, which the sweep and the search for the
+// resonance share, with the sine fit of its last whole forcing periods.
 struct PointRun {
     Oscillator system; // its omf is the point's forcing frequency
     long step;         // steps taken
@@ -51,37 +44,31 @@ struct PointRun {
     SineFit fit;       // of y over the measured window
 };
 
-// Make ready to run the point at ratio (omf = ratio om0) of the oscillator,
-// whose om0 and zeta are given, for timeConstants time constants
-// 1/(zeta om0) and ten forcing periods, or timeLimit s if that is shorter;
-// *point is set to the ratio, unmeasured, settled when the limit was not
-// reached. The result is the worst reason the point cannot settle, or none.
-SweepTrouble pointBegin(PointRun* pr, SweepPoint* point, const Oscillator& oscillator, double om0,
-                        double zeta, double ratio, double timeConstants, double timeLimit);
+// Make ready to run the oscillator at omf = ratio om0 for timeConstants time
+// constants 1/(zeta om0) and ten forcing periods, or timeLimit s if shorter;
+// *point gets the ratio, unmeasured. The result is why it cannot settle, or none.
+SweepTrouble pointBegin(PointRun* pr, SweepPoint* point, const Oscillator& oscillator, double ratio,
+                        double timeConstants, double timeLimit);
 
-// Take steps of the pr while *stepsLeft is above zero, counting them down;
-// true once the pr has taken all its steps.
+// Take steps while *stepsLeft is above zero, counting them down; true once
+// the run has taken all its steps.
 bool pointAdvance(PointRun* pr, long* stepsLeft);
 
-// Read the point's amplitude and lag off its fit: y = A sin(omf t - phi)
-// against the excitation, so that phi is the lag behind the excitation that
-// acts, whatever the sign of its amplitude. False, with the point
-// unmeasured and not settled, when the numbers give no finite figures.
+// Read the point's amplitude and lag behind the excitation off its fit;
+// false, with the point unmeasured and not settled, when they are not finite.
 bool pointFinish(const PointRun& pr, SweepPoint* point);
 
 // A sweep under way: where it stands and what it has measured so far.
 struct Sweep {
-    Oscillator system; // the oscillator swept
-    double om0;        // natural angular frequency, rad/s
-    double zeta;       // damping ratio
+    Oscillator system; // the oscillator swept; each point sets its own omf
+    double zeta;       // its damping ratio
     int point;         // the point being run; sweepPointCount when done
     PointRun run;      // the present point's run
     SweepTrouble trouble;
     SweepPoint points[sweepPointCount];
 };
 
-// Make ready to sweep the oscillator from its first point; its omf is not
-// read, each point sets its own.
+// Make ready to sweep the oscillator from its first point.
 void sweepBegin(Sweep* sweep, const Oscillator& oscillator);
 
 // Take at most maxSteps integration steps; true once every point is measured.

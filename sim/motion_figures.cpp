@@ -18,24 +18,9 @@ constexpr double peakFloor = 1e-6;
 
 const double notMeasured = std::numeric_limits<double>::quiet_NaN();
 
-MotionFigures emptyFigures(bool forced)
-{
-    MotionFigures fig = {};
-    fig.kind = MotionKind::tooLittle;
-    fig.forcedMotion = forced;
-    fig.amplitude = notMeasured;
-    fig.period = notMeasured;
-    fig.phaseLag = notMeasured;
-    fig.dampedPeriod = notMeasured;
-    fig.logDecrement = notMeasured;
-    fig.zeta = notMeasured;
-    return fig;
-}
-
 // The windows the forced figures read after `steps` steps.
 struct ForcedWindows {
-    bool enough;        // at least two whole forcing periods
-    int periods;        // in each window
+    int periods;        // in each window; 0 for fewer than two whole forcing periods
     long lastStart;     // steps after this one are in the last window
     long previousStart; // and after this one in the previous
     bool hasPrevious;
@@ -43,7 +28,7 @@ struct ForcedWindows {
 
 ForcedWindows forcedWindows(const Oscillator& o, long steps)
 {
-    ForcedWindows w = {false, 0, 0, 0, false};
+    ForcedWindows w = {};
     const double period = 2 * modelPi / std::fabs(o.omf);
     const double whole = std::floor(steps * dt / period);
     if (!(whole >= motionFewestPeriods) || !std::isfinite(whole)) {
@@ -51,7 +36,6 @@ ForcedWindows forcedWindows(const Oscillator& o, long steps)
     }
     // Two equal windows when four periods fit, so that the change between
     // them says whether the motion has settled; else one of two or three.
-    w.enough = true;
     w.periods = whole >= 2 * motionFewestPeriods
                     ? static_cast<int>(std::fmin(motionMostPeriods, std::floor(whole / 2)))
                     : static_cast<int>(whole);
@@ -67,19 +51,20 @@ ForcedWindows forcedWindows(const Oscillator& o, long steps)
 long forcedFiguresFrom(const Oscillator& o, long steps)
 {
     const ForcedWindows w = forcedWindows(o, steps);
-    const long from = !w.enough ? 0 : w.hasPrevious ? w.previousStart : w.lastStart;
+    const long from = w.periods == 0 ? 0 : w.hasPrevious ? w.previousStart : w.lastStart;
     return from > 0 ? from : 0;
 }
 
 MotionFigures measureForcedFrom(const Oscillator& o, const MotionCheckpoint& from, long steps)
 {
-    MotionFigures fig = emptyFigures(true);
+    MotionFigures fig;
+    fig.forcedMotion = true;
     const ForcedWindows w = forcedWindows(o, steps);
-    if (!w.enough) {
+    if (w.periods == 0) {
         return fig;
     }
-    SineFit last = {0, 0, 0, 0, 0};
-    SineFit previous = {0, 0, 0, 0, 0};
+    SineFit last = {};
+    SineFit previous = {};
     double firstCrossing = notMeasured;
     double lastCrossing = notMeasured;
     int crossings = 0;
@@ -110,15 +95,11 @@ MotionFigures measureForcedFrom(const Oscillator& o, const MotionCheckpoint& fro
         }
     }
 
-    double amplitude = 0;
-    double lag = 0;
-    if (!sineFitSolve(last, o.F, &amplitude, &lag)) {
+    if (!sineFitSolve(last, o.F, &fig.amplitude, &fig.phaseLag)) {
         return fig;
     }
     fig.kind = MotionKind::forced;
     fig.periods = w.periods;
-    fig.amplitude = amplitude;
-    fig.phaseLag = lag;
     fig.period = crossings >= 2 ? (lastCrossing - firstCrossing) / (crossings - 1) : notMeasured;
     double before = 0;
     double beforeLag = 0;
@@ -145,17 +126,15 @@ void peakRecordStep(PeakRecord* r, double t, double yNext)
         const double curve = yPrev - 2 * yMid + yNext;
         const double peakTime = r->tMid + 0.5 * dt * (yPrev - yNext) / curve;
         const double peak = yMid - (yPrev - yNext) * (yPrev - yNext) / (8 * curve);
-        if (r->peaks == 0) {
-            r->firstTime = peakTime;
-            r->firstPeak = peak;
-        }
-        if (r->peaks < motionListedPeaks) {
-            r->peakTime[r->peaks] = peakTime;
-            r->peakHeight[r->peaks] = peak;
+        MotionFigures& f = r->listed;
+        if (f.listedPeaks < motionListedPeaks) {
+            f.peakTime[f.listedPeaks] = peakTime;
+            f.peakHeight[f.listedPeaks] = peak;
+            f.listedPeaks++;
         }
         r->lastTime = peakTime;
         r->lastPeak = peak;
-        r->peaks++;
+        f.peaks++;
     }
     r->largest = std::fmax(r->largest, std::fabs(yNext));
     r->yPrev = yMid;
@@ -165,19 +144,14 @@ void peakRecordStep(PeakRecord* r, double t, double yNext)
 
 MotionFigures freeDecayFigures(const PeakRecord& r)
 {
-    MotionFigures fig = emptyFigures(false);
-    fig.peaks = r.peaks;
-    fig.listedPeaks = r.peaks < motionListedPeaks ? r.peaks : motionListedPeaks;
-    for (int i = 0; i < fig.listedPeaks; i++) {
-        fig.peakTime[i] = r.peakTime[i];
-        fig.peakHeight[i] = r.peakHeight[i];
-    }
-    if (r.peaks < 2 || !(r.firstPeak > r.lastPeak)) {
+    MotionFigures fig = r.listed;
+    // The first peak is always listed.
+    if (fig.peaks < 2 || !(fig.peakHeight[0] > r.lastPeak)) {
         return fig;
     }
     fig.kind = MotionKind::freeDecay;
-    fig.dampedPeriod = (r.lastTime - r.firstTime) / (r.peaks - 1);
-    fig.logDecrement = std::log(r.firstPeak / r.lastPeak) / (r.peaks - 1);
+    fig.dampedPeriod = (r.lastTime - fig.peakTime[0]) / (fig.peaks - 1);
+    fig.logDecrement = std::log(fig.peakHeight[0] / r.lastPeak) / (fig.peaks - 1);
     const double d = fig.logDecrement;
     fig.zeta = d / std::sqrt(4 * modelPi * modelPi + d * d);
     return fig;

@@ -1,10 +1,8 @@
 // The motion's own figures, measured as in the laboratory: the window's
-// motion is run again from its start, step by step, and read off every step,
-// not only the drawn samples.
-//
-// With a force: the amplitude, the period and the lag of y behind the force
-// over the last whole forcing periods. Without one: the damped period and
-// the logarithmic decrement of the free decay, and the damping ratio they give.
+// motion is run again from its start and read off every step, not only the
+// drawn samples. With an excitation: the amplitude, the period and the lag
+// of y behind it over the last whole forcing periods. Without one: the
+// damped period, the logarithmic decrement of the free decay and its zeta.
 #pragma once
 
 #include "model/excitation.h"
@@ -21,31 +19,29 @@ constexpr int motionListedPeaks = 10;
 
 // What could be measured.
 enum class MotionKind {
-    tooLittle, // fewer than two forcing periods (with a force) or two peaks (without)
-    forced,    // a force acts: amplitude, period and lag
-    freeDecay, // no force: damped period, logarithmic decrement and zeta
+    tooLittle, // fewer than two forcing periods (forced) or two peaks (free)
+    forced,    // an excitation acts: amplitude, period and lag
+    freeDecay, // none: damped period, logarithmic decrement and zeta
 };
 
-// The figures of one motion. Those of the other kind are NaN.
+// The figures of one motion; those not measured are NaN.
 struct MotionFigures {
-    MotionKind kind;
-    bool forcedMotion; // a force acts (F != 0); says which too-little case it was
-    // With a force, over the last `periods` whole forcing periods.
-    int periods;      // whole forcing periods read (2 to 5)
-    double amplitude; // of the fitted A sin(omf t - phi), m
-    double period;    // between y's first and last upward crossings of the window, s;
-                      // NaN when it crosses fewer than twice
-    double phaseLag;  // lag of y behind the force, in units of pi
-    bool settled;     // the amplitude changed by less than 1 % from the previous window
-    // Without a force, from the successive peaks of y.
-    int peaks;           // peaks read
-    double dampedPeriod; // mean spacing of the peaks, s
-    double logDecrement; // mean log ratio of successive peaks, delta
-    double zeta;         // delta / sqrt(4 pi^2 + delta^2)
-    // The first peaks read, up to motionListedPeaks of them.
-    int listedPeaks;
-    double peakTime[motionListedPeaks];   // s
-    double peakHeight[motionListedPeaks]; // m
+    MotionKind kind = MotionKind::tooLittle;
+    bool forcedMotion = false; // F != 0; says which too-little case it was
+    // Forced, over the last `periods` whole forcing periods.
+    int periods = 0;        // whole forcing periods read (2 to 5)
+    double amplitude = NAN; // of the fitted A sin(omf t - phi), m
+    double period = NAN;    // between y's first and last upward crossings of the window, s
+    double phaseLag = NAN;  // lag of y behind the excitation, in units of pi
+    bool settled = false;   // the amplitude changed by less than 1 % from the previous window
+    // Free, from the successive peaks of y.
+    int peaks = 0;                             // peaks read
+    double dampedPeriod = NAN;                 // mean spacing of the peaks, s
+    double logDecrement = NAN;                 // mean log ratio of successive peaks, delta
+    double zeta = NAN;                         // delta / sqrt(4 pi^2 + delta^2)
+    int listedPeaks = 0;                       // the first peaks read, up to motionListedPeaks
+    double peakTime[motionListedPeaks] = {};   // s
+    double peakHeight[motionListedPeaks] = {}; // m
 };
 
 // Measure the motion of o that the window shows after `steps` steps of dt
@@ -53,8 +49,7 @@ struct MotionFigures {
 // window does, so the same motion to the last bit.
 MotionFigures measureMotion(const Oscillator& o, double y0, double v0, long steps);
 
-// A state of the motion from which it can be run on: after `step` steps, at
-// the time t the window's accumulation gives, y and v.
+// A state of the motion to run on from: after `step` steps, at the window's t.
 struct MotionCheckpoint {
     long step;
     double t;    // s
@@ -62,25 +57,19 @@ struct MotionCheckpoint {
 };
 
 // The step of the latest checkpoint the forced figures after `steps` steps
-// can start from: where the windows they read begin (0 when there is too
-// little motion).
+// can start from (0 when there is too little motion).
 long forcedFiguresFrom(const Oscillator& o, long steps);
 
-// The forced figures (F != 0) of measureMotion, run on from a checkpoint
-// at or before forcedFiguresFrom(o, steps): the same figures to the last
-// bit, for the cost of the windows alone.
+// The forced figures of measureMotion, run on from a checkpoint at or before
+// forcedFiguresFrom(o, steps): the same to the last bit, for the windows' cost.
 MotionFigures measureForcedFrom(const Oscillator& o, const MotionCheckpoint& from, long steps);
 
-// A free decay's peaks, gathered one step at a time as measureMotion
-// gathers them (plain data; its fields are the routines' own).
+// A free decay's peaks, gathered one step at a time as measureMotion does.
 struct PeakRecord {
-    double largest;                       // largest |y| so far, m
-    double yPrev, yMid, tMid;             // y two samples back, y one back and its time
-    double firstTime, firstPeak;          // the first peak read, s and m
-    double lastTime, lastPeak;            // the latest
-    int peaks;                            // peaks read
-    double peakTime[motionListedPeaks];   // the first ones read, s
-    double peakHeight[motionListedPeaks]; // and their heights, m
+    double largest;            // largest |y| so far, m
+    double yPrev, yMid, tMid;  // y two samples back, y one back and its time
+    double lastTime, lastPeak; // the latest peak read, s and m
+    MotionFigures listed;      // the peaks read, and the first ones listed
 };
 
 // Start gathering from y0 at t = 0.

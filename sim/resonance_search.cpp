@@ -220,8 +220,8 @@ bool measuredNear(const Sorted& s, double ratio)
 void beginPoint(ResonanceSearch* s, double ratio)
 {
     s->round++;
-    pointBegin(&s->run, &s->points[s->count], s->system, s->om0, s->zeta, ratio,
-               settleTimeConstants, resonanceTimeLimit);
+    pointBegin(&s->run, &s->points[s->count], s->system, ratio, settleTimeConstants,
+               resonanceTimeLimit);
     s->running = true;
 }
 

@@ -1,6 +1,5 @@
-// The least-squares fit of y = A sin(omf t - phi) to samples of a steady
-// vibration: the one measurement of amplitude and lag that the sweep and
-// the key r share.
+// The least-squares fit of y = A sin(omf t - phi) to a steady vibration's
+// samples: the one measurement of amplitude and lag, for the sweep and the key r.
 #pragma once
 
 // The sums of y = a sin(omf t) + b cos(omf t) over the samples so far.
@@ -11,7 +10,6 @@ struct SineFit {
 // Add the sample y at phase omf t.
 void sineFitAdd(SineFit* fit, double phase, double y);
 
-// The amplitude (m) and the lag of y behind the wave sin(omf t) of an
-// excitation whose amplitude has the sign `sign` (units of pi), read off
-// the sums; false when they hold too little to fit.
+// The amplitude (m) and the lag (units of pi) of y behind the wave sin(omf t)
+// of an excitation of the sign `sign`; false when the sums hold too little.
 bool sineFitSolve(const SineFit& fit, double sign, double* amplitude, double* lag);

@@ -70,11 +70,11 @@ TEST(Excitation, EveryTransmissibilityCrossesOneAtRootTwo)
 }
 
 // The sweep's own run of one point, as its search for the resonance runs one.
-SweepPoint sweepPoint(const Oscillator& o, double zeta, double ratio)
+SweepPoint sweepPoint(const Oscillator& o, double ratio)
 {
     PointRun run;
     SweepPoint point;
-    pointBegin(&run, &point, o, 2, zeta, ratio, 5.0, sweepTimeLimit);
+    pointBegin(&run, &point, o, ratio, 5.0, sweepTimeLimit);
     long steps = 1L << 40;
     pointAdvance(&run, &steps);
     pointFinish(run, &point);
@@ -91,7 +91,7 @@ TEST(Excitation, SweepAndKeyRMeasureEveryExcitation)
                 const Oscillator o = system(kind, zeta, 2 * ratio);
                 const SteadyResponse want =
                     steadyResponse(kind, referenceAmplitude(o), ratio, zeta);
-                const SweepPoint swept = sweepPoint(o, zeta, ratio);
+                const SweepPoint swept = sweepPoint(o, ratio);
                 // From rest, for 30 time constants 1/(zeta om0).
                 const MotionFigures r = measureMotion(o, 0, 0, std::lround(15 / zeta / 0.01));
                 const double got[2][2] = {{swept.amplitude, swept.phaseLag},

@@ -173,12 +173,12 @@ FreeDecayReading readFreeDecay(const Oscillator& o, double y0)
     PeakRecord record;
     peakRecordBegin(&record, y0);
     FreeDecayReading reading{0, {}};
-    for (long k = 1; record.peaks < 10 && k < 100000; k++) {
-        const int before = record.peaks;
+    for (long k = 1; record.listed.peaks < 10 && k < 100000; k++) {
+        const int before = record.listed.peaks;
         gillStepIn(work, OscillatorRhs{o}, t, dt, y, y, 2);
         t = t + dt;
         peakRecordStep(&record, t, y[0]);
-        if (record.peaks > before) {
+        if (record.listed.peaks > before) {
             reading.peaks.push_back(record.lastPeak);
         }
     }
